@@ -1,0 +1,96 @@
+// Drawing surface: what the page engine and the emulations draw on.
+//
+// Coordinates are page units, hundredths of an inch from the sheet's top-left
+// corner, y downwards, on every surface. Each backend maps them to its device
+// (the printer backends negate y for MM_LOENGLISH themselves); the core never
+// negates y.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace morvane {
+
+// 0x00BBGGRR, as Windows COLORREF.
+using Color = std::uint32_t;
+
+constexpr Color rgb(unsigned r, unsigned g, unsigned b) {
+  return static_cast<Color>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr unsigned red_of(Color c) { return c & 0xFF; }
+constexpr unsigned green_of(Color c) { return (c >> 8) & 0xFF; }
+constexpr unsigned blue_of(Color c) { return (c >> 16) & 0xFF; }
+
+// A font description with the fields and meaning of Windows' LOGFONTA.
+struct FontDesc {
+  std::int32_t height = 0;       // < 0: character (em) height; > 0: cell height
+  std::int32_t width = 0;        // average character width, 0 = natural
+  std::int32_t escapement = 0;   // text direction, tenths of a degree counter-clockwise
+  std::int32_t orientation = 0;
+  std::int32_t weight = 0;       // 400 normal, 700 bold
+  std::uint8_t italic = 0;
+  std::uint8_t underline = 0;
+  std::uint8_t strike_out = 0;
+  std::uint8_t char_set = 0;
+  std::uint8_t out_precision = 0;
+  std::uint8_t clip_precision = 0;
+  std::uint8_t quality = 0;
+  std::uint8_t pitch_and_family = 0;
+  char face_name[32] = {};
+
+  void set_face(const char* name) {
+    std::size_t n = std::strlen(name);
+    if (n > sizeof face_name - 1) n = sizeof face_name - 1;
+    std::memcpy(face_name, name, n);
+    std::memset(face_name + n, 0, sizeof face_name - n);
+  }
+  friend bool operator==(const FontDesc& a, const FontDesc& b) {
+    return a.height == b.height && a.width == b.width && a.escapement == b.escapement &&
+           a.orientation == b.orientation && a.weight == b.weight && a.italic == b.italic &&
+           a.underline == b.underline && a.strike_out == b.strike_out &&
+           a.char_set == b.char_set && a.out_precision == b.out_precision &&
+           a.clip_precision == b.clip_precision && a.quality == b.quality &&
+           a.pitch_and_family == b.pitch_and_family &&
+           std::strncmp(a.face_name, b.face_name, sizeof a.face_name) == 0;
+  }
+};
+
+// Text metrics with the Windows meaning, in the surface's page units.
+struct TextMetrics {
+  std::int32_t height = 0;            // tmHeight: ascent + descent
+  std::int32_t external_leading = 0;  // tmExternalLeading
+  std::int32_t ave_char_width = 0;    // tmAveCharWidth
+  std::int32_t max_char_width = 0;    // tmMaxCharWidth
+};
+
+class Surface {
+ public:
+  virtual ~Surface() = default;
+
+  // Fills [x0, x1) x [y0, y1) opaquely.
+  virtual void fill_rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                         Color color) = 0;
+
+  // The pen for move_to/line_to: one page unit wide; dash 0 is solid, otherwise
+  // dashes and gaps each `dash` units long.
+  virtual void set_pen(Color color, std::int32_t dash) = 0;
+  virtual void move_to(std::int32_t x, std::int32_t y) = 0;
+  // Draws from the current point to (x, y) and makes it the current point.
+  // As with GDI's LineTo, the end point itself is not drawn.
+  virtual void line_to(std::int32_t x, std::int32_t y) = 0;
+
+  // Text: drawn transparently with its top-left corner (in its own direction,
+  // rotated by font.escapement) at (x, y).
+  virtual void draw_text(std::int32_t x, std::int32_t y, const char* text, std::size_t length,
+                         const FontDesc& font, Color color) = 0;
+  virtual TextMetrics text_metrics(const FontDesc& font) = 0;
+
+  // Opaque copy of a 1-bit strip of `count` columns, 8 dots high, one page unit
+  // per dot: bit 7 of columns[k] is the dot at (x + k, y), bit 0 the dot at
+  // (x + k, y + 7). Set bits are black, clear bits white.
+  virtual void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                            std::size_t count) = 0;
+};
+
+}  // namespace morvane

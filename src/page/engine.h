@@ -1,0 +1,84 @@
+// The page engine: everything one run owns, in one object, so that a test
+// builds a fresh engine in one line. Operations are free functions over it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "emul/states.h"
+#include "gfx/surface.h"
+#include "page/page_state.h"
+#include "print/printer.h"
+
+namespace morvane {
+
+// What the engine needs of the shell that hosts it.
+class EngineHooks {
+ public:
+  virtual ~EngineHooks() = default;
+  // A new, blank sheet of width x height page units (one pixel each on screen).
+  virtual std::unique_ptr<Surface> create_sheet(std::uint32_t width, std::uint32_t height) = 0;
+  // After a run of bytes or a repaint: show the sheet in the view.
+  virtual void show_page(Surface& /*sheet*/) {}
+  // A failure the user must see.
+  virtual void error(const std::string& /*text*/, const std::string& /*caption*/) {}
+  // A screen page is about to end; the sheet still shows it.
+  virtual void page_ending(Surface& /*sheet*/) {}
+};
+
+struct Engine {
+  Engine(EngineHooks& hooks, PrinterSystem& printers) : hooks(hooks), printers(printers) {}
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  EngineHooks& hooks;
+  PrinterSystem& printers;
+
+  // Page state and its companions.
+  PageState screen;
+  PageState printer;
+  TabTable tab_table;
+  std::int32_t font_changed = 0;
+  std::uint8_t short_line_feed = 0;
+  FontDesc current_font;  // the one font used for text on either page
+  PrinterMetrics metrics;
+
+  // Emulations.
+  std::int32_t emulation = 0;  // 0 dot-matrix, 1 plotter
+  DotMatrixState dot;
+  BitImageBuffer bit_image;
+  PlotterState plot;
+  std::int32_t os_version = 0;
+
+  // Sheet and view.
+  std::unique_ptr<Surface> page_bitmap;
+  bool printer_ready = false;
+  std::int32_t view_mode = 0;  // 0 fit to window, 1 original size
+
+  // Spool file of the page in progress.
+  std::FILE* spool_stream = nullptr;
+  std::string spool_path = "Morvane.$$$";
+
+  // Printer and print document.
+  PrinterNames printer_names;
+  std::unique_ptr<PrinterDevice> printer_dc;
+  bool printer_measured = false;  // printer_dc was measured (not the fallback)
+  std::int32_t job_active = 0;
+  std::int32_t page_started = 0;
+  std::int32_t print_aborted = 0;
+  std::int32_t printer_enabled = 1;
+  std::int32_t close_document = 1;
+
+  // True while a finished page is being printed: the shell must not feed the
+  // screen page then (input stays queued) nor end the document.
+  bool printing = false;
+};
+
+// The surface a page draws on: the sheet for the screen page, the printer's
+// surface for the printer page; null when there is none.
+Surface* page_surface(Engine& e, const PageState& page);
+
+}  // namespace morvane

@@ -1,0 +1,79 @@
+// The page-layout record and its companions.
+//
+// Two instances exist for a run: the screen page (is_printer 0), laid out into
+// the sheet bitmap, and the printer page (is_printer 1), laid out again into
+// the printer when a finished page is replayed. Lengths and positions are
+// hundredths of an inch from the sheet's top-left corner and unsigned.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "gfx/surface.h"
+#include "print/printer.h"
+
+namespace morvane {
+
+constexpr int kMaxTabStops = 28;
+
+struct PlotterPen {
+  std::uint8_t graphic_mode = 0;
+  Color pen_color = 0;
+  std::int32_t char_size = 7;
+  std::int32_t text_angle = 0;
+  std::int32_t line_type = 0;
+  std::int32_t origin_x = 0;
+  std::int32_t origin_y = 0;
+  std::int32_t pen_x = 0;
+  std::int32_t pen_y = 0;
+};
+
+struct PageState {
+  std::int32_t is_printer = 0;
+  std::uint32_t lines_per_page = 0;
+  std::uint32_t page_length_lines = 0;
+  std::uint32_t skip_perforation = 0;
+  std::uint32_t chars_per_line = 0;
+  std::uint32_t line_height = 0;
+  std::uint32_t char_width = 0;
+  std::uint32_t line_count = 0;
+  std::uint32_t margin_left = 0;
+  std::uint32_t margin_right = 0;
+  std::uint32_t margin_top = 0;
+  std::uint32_t margin_bottom = 0;
+  std::uint32_t cur_x = 0;
+  std::uint32_t cur_y = 0;
+  std::uint32_t paper_width = 0;
+  std::uint32_t paper_height = 0;
+  std::uint32_t wrap_width = 0;
+  std::uint32_t wrap_margin = 0;
+  std::uint8_t double_width = 0;
+  std::uint8_t condensed = 0;
+  std::uint8_t emphasized = 0;
+  std::uint8_t double_strike = 0;
+  std::uint8_t superscript = 0;
+  std::uint8_t subscript = 0;
+  std::uint8_t expanded = 0;
+  std::int32_t spacing_num = 0;
+  std::int32_t spacing_den = 0;
+  std::int32_t tab_count = 0;
+  std::array<std::int32_t, kMaxTabStops> tab_stops{};
+  PlotterPen plotter;
+  FontDesc font;
+  std::int32_t dirty = 0;
+
+  // Before any printer was measured: the plotter sub-record starts zeroed too.
+  PageState() { plotter.char_size = 0; }
+};
+
+// The live horizontal tab stops of the dot-matrix emulation, in character columns.
+struct TabTable {
+  std::int32_t count = 16;
+  std::array<std::int32_t, kMaxTabStops> stops{8,  16, 24, 32, 40,  48,  56,  64,
+                                               72, 80, 88, 96, 104, 112, 120, 128};
+};
+
+// The printer's device metrics as last measured.
+using PrinterMetrics = DeviceCaps;
+
+}  // namespace morvane
