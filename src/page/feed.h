@@ -1,0 +1,38 @@
+// The feed loop: where every received byte enters the page engine.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "gfx/surface.h"
+#include "page/page_state.h"
+
+namespace morvane {
+
+struct Engine;
+
+// Feeds a run of bytes into the screen page; a null run of 0 bytes is the
+// clear-page request. Returns false, feeding nothing, while a page is being
+// printed: the caller keeps the bytes (they stay queued at their channel).
+bool feed_screen(Engine& e, const std::uint8_t* bytes, std::size_t count);
+
+// The feed loop proper, for either page.
+void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_t count);
+
+// Paints the empty sheet with the screen page's margin frame.
+void clear_page(Engine& e, Surface& sheet);
+
+// The current font for a page's font description and print styles.
+FontDesc make_font(const Engine& e, const PageState& page);
+
+void draw_char_screen(Engine& e, Surface& sheet, char ch);
+void draw_char_printer(Engine& e, char ch);
+
+// Redraws the view from the sheet, creating the sheet first when needed.
+void repaint_page(Engine& e);
+
+// Makes sure the sheet exists; true when it was created by this call (then
+// it is cleared and both pages are homed).
+bool ensure_page_bitmap(Engine& e);
+
+}  // namespace morvane

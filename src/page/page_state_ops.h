@@ -1,0 +1,30 @@
+// Operations that initialise, reset and synchronise the two pages.
+#pragma once
+
+#include "gfx/surface.h"
+#include "page/page_state.h"
+
+namespace morvane {
+
+struct Engine;
+
+// Print styles back to normal; the live tab stops become the page's snapshot.
+void reset_style(Engine& e, PageState& page);
+void reset_plotter(PageState& page);
+
+// Measures a printer into the printer page and the printer metrics. `tm` are
+// the metrics of the current font on the printer. Requires non-zero dpi.
+void init_printer_page(Engine& e, const DeviceCaps& caps, const TextMetrics& tm);
+
+// Makes the screen page from the printer page; `tm` are the current font's
+// metrics on the sheet.
+void derive_screen_page(Engine& e, const TextMetrics& tm);
+
+// At every page end: the screen page's styles, font and plotter state go over
+// to the printer page; positions stay each page's own.
+void sync_printer_page(Engine& e);
+
+// Print position to the top-left of the page's printable area.
+void home_page(PageState& page);
+
+}  // namespace morvane
