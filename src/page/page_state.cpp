@@ -102,4 +102,20 @@ void home_page(PageState& page) {
   page.line_count = 0;
 }
 
+FontDesc base_font(std::int32_t height, std::int32_t weight, std::int32_t italic, const char* face) {
+  FontDesc f;
+  f.height = height;
+  f.weight = weight;
+  f.italic = italic != 0 ? 1 : 0;
+  f.quality = 2;             // PROOF_QUALITY
+  f.pitch_and_family = 0x12;  // VARIABLE_PITCH | FF_ROMAN
+  f.set_face(face);
+  return f;
+}
+
+void set_printer_font(Engine& e, const FontDesc& font) {
+  e.printer.font = font;
+  e.current_font = font;
+}
+
 }  // namespace morvane

@@ -27,4 +27,9 @@ void sync_printer_page(Engine& e);
 // Print position to the top-left of the page's printable area.
 void home_page(PageState& page);
 
+// The page font as the settings give it (the fixed fields as the main window
+// sets them), made the printer page's font and the current font.
+FontDesc base_font(std::int32_t height, std::int32_t weight, std::int32_t italic, const char* face);
+void set_printer_font(Engine& e, const FontDesc& font);
+
 }  // namespace morvane

@@ -1,0 +1,196 @@
+// The feed loop: lines, wrapping, page ends, the spool file and the sheet.
+#include <gtest/gtest.h>
+
+#include "page/view_geometry.h"
+#include "support/engine_fixture.h"
+
+namespace morvane {
+namespace {
+
+using test::EngineFixture;
+
+// Letter at 600 dpi with quarter-inch margins; a 10 x 17 character cell gives
+// 61 lines per page and a line end at x 825.
+struct Feed : ::testing::Test {
+  Feed() { f.use_metrics(TextMetrics{17, 0, 10, 10}); }
+  EngineFixture f;
+  PageState& screen() { return f.engine.screen; }
+};
+
+TEST_F(Feed, FirstFeedMeasuresPrinterMakesSheetAndHomes) {
+  f.feed("");
+  ASSERT_EQ(f.shell.sheets_made.size(), 1u);
+  EXPECT_EQ(f.shell.sheets_made[0], std::make_pair(850u, 1100u));
+  EXPECT_EQ(screen().lines_per_page, 61u);
+  EXPECT_EQ(screen().cur_x, 25u);
+  EXPECT_EQ(screen().cur_y, 25u);
+  EXPECT_EQ(f.engine.printer.cur_y, 25u);
+  EXPECT_EQ(f.shell.shows, 1);
+}
+
+TEST_F(Feed, HelloWorldLandsOnTwoLines) {
+  f.feed("HELLO\r\nWORLD");
+  auto texts = f.sheet().of_kind(DrawKind::draw_text);
+  ASSERT_EQ(texts.size(), 10u);
+  EXPECT_EQ(f.sheet().all_text(), "HELLOWORLD");
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(texts[i].x0, 25 + 10 * i);
+    EXPECT_EQ(texts[i].y0, 25);
+    EXPECT_EQ(texts[5 + i].x0, 25 + 10 * i);
+    EXPECT_EQ(texts[5 + i].y0, 42);
+    EXPECT_EQ(texts[i].color, 0u);
+  }
+}
+
+TEST_F(Feed, CarriageReturnAndLineFeedEachDoOneThing) {
+  f.feed("AB\r");
+  EXPECT_EQ(screen().cur_x, 25u);
+  EXPECT_EQ(screen().cur_y, 25u);
+  f.feed("AB\n");
+  EXPECT_EQ(screen().cur_x, 45u);
+  EXPECT_EQ(screen().cur_y, 42u);
+  EXPECT_EQ(screen().line_count, 1u);
+}
+
+TEST_F(Feed, ACharacterEndingExactlyAtTheLineEndWrapsAfterItIsDrawn) {
+  f.feed(std::string(79, 'x'));
+  EXPECT_EQ(screen().cur_x, 815u);
+  EXPECT_EQ(screen().line_count, 0u);
+  f.feed("y");  // ends at 825, the line end itself
+  EXPECT_EQ(screen().cur_x, 25u);
+  EXPECT_EQ(screen().line_count, 1u);
+  auto texts = f.sheet().of_kind(DrawKind::draw_text);
+  EXPECT_EQ(texts.back().x0, 815);
+  EXPECT_EQ(texts.back().y0, 25);
+}
+
+TEST_F(Feed, UnprintableResultsAreNotDrawnButTheLineEndStillRuns) {
+  f.feed("");
+  for (int b : {0x01, 0x07, 0x7F, 0x80, 0xFF}) {
+    SCOPED_TRACE(b);
+    screen().cur_x = 900;
+    const std::uint32_t line = screen().line_count;
+    f.sheet().clear();
+    f.feed(std::string(1, static_cast<char>(b)));
+    EXPECT_EQ(f.sheet().count(DrawKind::draw_text), 0u);
+    EXPECT_EQ(screen().cur_x, 25u);
+    EXPECT_EQ(screen().line_count, line + 1);
+  }
+}
+
+TEST_F(Feed, ShortLineFeedMovesEightThenFullLinesAgain) {
+  f.feed("");
+  f.engine.short_line_feed = 1;
+  f.feed("\n");
+  EXPECT_EQ(screen().cur_y, 33u);
+  EXPECT_EQ(f.engine.short_line_feed, 0);
+  f.feed("\n");
+  EXPECT_EQ(screen().cur_y, 50u);
+}
+
+TEST_F(Feed, PageEndsAtTheLineCountLessThePerforationSkip) {
+  struct Case {
+    std::uint32_t skip;
+    int ending_feed;
+  };
+  for (Case c : {Case{0, 61}, Case{6, 55}, Case{61, 61}, Case{200, 61}}) {
+    SCOPED_TRACE(c.skip);
+    EngineFixture g;
+    g.use_metrics(TextMetrics{17, 0, 10, 10});
+    g.feed("");
+    g.engine.screen.skip_perforation = c.skip;
+    for (int i = 1; i < c.ending_feed; ++i) g.feed("\n");
+    EXPECT_EQ(g.shell.pages_ending, 0);
+    EXPECT_EQ(g.engine.screen.line_count, static_cast<std::uint32_t>(c.ending_feed - 1));
+    g.feed("\n");
+    EXPECT_EQ(g.shell.pages_ending, 1);
+    EXPECT_EQ(g.engine.screen.line_count, 0u);
+    EXPECT_EQ(g.engine.screen.cur_y, 25u);
+  }
+}
+
+TEST_F(Feed, FormFeedOnAnEmptyPageClearsTheSheetAndPrintsNoSheet) {
+  f.feed("");
+  f.sheet().clear();
+  f.feed("\f");
+  EXPECT_EQ(f.shell.pages_ending, 1);
+  EXPECT_EQ(screen().dirty, 0);
+  auto fills = f.sheet().of_kind(DrawKind::fill_rect);
+  ASSERT_EQ(fills.size(), 1u);
+  EXPECT_EQ(fills[0].x1, 850);
+  EXPECT_EQ(fills[0].y1, 1100);
+  EXPECT_EQ(fills[0].color, 0xFFFFFFu);
+  // The form feed was spooled and replayed: a document, but no sheet.
+  EXPECT_EQ(f.printed().sequence(), "create_device start_doc end_doc");
+  EXPECT_EQ(f.spool_contents(), "\f");
+}
+
+TEST_F(Feed, ClearFramesTheMarginsInGrey) {
+  f.feed("");
+  auto lines = f.sheet().of_kind(DrawKind::line_to);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].color, 0xC6C3C6u);
+  EXPECT_EQ(lines[0].x0, 25);
+  EXPECT_EQ(lines[0].y0, 25);
+  EXPECT_EQ(lines[0].x1, 825);
+  EXPECT_EQ(lines[1].y1, 1075);
+  EXPECT_EQ(lines[3].x1, 25);
+  EXPECT_EQ(lines[3].y1, 25);
+}
+
+TEST_F(Feed, ClearRequestMarksDirtyAndStartsANewSpoolFile) {
+  f.feed("old bytes");
+  EXPECT_EQ(f.spool_contents(), "old bytes");
+  f.clear_request();
+  EXPECT_EQ(screen().dirty, 1);
+  EXPECT_EQ(f.engine.spool_stream, nullptr);
+  EXPECT_EQ(screen().cur_x, 25u);
+  f.feed("new");
+  EXPECT_EQ(f.spool_contents(), "new");
+  EXPECT_EQ(f.shell.pages_ending, 0);
+}
+
+TEST_F(Feed, SpoolHoldsExactlyThePageAndStaysAfterItsEnd) {
+  const std::string page = std::string("line one\r\n\x1b\x45x\x80\xff", 15) + "\f";
+  f.feed(page);
+  EXPECT_EQ(f.engine.spool_stream, nullptr);
+  EXPECT_EQ(f.spool_contents(), page);
+  f.feed("next");
+  EXPECT_EQ(f.spool_contents(), "next");
+}
+
+TEST_F(Feed, UnknownEmulationUsesEveryByteUnchanged) {
+  f.engine.emulation = 5;
+  f.feed("A\nB");
+  EXPECT_EQ(f.sheet().all_text(), "AB");
+  EXPECT_EQ(screen().cur_y, 42u);
+}
+
+TEST(ViewCopy, FitsPortraitToHeightAndLandscapeToWidth) {
+  struct Case {
+    std::int32_t mode;
+    std::uint32_t w, h, dw, dh;
+    bool stretch;
+  };
+  for (Case c : {Case{0, 850, 1100, 425, 550, true}, Case{0, 1100, 850, 600, 463, true},
+                 Case{0, 800, 800, 550, 550, true}, Case{7, 850, 1100, 425, 550, true},
+                 Case{1, 850, 1100, 600, 550, false}}) {
+    SCOPED_TRACE(c.mode);
+    ViewCopy v = view_copy(c.mode, 600, 550, c.w, c.h, 30, 40);
+    EXPECT_EQ(v.dst_w, static_cast<std::int32_t>(c.dw));
+    EXPECT_EQ(v.dst_h, static_cast<std::int32_t>(c.dh));
+    EXPECT_EQ(v.shown_height, c.dh);
+    EXPECT_EQ(v.stretch, c.stretch);
+    if (c.stretch) {
+      EXPECT_EQ(v.src_x, 0);
+      EXPECT_EQ(v.src_w, static_cast<std::int32_t>(c.w));
+    } else {
+      EXPECT_EQ(v.src_x, 30);
+      EXPECT_EQ(v.src_y, 40);
+    }
+  }
+  EXPECT_EQ(view_copy(0, 600, 550, 0, 0, 0, 0).dst_w, 0);  // no sheet yet: nothing
+}
+
+}  // namespace
+}  // namespace morvane

@@ -1,0 +1,140 @@
+// Printing by replay: documents, sheets and the spool file's life.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "page/printing.h"
+#include "support/engine_fixture.h"
+
+namespace morvane {
+namespace {
+
+using test::EngineFixture;
+
+struct Printing : ::testing::Test {
+  Printing() { f.use_metrics(TextMetrics{17, 0, 10, 10}); }
+  EngineFixture f;
+};
+
+std::string sheet_text(const std::vector<DrawRecord>& sheet) {
+  std::string s;
+  for (const auto& r : sheet)
+    if (r.kind == DrawKind::draw_text) s += r.text;
+  return s;
+}
+
+TEST_F(Printing, EachPageIsOneDocumentWhenDocumentsClosePerPage) {
+  f.feed("ONE\fTWO\f");
+  EXPECT_EQ(f.printed().sequence(),
+            "create_device start_doc start_page end_page end_doc start_doc start_page end_page end_doc");
+  auto sheets = f.printed().sheets();
+  ASSERT_EQ(sheets.size(), 2u);
+  EXPECT_EQ(sheet_text(sheets[0]), "ONE");
+  EXPECT_EQ(sheet_text(sheets[1]), "TWO");
+  EXPECT_EQ(f.engine.job_active, 0);
+}
+
+TEST_F(Printing, PagesCollectInOneDocumentUntilAModeThreeEnd) {
+  f.engine.close_document = 0;
+  f.feed("ONE\fTWO\f");
+  EXPECT_EQ(f.printed().sequence(), "create_device start_doc start_page end_page start_page end_page");
+  EXPECT_EQ(f.engine.job_active, 1);
+  end_printer_page(f.engine, 3);
+  EXPECT_EQ(f.printed().count(PrinterCall::end_doc), 1u);
+  EXPECT_EQ(f.engine.job_active, 0);
+}
+
+TEST_F(Printing, DisabledPrinterOpensNoDocumentButStillEndsTheSpoolAndSyncs) {
+  f.engine.printer_enabled = 0;
+  f.feed("X");
+  f.engine.screen.emphasized = 1;
+  f.feed("A\f");
+  EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 0u);
+  EXPECT_EQ(f.engine.spool_stream, nullptr);
+  EXPECT_EQ(f.engine.printer.emphasized, 1);
+  f.feed("B");
+  EXPECT_EQ(f.spool_contents(), "B");
+}
+
+TEST_F(Printing, PrinterPageWrapsAndCountsItsOwnLines) {
+  // A smaller printable height on paper: the printer page ends before the
+  // screen page does and keeps drawing on the same sheet from its top.
+  f.feed("");
+  f.printers.config().caps.vert_res = 600 * 17 * 2 / 100 + 1;  // two lines
+  f.feed("L1\r\nL2\r\nL3\f");
+  auto sheets = f.printed().sheets();
+  ASSERT_EQ(sheets.size(), 1u);
+  EXPECT_EQ(sheet_text(sheets[0]), "L1L2L3");
+  std::vector<std::int32_t> ys;
+  for (const auto& r : sheets[0])
+    if (r.kind == DrawKind::draw_text && r.text == "L") ys.push_back(r.y0);
+  EXPECT_EQ(ys, (std::vector<std::int32_t>{25, 42, 25}));
+}
+
+TEST_F(Printing, StartDocFailureIsReportedAndTheNextPageTriesAgain) {
+  f.printers.config().fail_start_doc = true;
+  f.feed("A\f");
+  ASSERT_EQ(f.shell.errors.size(), 1u);
+  EXPECT_EQ(f.shell.errors[0].first, "Unable to start print job");
+  EXPECT_EQ(f.engine.job_active, 0);
+  f.printers.config().fail_start_doc = false;
+  f.feed("B\f");
+  auto sheets = f.printed().sheets();
+  ASSERT_EQ(sheets.size(), 1u);
+  EXPECT_EQ(sheet_text(sheets[0]), "B");
+}
+
+TEST_F(Printing, InputArrivingWhilePrintingIsRefusedAndTheSpoolStaysIntact) {
+  std::vector<bool> fed;
+  f.printers.config().callback = [&](PrinterCall, RecordingPrinterDevice&) {
+    fed.push_back(f.feed("INTRUDER"));
+    fed.push_back(f.clear_request());
+  };
+  f.feed("PAGE\f");
+  ASSERT_FALSE(fed.empty());
+  for (bool b : fed) EXPECT_FALSE(b);
+  auto sheets = f.printed().sheets();
+  ASSERT_EQ(sheets.size(), 1u);
+  EXPECT_EQ(sheet_text(sheets[0]), "PAGE");
+  EXPECT_EQ(f.spool_contents(), "PAGE\f");
+  EXPECT_FALSE(f.engine.printing);
+  EXPECT_TRUE(f.feed("after"));
+}
+
+TEST_F(Printing, AfterAnAbortTheNextPageStartsANewDocument) {
+  f.engine.close_document = 0;
+  f.feed("ONE\f");
+  f.printed().cancelled = true;  // the user pressed "Abort printing"
+  f.feed("TWO\f");
+  EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 2u);
+  EXPECT_EQ(f.engine.print_aborted, 0);  // reset by the new document
+}
+
+TEST_F(Printing, FirstPageOfEveryDocumentReplaysFromResetStyles) {
+  f.feed("");
+  f.engine.screen.expanded = 1;  // double width on screen
+  f.engine.printer.expanded = 1;
+  f.feed("AB\f");
+  // The replay measured the printer afresh: the printer page drew plain width.
+  auto sheets = f.printed().sheets();
+  ASSERT_EQ(sheets.size(), 1u);
+  std::vector<std::int32_t> xs;
+  for (const auto& r : sheets[0])
+    if (r.kind == DrawKind::draw_text) xs.push_back(r.x0);
+  EXPECT_EQ(xs, (std::vector<std::int32_t>{25, 35}));
+  EXPECT_EQ(f.engine.printer.expanded, 1);  // synchronised after the page
+}
+
+TEST_F(Printing, EndRunDeletesTheSpoolFileOfAnUnfinishedPageOnly) {
+  f.feed("done\f");
+  end_run(f.engine);
+  EXPECT_TRUE(std::filesystem::exists(f.engine.spool_path));
+  EngineFixture g;
+  g.feed("unfinished");
+  end_run(g.engine);
+  EXPECT_FALSE(std::filesystem::exists(g.engine.spool_path));
+  EXPECT_EQ(g.engine.page_bitmap, nullptr);
+}
+
+}  // namespace
+}  // namespace morvane
