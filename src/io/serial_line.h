@@ -1,0 +1,59 @@
+// The shared-memory serial line: a virtual serial cable to another program on
+// the same machine. This program claims one half of the line's block and
+// reads what the other program writes into that half's ring; it never sends.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "io/error_sink.h"
+#include "io/shared_block.h"
+
+namespace morvane {
+
+constexpr int kSideClosed = 0;
+constexpr int kSideA = 1;
+constexpr int kSideB = 2;
+constexpr int kSideNone = -1;  // attached, but no half to read
+
+struct SerialLineState {
+  bool mapping_held = false;
+  std::uint8_t* view = nullptr;
+  std::int32_t side = kSideClosed;
+  std::int32_t line_number = 1;  // the "lyn" setting
+  std::uint8_t* own_half = nullptr;
+  std::uint8_t* peer_half = nullptr;
+};
+
+// "NH_SCOM%02d" for the line number.
+std::string serial_line_name(int line);
+
+class SerialLine {
+ public:
+  explicit SerialLine(ErrorSink report = {},
+                      std::unique_ptr<SharedBlock> block = make_system_shared_block());
+  ~SerialLine();
+  SerialLine(const SerialLine&) = delete;
+  SerialLine& operator=(const SerialLine&) = delete;
+
+  // Releases what is held, takes line (0 keeps the current number), attaches
+  // and claims the first free half.
+  void open_serial_line(int line);
+  // Gives the half back and lets go of the block. Harmless when closed.
+  void close_serial_line();
+  // Copies up to capacity waiting bytes; 0 without a side.
+  int read_serial_line(std::uint8_t* buf, int capacity);
+
+  const SerialLineState& state() const { return state_; }
+
+ private:
+  void attach();
+  void claim_half();
+
+  ErrorSink report_;
+  std::unique_ptr<SharedBlock> block_;
+  SerialLineState state_;
+};
+
+}  // namespace morvane
