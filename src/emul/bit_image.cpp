@@ -1,0 +1,71 @@
+// Bit-image graphics of the dot-matrix emulation: columns of eight dots,
+// collected in the bit-image buffer, shown on the sheet as they arrive and put
+// on the printer page as one strip when the image is complete.
+#include <algorithm>
+
+#include "emul/emulation.h"
+#include "page/engine.h"
+#include "page/printing.h"
+
+namespace morvane {
+
+namespace {
+
+void clear_buffer(BitImageBuffer& b) {
+  b.columns.fill(0);
+  b.exists = true;
+}
+
+// The screen shows each column as it arrives; copying only the new column
+// gives the same picture as copying the whole received prefix again.
+void show_column(Engine& e, const PageState& page, std::int32_t index) {
+  Surface* sheet = page_surface(e, page);
+  if (sheet == nullptr) return;
+  const auto x = static_cast<std::int32_t>(page.cur_x + static_cast<std::uint32_t>(index));
+  sheet->blit_columns(x, static_cast<std::int32_t>(page.cur_y), &e.bit_image.columns[index], 1);
+}
+
+// The printer gets the finished strip at once, opaque, top-left at the
+// print position. Like text, it reaches paper only inside an open document.
+void print_strip(Engine& e, const PageState& page, std::uint32_t count) {
+  if (e.job_active == 0 || e.printer_enabled == 0 || !e.printer_dc) return;
+  start_printer_page(e);
+  e.printer_dc->surface().blit_columns(static_cast<std::int32_t>(page.cur_x),
+                                       static_cast<std::int32_t>(page.cur_y),
+                                       e.bit_image.columns.data(), count);
+}
+
+void finish_image(Engine& e, PageState& page) {
+  DotMatrixState& d = e.dot;
+  d.bit_image_mode = 0;
+  const std::uint32_t count = std::min<std::uint32_t>(d.bit_image_count, kBitImageWidth);
+  if (page.is_printer == 1) print_strip(e, page, count);
+  page.cur_x += d.bit_image_count;
+  e.short_line_feed = 1;
+}
+
+}  // namespace
+
+void bit_image_start(Engine& e) {
+  clear_buffer(e.bit_image);
+  e.dot.bit_image_received = 0;
+}
+
+void bit_image_column(Engine& e, PageState& page, std::uint8_t byte) {
+  DotMatrixState& d = e.dot;
+  // A buffer released while an image was arriving is made again (white), so
+  // the image still ends after exactly its count of data bytes.
+  if (!e.bit_image.exists) clear_buffer(e.bit_image);
+  const std::int32_t index = d.bit_image_received;
+  const bool stored = index >= 0 && index < kBitImageWidth;
+  if (stored) e.bit_image.columns[index] |= byte;
+  d.bit_image_received += 1;
+  if (stored && page.is_printer == 0) show_column(e, page, index);
+  if (static_cast<std::uint32_t>(d.bit_image_received) >= d.bit_image_count) finish_image(e, page);
+}
+
+void release_bit_image(Engine& e) {
+  e.bit_image.exists = false;
+}
+
+}  // namespace morvane
