@@ -1,0 +1,52 @@
+// Printer pages through cairo: page units drawn as vectors on a target
+// measured in points (a PDF page, or a recording of one), 72/100 point per
+// unit. Text stays text, bit images stay small images.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+
+#include "gfx/cairo/font_cache.h"
+#include "gfx/surface.h"
+
+namespace morvane {
+
+class CairoPdfSurface : public Surface {
+ public:
+  static constexpr double kPointsPerUnit = 0.72;
+
+  CairoPdfSurface() = default;
+  ~CairoPdfSurface() override;
+  CairoPdfSurface(const CairoPdfSurface&) = delete;
+  CairoPdfSurface& operator=(const CairoPdfSurface&) = delete;
+
+  // Draws go to `target` from now on; between end() and the next begin()
+  // they are dropped (a printer has no sheet then). Metrics always work.
+  void begin(cairo_surface_t* target);
+  void end();
+  bool drawing() const { return cr_ != nullptr; }
+
+  void fill_rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                 Color color) override;
+  void set_pen(Color color, std::int32_t dash) override;
+  void move_to(std::int32_t x, std::int32_t y) override;
+  void line_to(std::int32_t x, std::int32_t y) override;
+  void draw_text(std::int32_t x, std::int32_t y, const char* text, std::size_t length,
+                 const FontDesc& font, Color color) override;
+  TextMetrics text_metrics(const FontDesc& font) override;
+  void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                    std::size_t count) override;
+
+ private:
+  void blit_chunk(double x, double y, const std::uint8_t* columns, int count);
+
+  cairo_t* cr_ = nullptr;
+  FontCache fonts_;
+  Color pen_color_ = 0;
+  std::int32_t pen_dash_ = 0;
+  std::int32_t cur_x_ = 0;
+  std::int32_t cur_y_ = 0;
+};
+
+}  // namespace morvane

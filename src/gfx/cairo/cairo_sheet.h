@@ -1,0 +1,63 @@
+// The on-screen sheet: an RGB image, one pixel per page unit. Rectangles,
+// lines and bit images are set pixel by pixel exactly where GDI sets them;
+// text goes through cairo and FreeType.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <string>
+
+#include "gfx/cairo/font_cache.h"
+#include "gfx/surface.h"
+
+namespace morvane {
+
+class CairoSheet : public Surface {
+ public:
+  // A white sheet. Sizes outside 1..32767 give an empty sheet that draws nothing.
+  CairoSheet(std::int32_t width, std::int32_t height);
+  ~CairoSheet() override;
+  CairoSheet(const CairoSheet&) = delete;
+  CairoSheet& operator=(const CairoSheet&) = delete;
+
+  static constexpr Color kOutside = 0xFFFFFFFF;
+
+  std::int32_t width() const { return width_; }
+  std::int32_t height() const { return height_; }
+  // The colour at (x, y), or kOutside off the sheet.
+  Color pixel(std::int32_t x, std::int32_t y);
+  bool save_png(const std::string& path);
+  // The image, flushed, for copying into a view; null for an empty sheet.
+  cairo_surface_t* image();
+
+  void fill_rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                 Color color) override;
+  void set_pen(Color color, std::int32_t dash) override;
+  void move_to(std::int32_t x, std::int32_t y) override;
+  void line_to(std::int32_t x, std::int32_t y) override;
+  void draw_text(std::int32_t x, std::int32_t y, const char* text, std::size_t length,
+                 const FontDesc& font, Color color) override;
+  TextMetrics text_metrics(const FontDesc& font) override;
+  void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                    std::size_t count) override;
+
+ private:
+  // Direct pixel access; callers keep inside the sheet.
+  std::uint32_t* row(std::int32_t y);
+  void begin_direct();
+  void end_direct();
+  cairo_t* context();
+
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  cairo_surface_t* surface_ = nullptr;
+  cairo_t* cr_ = nullptr;
+  FontCache fonts_;
+  Color pen_color_ = 0;
+  std::int32_t pen_dash_ = 0;
+  std::int32_t cur_x_ = 0;
+  std::int32_t cur_y_ = 0;
+};
+
+}  // namespace morvane
