@@ -1,0 +1,226 @@
+// Carrying out a plotter command line: pen moves, lines, labels, origin,
+// pen colour, line type, text direction and character size.
+#include <cstdint>
+#include <cstring>
+
+#include "emul/plotter_internal.h"
+#include "page/engine.h"
+#include "page/printing.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr std::int64_t kPageUnits = 800;  // steps x 800 / 960 = page units
+constexpr std::int64_t kSteps = 960;
+
+std::int32_t clamp32(std::int64_t v) {
+  if (v > INT32_MAX) return INT32_MAX;
+  if (v < INT32_MIN) return INT32_MIN;
+  return static_cast<std::int32_t>(v);
+}
+
+// Pen and origin sums saturate instead of wrapping on endless relative moves.
+std::int32_t add_steps(std::int32_t a, std::int64_t b) { return clamp32(a + b); }
+
+// Where a page draws the plotter's work; null when it cannot draw now. The
+// printer page draws only into an open document, on a started sheet.
+Surface* drawing_surface(Engine& e, const PageState& page) {
+  if (page.is_printer != 0) {
+    if (e.job_active == 0 || e.printer_enabled == 0 || !e.printer_dc) return nullptr;
+    start_printer_page(e);
+  }
+  return page_surface(e, page);
+}
+
+// A line of the current pen from the pen position to each accepted pair:
+// D sets the pen to the pair, J moves it by the pair. A rejected pair ends
+// the command line (false).
+bool draw_pairs(Engine& e, PageState& page, PlotScan& s, bool relative) {
+  PlotterPen& p = page.plotter;
+  Surface* surface = nullptr;
+  bool pen_set = false;
+  while (!s.at_end()) {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    if (!read_pair(s, x, y)) return false;
+    const PagePoint from = plotter_page_point(page, p.pen_x, p.pen_y);
+    p.pen_x = relative ? add_steps(p.pen_x, x) : x;
+    p.pen_y = relative ? add_steps(p.pen_y, y) : y;
+    const PagePoint to = plotter_page_point(page, p.pen_x, p.pen_y);
+    if (!pen_set) {
+      surface = drawing_surface(e, page);
+      if (surface) surface->set_pen(p.pen_color, plotter_dash(e, page));
+      pen_set = true;
+    }
+    if (!surface) continue;
+    surface->move_to(from.x, from.y);
+    surface->line_to(to.x, to.y);
+  }
+  return true;
+}
+
+// M and R: the pen moves without drawing.
+bool move_pairs(PageState& page, PlotScan& s, bool relative) {
+  PlotterPen& p = page.plotter;
+  while (!s.at_end()) {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    if (!read_pair(s, x, y)) return false;
+    p.pen_x = relative ? add_steps(p.pen_x, x) : x;
+    p.pen_y = relative ? add_steps(p.pen_y, y) : y;
+  }
+  return true;
+}
+
+// The label's top-left corner for the text direction; the offsets differ
+// between the sheet and the printer for labels running downwards.
+PagePoint label_origin(const PageState& page) {
+  const PlotterPen& p = page.plotter;
+  const PagePoint pen = plotter_page_point(page, p.pen_x, p.pen_y);
+  const std::int64_t px = pen.x;
+  const std::int64_t py = pen.y;
+  const std::int64_t cw = page.char_width;
+  const std::int64_t lh = page.line_height;
+  switch (p.text_angle) {
+    case 0:
+      return {clamp32(px + cw), clamp32(py - lh)};
+    case 1800:
+      return {clamp32(px + cw), clamp32(py + lh / 2)};
+    case 2700:
+      if (page.is_printer != 0) return {clamp32(px + cw), clamp32(py)};
+      return {clamp32(px + 2 * cw), clamp32(py - lh / 2)};
+    default:
+      return {clamp32(px), clamp32(py)};
+  }
+}
+
+// P: the rest of the line is the label, commas and letters included.
+void print_label(Engine& e, PageState& page, const PlotScan& s) {
+  const char* text = s.line + s.pos;
+  const std::size_t length = std::strlen(text);
+  if (length == 0) return;
+  Surface* surface = drawing_surface(e, page);
+  if (!surface) return;
+  const PagePoint at = label_origin(page);
+  surface->draw_text(at.x, at.y, text, length, e.current_font, page.plotter.pen_color);
+}
+
+// A: back to text mode; the text goes on at the pen's height, within the
+// printable area of the page.
+void leave_graphic_mode(PageState& page) {
+  PlotterPen& p = page.plotter;
+  p.graphic_mode = 0;
+  p.origin_x = 0;
+  p.pen_x = 0;
+  page.cur_x = page.margin_left;
+  const std::int64_t top = page.margin_top;
+  const std::int64_t bottom = static_cast<std::int64_t>(page.paper_height) -
+                              page.margin_bottom - page.line_height;
+  std::int64_t y = plotter_page_point(page, p.pen_x, p.pen_y).y;
+  if (y > bottom) y = bottom;
+  if (y < top) y = top;
+  page.cur_y = static_cast<std::uint32_t>(y);
+}
+
+void text_direction(Engine& e, PageState& page, std::int32_t n) {
+  static constexpr std::int32_t kAngles[4] = {0, 2700, 1800, 900};
+  if (n >= 0 && n <= 3) page.plotter.text_angle = kAngles[n];
+  e.font_changed = 1;
+}
+
+// One command letter; false when the line ends with it.
+bool run_command(Engine& e, PageState& page, PlotScan& s, char letter) {
+  PlotterPen& p = page.plotter;
+  switch (letter) {
+    case 'A':
+      leave_graphic_mode(page);
+      return true;
+    case 'C': {
+      const std::int32_t n = read_number(s);
+      if (n >= 0 && n <= 3) p.pen_color = kPlotterPens[static_cast<std::size_t>(n)];
+      return true;
+    }
+    case 'D':
+      return draw_pairs(e, page, s, false);
+    case 'F':
+      p.pen_x = 0;
+      return true;
+    case 'H':
+      p.pen_x = 0;
+      p.pen_y = 0;
+      return true;
+    case 'I':
+      p.origin_x = add_steps(p.origin_x, p.pen_x);
+      p.origin_y = add_steps(p.origin_y, -static_cast<std::int64_t>(p.pen_y));
+      p.pen_x = 0;
+      p.pen_y = 0;
+      return true;
+    case 'J':
+      return draw_pairs(e, page, s, true);
+    case 'L': {
+      const std::int32_t n = read_number(s);
+      if (n >= 0 && n <= 15) p.line_type = n;
+      return true;
+    }
+    case 'M':
+      return move_pairs(page, s, false);
+    case 'P':
+      print_label(e, page, s);
+      return false;
+    case 'Q':
+      text_direction(e, page, read_number(s));
+      return true;
+    case 'R':
+      return move_pairs(page, s, true);
+    case 'S': {
+      const std::int32_t n = read_number(s);
+      if (n >= 0 && n <= 15) p.char_size = n;
+      e.font_changed = 1;
+      return true;
+    }
+    default:
+      return true;  // anything else is passed over on its own
+  }
+}
+
+}  // namespace
+
+void run_plotter_line(Engine& e, PageState& page) {
+  PlotterState& st = e.plot;
+  std::int32_t length = st.plot_length;
+  if (length < 0) length = 0;
+  if (length > kPlotLineMax) length = kPlotLineMax;
+  st.plot_line[static_cast<std::size_t>(length)] = '\0';
+
+  PlotScan s{st.plot_line.data()};
+  while (!s.at_end()) {
+    const char letter = s.peek();
+    ++s.pos;
+    if (!run_command(e, page, s, letter)) break;
+  }
+
+  st.plot_collecting = 1;
+  st.plot_line_open = 1;
+  st.plot_length = 0;
+}
+
+PagePoint plotter_page_point(const PageState& page, std::int32_t pen_x, std::int32_t pen_y) {
+  const PlotterPen& p = page.plotter;
+  // Multiply first, then divide truncating toward zero, as the plotter counts.
+  const std::int64_t dx = (static_cast<std::int64_t>(p.origin_x) + pen_x) * kPageUnits / kSteps;
+  const std::int64_t dy = (static_cast<std::int64_t>(p.origin_y) - pen_y) * kPageUnits / kSteps;
+  return {clamp32(page.margin_left + dx), clamp32(page.margin_top + dy)};
+}
+
+bool dashes_available(std::int32_t os_version) {
+  return os_version == 0 || os_version % 100 == 2;
+}
+
+std::int32_t plotter_dash(const Engine& e, const PageState& page) {
+  const std::int32_t type = page.plotter.line_type;
+  if (type < 1 || type > 14 || !dashes_available(e.os_version)) return 0;
+  return type;
+}
+
+}  // namespace morvane

@@ -1,0 +1,4 @@
+# The plotter emulation's tests (included by this directory's CMakeLists.txt).
+morvane_test(emul_plotter_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/plotter_test.cpp
+  LIBS morvane_core morvane_gfx_recording)
