@@ -2,3 +2,10 @@
 morvane_test(emul_plotter_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/plotter_test.cpp
   LIBS morvane_core morvane_gfx_recording)
+
+# The same drawing as pixels on the portable sheet.
+if(TARGET morvane_gfx_cairo)
+  morvane_test(emul_plotter_cairo_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/plotter_cairo_test.cpp
+    LIBS morvane_core morvane_gfx_recording morvane_gfx_cairo)
+endif()
