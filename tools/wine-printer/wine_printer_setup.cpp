@@ -100,9 +100,9 @@ int main(int argc, char** argv) {
   HANDLE printer = add_printer(name, port);
   if (!printer) return fail("AddPrinterA");
   if (paper == "letter") {
-    static const char kLetter[] = "Letter";
+    char letter[] = "Letter";
     if (SetPrinterDataExA(printer, "PPD Overrides", "DefaultPageSize", REG_SZ,
-                          reinterpret_cast<const BYTE*>(kLetter), sizeof kLetter) != ERROR_SUCCESS) {
+                          reinterpret_cast<BYTE*>(letter), sizeof letter) != ERROR_SUCCESS) {
       ClosePrinter(printer);
       return fail("SetPrinterDataExA");
     }

@@ -1,0 +1,102 @@
+// Win32PrinterSystem and the document and sheet steps of Win32PrinterDevice.
+#include "print/win32/win32_printer.h"
+
+namespace morvane {
+
+std::unique_ptr<Win32PrinterDevice> Win32PrinterDevice::adopt(HDC dc) {
+  if (!dc) return nullptr;
+  return std::unique_ptr<Win32PrinterDevice>(new Win32PrinterDevice(dc));
+}
+
+DeviceCaps Win32PrinterDevice::caps() {
+  auto cap = [this](int index) {
+    int value = GetDeviceCaps(dc_, index);
+    return value > 0 ? static_cast<std::uint32_t>(value) : 0u;
+  };
+  DeviceCaps c;
+  c.horz_res = cap(HORZRES);
+  c.vert_res = cap(VERTRES);
+  c.dpi_x = cap(LOGPIXELSX);
+  c.dpi_y = cap(LOGPIXELSY);
+  c.phys_width = cap(PHYSICALWIDTH);
+  c.phys_height = cap(PHYSICALHEIGHT);
+  c.phys_offset_x = cap(PHYSICALOFFSETX);
+  c.phys_offset_y = cap(PHYSICALOFFSETY);
+  return c;
+}
+
+void Win32PrinterDevice::prepare_dc() {
+  // The engine draws in hundredths of an inch; the surface negates y for it.
+  SetMapMode(dc_, MM_LOENGLISH);
+  SetBkMode(dc_, TRANSPARENT);
+}
+
+bool Win32PrinterDevice::start_doc(const std::string& name) {
+  if (doc_open_) end_doc();
+  aborted_ = false;
+  page_open_ = false;
+  prepare_dc();
+  show_progress();
+  install_abort_procedure();
+  DOCINFOA info{};
+  info.cbSize = sizeof info;
+  info.lpszDocName = name.c_str();
+  // StartDoc gives a job number above zero; zero and below are failures.
+  if (StartDocA(dc_, &info) <= 0) {
+    close_progress();
+    return false;
+  }
+  doc_open_ = true;
+  return true;
+}
+
+void Win32PrinterDevice::start_page() {
+  if (!doc_open_ || page_open_) return;
+  StartPage(dc_);
+  page_open_ = true;
+  // Some drivers reset the DC's attributes at every sheet.
+  prepare_dc();
+}
+
+void Win32PrinterDevice::end_page() {
+  if (!page_open_) return;
+  page_open_ = false;
+  if (doc_open_) EndPage(dc_);
+}
+
+void Win32PrinterDevice::end_doc() {
+  end_page();
+  if (doc_open_) EndDoc(dc_);
+  doc_open_ = false;
+  close_progress();
+}
+
+void Win32PrinterDevice::abort_doc() {
+  // A driver that cannot cancel (Wine's PostScript driver refuses AbortDoc)
+  // would keep the job open and refuse every later document: end it instead.
+  if (doc_open_ && AbortDoc(dc_) <= 0) EndDoc(dc_);
+  doc_open_ = false;
+  page_open_ = false;
+  close_progress();
+}
+
+void Win32PrinterDevice::abort_by_user() {
+  aborted_ = true;
+  abort_doc();
+  if (owner_) EnableWindow(owner_, TRUE);
+}
+
+std::string Win32PrinterSystem::default_device_string() {
+  char buffer[256] = {};
+  GetProfileStringA("windows", "device", ",,,", buffer, 255);
+  return buffer;
+}
+
+std::unique_ptr<PrinterDevice> Win32PrinterSystem::create_device(const PrinterNames& names) {
+  HDC dc = CreateDCA(names.driver.c_str(), names.device.c_str(), names.port.c_str(), nullptr);
+  auto device = Win32PrinterDevice::adopt(dc);
+  if (device) device->set_owner(owner_);
+  return device;
+}
+
+}  // namespace morvane

@@ -1,0 +1,259 @@
+// GdiSurface pixel tests. Each drawing check runs on the screen sheet and on
+// the printer flavour; the latter draws into a memory DC whose mapping turns
+// y upwards 1:1 (like MM_LOENGLISH, without the scale), so its pixels can be
+// compared with the sheet's exactly.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "gfx/gdi/gdi_surface.h"
+
+namespace morvane {
+namespace {
+
+constexpr int kW = 200;
+constexpr int kH = 120;
+constexpr Color kWhite = rgb(255, 255, 255);
+constexpr Color kBlack = rgb(0, 0, 0);
+
+// A y-up device of kW x kH pixels standing in for a printer.
+struct YUpDevice {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ old = nullptr;
+  YUpDevice() {
+    HDC screen = GetDC(nullptr);
+    bitmap = CreateCompatibleBitmap(screen, kW, kH);
+    ReleaseDC(nullptr, screen);
+    old = SelectObject(dc, bitmap);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, 1, 1, nullptr);
+    SetViewportExtEx(dc, 1, -1, nullptr);
+    PatBlt(dc, 0, 0, kW, -kH, WHITENESS);
+  }
+  ~YUpDevice() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+};
+
+class Flavour : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (GetParam()) {
+      device_ = std::make_unique<YUpDevice>();
+      surface_ = GdiSurface::on_printer(device_->dc);
+    } else {
+      surface_ = GdiSurface::create_sheet(nullptr, kW, kH);
+    }
+    ASSERT_NE(surface_, nullptr);
+  }
+  // The pixel at page position (x, y), read in device space.
+  Color pixel(int x, int y) {
+    HDC dc = surface_->dc();
+    POINT p{x, GetParam() ? -y : y};
+    LPtoDP(dc, &p, 1);
+    int saved = SaveDC(dc);
+    SetMapMode(dc, MM_TEXT);
+    Color c = GetPixel(dc, p.x, p.y) & 0xFFFFFF;
+    RestoreDC(dc, saved);
+    return c;
+  }
+  // Bounding box of everything not white: {x0, y0, x1, y1}, x1/y1 exclusive.
+  RECT ink() {
+    RECT box{kW, kH, 0, 0};
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        if (pixel(x, y) == kWhite) continue;
+        box.left = std::min<LONG>(box.left, x);
+        box.top = std::min<LONG>(box.top, y);
+        box.right = std::max<LONG>(box.right, x + 1);
+        box.bottom = std::max<LONG>(box.bottom, y + 1);
+      }
+    }
+    return box;
+  }
+  std::unique_ptr<YUpDevice> device_;
+  std::unique_ptr<GdiSurface> surface_;
+};
+
+FontDesc courier(int height) {
+  FontDesc f;
+  f.height = height;
+  f.weight = 400;
+  f.quality = 2;
+  f.pitch_and_family = 0x12;
+  f.set_face("Courier New");
+  return f;
+}
+
+TEST_P(Flavour, FillCoversHalfOpenRectangle) {
+  surface_->fill_rect(10, 10, 20, 15, rgb(255, 0, 0));
+  EXPECT_EQ(pixel(10, 10), rgb(255, 0, 0));
+  EXPECT_EQ(pixel(19, 14), rgb(255, 0, 0));
+  EXPECT_EQ(pixel(20, 10), kWhite);
+  EXPECT_EQ(pixel(10, 15), kWhite);
+  EXPECT_EQ(pixel(9, 10), kWhite);
+  EXPECT_EQ(pixel(10, 9), kWhite);
+  surface_->fill_rect(30, 30, 30, 40, kBlack);  // empty: draws nothing
+  surface_->fill_rect(40, 40, 35, 45, kBlack);  // inverted: draws nothing
+  EXPECT_EQ(pixel(30, 30), kWhite);
+  EXPECT_EQ(pixel(37, 42), kWhite);
+}
+
+TEST_P(Flavour, SolidLinesLeaveOutTheirEndPoint) {
+  surface_->set_pen(rgb(0, 0, 0x84), 0);
+  surface_->move_to(10, 20);
+  surface_->line_to(30, 20);  // horizontal
+  surface_->line_to(30, 50);  // then down the page
+  for (int x = 10; x < 30; ++x) EXPECT_EQ(pixel(x, 20), rgb(0, 0, 0x84)) << x;
+  for (int y = 20; y < 50; ++y) EXPECT_EQ(pixel(30, y), rgb(0, 0, 0x84)) << y;
+  EXPECT_EQ(pixel(9, 20), kWhite);
+  EXPECT_EQ(pixel(30, 50), kWhite);
+  EXPECT_EQ(pixel(20, 19), kWhite);
+  EXPECT_EQ(pixel(20, 21), kWhite);
+}
+
+TEST_P(Flavour, BitImageDotsAreExactAndOpaque) {
+  surface_->fill_rect(40, 30, 70, 50, kBlack);
+  const std::uint8_t columns[] = {128, 1, 255, 0, 0x5A};
+  surface_->blit_columns(50, 35, columns, sizeof columns);
+  for (int k = 0; k < 5; ++k) {
+    for (int r = 0; r < 8; ++r) {
+      bool dot = (columns[k] >> (7 - r)) & 1;
+      EXPECT_EQ(pixel(50 + k, 35 + r), dot ? kBlack : kWhite) << "column " << k << " row " << r;
+    }
+  }
+  // Nothing beyond the strip is touched.
+  EXPECT_EQ(pixel(55, 35), kBlack);
+  EXPECT_EQ(pixel(49, 35), kBlack);
+  EXPECT_EQ(pixel(53, 34), kBlack);
+  EXPECT_EQ(pixel(53, 43), kBlack);
+}
+
+TEST_P(Flavour, WideBitImageKeepsEveryColumn) {
+  std::vector<std::uint8_t> columns(150);
+  for (std::size_t k = 0; k < columns.size(); ++k) columns[k] = (k % 3 == 0) ? 0x80 : 0x01;
+  surface_->blit_columns(20, 100, columns.data(), columns.size());
+  for (int k = 0; k < 150; ++k) {
+    EXPECT_EQ(pixel(20 + k, 100), k % 3 == 0 ? kBlack : kWhite) << k;
+    EXPECT_EQ(pixel(20 + k, 107), k % 3 == 0 ? kWhite : kBlack) << k;
+  }
+  surface_->blit_columns(0, 0, columns.data(), 0);  // nothing, no fault
+  surface_->blit_columns(0, 0, nullptr, 5);
+  EXPECT_EQ(pixel(0, 0), kWhite);
+}
+
+TEST_P(Flavour, CharacterLandsInItsCell) {
+  FontDesc font = courier(-24);
+  TextMetrics tm = surface_->text_metrics(font);
+  ASSERT_GT(tm.height, 0);
+  surface_->draw_text(40, 30, "M", 1, font, kBlack);
+  RECT box = ink();
+  ASSERT_LT(box.left, box.right) << "nothing drawn";
+  EXPECT_GE(box.left, 40);
+  EXPECT_LE(box.right, 40 + tm.max_char_width);
+  EXPECT_GE(box.top, 30);
+  EXPECT_LE(box.bottom, 30 + tm.height);
+  // The glyph fills a fair part of the cell, so it is not drawn elsewhere.
+  EXPECT_GE(box.bottom - box.top, tm.height / 3);
+}
+
+TEST_P(Flavour, TextIsTransparent) {
+  surface_->fill_rect(0, 0, kW, kH, rgb(0, 255, 0));
+  surface_->draw_text(10, 10, "i", 1, courier(-24), kBlack);
+  EXPECT_EQ(pixel(10, 10), rgb(0, 255, 0));
+}
+
+TEST_P(Flavour, DashedPenAlternatesDashAndGap) {
+  for (int dash : {1, 3, 5}) {
+    surface_->fill_rect(0, 0, kW, kH, kWhite);
+    surface_->set_pen(kBlack, dash);
+    surface_->move_to(10, 40);
+    surface_->line_to(10 + 12 * dash, 40);
+    for (int i = 0; i < 12 * dash; ++i) {
+      bool on = (i / dash) % 2 == 0;
+      EXPECT_EQ(pixel(10 + i, 40), on ? kBlack : kWhite) << "dash " << dash << " at " << i;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Gdi, Flavour, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Printer" : "Sheet"; });
+
+class Sheet : public ::testing::Test {
+ protected:
+  std::unique_ptr<GdiSurface> sheet_ = GdiSurface::create_sheet(nullptr, kW, kH);
+  Color pixel(int x, int y) { return GetPixel(sheet_->dc(), x, y) & 0xFFFFFF; }
+};
+
+TEST_F(Sheet, NewSheetIsWhiteAndExposesItsBitmap) {
+  ASSERT_NE(sheet_, nullptr);
+  EXPECT_NE(sheet_->bitmap(), nullptr);
+  EXPECT_EQ(GetCurrentObject(sheet_->dc(), OBJ_BITMAP), sheet_->bitmap());
+  BITMAP bm{};
+  GetObjectA(sheet_->bitmap(), sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, kW);
+  EXPECT_EQ(bm.bmHeight, kH);
+  EXPECT_EQ(pixel(0, 0), kWhite);
+  EXPECT_EQ(pixel(kW - 1, kH - 1), kWhite);
+}
+
+TEST_F(Sheet, ImpossibleSizesGiveNoSheet) {
+  EXPECT_EQ(GdiSurface::create_sheet(nullptr, 0, 10), nullptr);
+  EXPECT_EQ(GdiSurface::create_sheet(nullptr, 10, -1), nullptr);
+}
+
+TEST_F(Sheet, FontIsMadeOnlyWhenTheDescriptionChanges) {
+  FontDesc font = courier(-24);
+  sheet_->draw_text(10, 10, "A", 1, font, kBlack);
+  HFONT first = sheet_->font_handle();
+  ASSERT_NE(first, nullptr);
+  sheet_->draw_text(30, 10, "B", 1, font, kBlack);
+  sheet_->text_metrics(font);
+  EXPECT_EQ(sheet_->font_handle(), first);
+  font.weight = 700;
+  sheet_->draw_text(50, 10, "C", 1, font, kBlack);
+  EXPECT_NE(sheet_->font_handle(), first);
+  EXPECT_EQ(GetObjectType(sheet_->font_handle()), static_cast<DWORD>(OBJ_FONT));
+  // The font is not left selected: the DC holds its own again.
+  EXPECT_NE(GetCurrentObject(sheet_->dc(), OBJ_FONT), sheet_->font_handle());
+}
+
+TEST_F(Sheet, EscapementTurnsTheText) {
+  FontDesc font = courier(-20);
+  font.escapement = 900;  // upwards
+  sheet_->draw_text(40, 100, "MMMM", 4, font, kBlack);
+  RECT up{kW, kH, 0, 0};
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x)
+      if (pixel(x, y) != kWhite) {
+        up.left = std::min<LONG>(up.left, x);
+        up.top = std::min<LONG>(up.top, y);
+        up.right = std::max<LONG>(up.right, x + 1);
+        up.bottom = std::max<LONG>(up.bottom, y + 1);
+      }
+  ASSERT_LT(up.left, up.right);
+  EXPECT_LE(up.bottom, 100 + 1);  // runs up from its anchor
+  EXPECT_GT(up.bottom - up.top, 2 * (up.right - up.left));
+  EXPECT_GE(up.left, 40);  // the cell's top is on the left of the run
+}
+
+TEST_F(Sheet, CourierNewMetrics) {
+  TextMetrics tm = sheet_->text_metrics(courier(-24));
+  // Recorded for the report; Wine substitutes a face for Courier New.
+  std::printf("Courier New -24: height %d, external leading %d, average %d, maximum %d\n",
+              tm.height, tm.external_leading, tm.ave_char_width, tm.max_char_width);
+  EXPECT_GE(tm.height, 24);
+  EXPECT_GT(tm.ave_char_width, 0);
+  EXPECT_GE(tm.max_char_width, tm.ave_char_width);
+  FontDesc wide = courier(-24);
+  wide.width = 2 * tm.ave_char_width;
+  EXPECT_GT(sheet_->text_metrics(wide).ave_char_width, tm.ave_char_width);
+}
+
+}  // namespace
+}  // namespace morvane
