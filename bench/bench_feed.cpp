@@ -1,0 +1,141 @@
+// Received bytes through the whole feed loop in the dot-matrix emulation:
+// plain text lines and bit-image strips, on the cairo sheet and on a surface
+// that draws nothing. Pages end and are replayed into a printer that prints
+// nothing, as often as the stream fills them. Bytes per second are reported;
+// the serial line delivers at most 25.6 kB/s, the aim is a hundred times that.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gfx/cairo/cairo_sheet.h"
+#include "page/engine.h"
+#include "page/feed.h"
+#include "page/page_state_ops.h"
+#include "page/printing.h"
+
+namespace {
+
+using namespace morvane;
+
+// Takes every call and draws nothing: the engine's own cost.
+class NullSurface : public Surface {
+ public:
+  void fill_rect(std::int32_t, std::int32_t, std::int32_t, std::int32_t, Color) override {}
+  void set_pen(Color, std::int32_t) override {}
+  void move_to(std::int32_t, std::int32_t) override {}
+  void line_to(std::int32_t, std::int32_t) override {}
+  void draw_text(std::int32_t x, std::int32_t, const char*, std::size_t, const FontDesc&,
+                 Color) override {
+    benchmark::DoNotOptimize(x);
+  }
+  TextMetrics text_metrics(const FontDesc&) override { return {27, 0, 14, 14}; }
+  void blit_columns(std::int32_t x, std::int32_t, const std::uint8_t* columns,
+                    std::size_t) override {
+    benchmark::DoNotOptimize(columns[0] + x);
+  }
+};
+
+// Letter at 600 dpi with quarter-inch strips; every sheet goes nowhere.
+class NullPrinterDevice : public PrinterDevice {
+ public:
+  DeviceCaps caps() override { return {4800, 6300, 600, 600, 5100, 6600, 150, 150}; }
+  Surface& surface() override { return surface_; }
+  bool start_doc(const std::string&) override { return true; }
+  void start_page() override {}
+  void end_page() override {}
+  void end_doc() override {}
+  void abort_doc() override {}
+
+ private:
+  NullSurface surface_;
+};
+
+class NullPrinterSystem : public PrinterSystem {
+ public:
+  std::string default_device_string() override { return "Null,null,nul"; }
+  std::unique_ptr<PrinterDevice> create_device(const PrinterNames&) override {
+    return std::make_unique<NullPrinterDevice>();
+  }
+};
+
+class BenchShell : public EngineHooks {
+ public:
+  explicit BenchShell(bool cairo) : cairo_(cairo) {}
+  std::unique_ptr<Surface> create_sheet(std::uint32_t w, std::uint32_t h) override {
+    if (cairo_)
+      return std::make_unique<CairoSheet>(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h));
+    return std::make_unique<NullSurface>();
+  }
+
+ private:
+  bool cairo_;
+};
+
+// 64 lines of 72 printable characters, each ended by CR LF.
+std::vector<std::uint8_t> text_block() {
+  std::vector<std::uint8_t> s;
+  for (int line = 0; line < 64; ++line) {
+    for (int i = 0; i < 72; ++i) s.push_back(static_cast<std::uint8_t>(0x21 + (line + i) % 94));
+    s.push_back(13);
+    s.push_back(10);
+  }
+  return s;
+}
+
+// 32 strips of ESC K with 480 columns of varied dots, each ended by CR LF.
+std::vector<std::uint8_t> bit_image_block() {
+  std::vector<std::uint8_t> s;
+  for (int strip = 0; strip < 32; ++strip) {
+    s.insert(s.end(), {27, 'K', 224, 1});
+    for (int k = 0; k < 480; ++k) s.push_back(static_cast<std::uint8_t>((k * 37 + strip) & 0xFF));
+    s.push_back(13);
+    s.push_back(10);
+  }
+  return s;
+}
+
+// Where the spool file goes: MORVANE_BENCH_DIR, else /tmp.
+std::string bench_dir() {
+  const char* dir = std::getenv("MORVANE_BENCH_DIR");
+  return dir != nullptr && *dir != 0 ? dir : "/tmp";
+}
+
+void run_feed(benchmark::State& state, bool cairo, const std::vector<std::uint8_t>& block) {
+  BenchShell shell(cairo);
+  NullPrinterSystem printers;
+  Engine e(shell, printers);
+  e.spool_path = bench_dir() + "/morvane-bench-feed-" + std::to_string(reinterpret_cast<std::uintptr_t>(&e)) + ".$$$";
+  set_printer_font(e, base_font(-24, 400, 0, "Courier New"));
+  feed_screen(e, nullptr, 0);
+
+  for (auto _ : state) {
+    // In runs of at most 256 bytes, as the input poll hands them over.
+    for (std::size_t i = 0; i < block.size(); i += 256) {
+      const std::size_t n = block.size() - i < 256 ? block.size() - i : 256;
+      feed_screen(e, block.data() + i, n);
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(block.size()));
+  end_run(e);
+  std::remove(e.spool_path.c_str());
+}
+
+void BM_TextOnNullSurface(benchmark::State& state) { run_feed(state, false, text_block()); }
+void BM_TextOnCairoSheet(benchmark::State& state) { run_feed(state, true, text_block()); }
+void BM_BitImageOnNullSurface(benchmark::State& state) { run_feed(state, false, bit_image_block()); }
+void BM_BitImageOnCairoSheet(benchmark::State& state) { run_feed(state, true, bit_image_block()); }
+
+BENCHMARK(BM_TextOnNullSurface);
+BENCHMARK(BM_TextOnCairoSheet);
+BENCHMARK(BM_BitImageOnNullSurface);
+BENCHMARK(BM_BitImageOnCairoSheet);
+
+}  // namespace
+
+BENCHMARK_MAIN();
