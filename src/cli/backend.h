@@ -1,0 +1,60 @@
+// Sheets, PNG files and printers for the command-line program. The drawing
+// backend differs by platform (cairo, or GDI on Windows); this is what the
+// program asks of it.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/options.h"
+#include "gfx/surface.h"
+#include "print/printer.h"
+
+namespace morvane::cli {
+
+// The virtual printer the options describe and where its documents go.
+struct PrinterSetup {
+  Paper paper = Paper::letter;
+  int dpi = 600;
+  int offset = 150;
+  std::optional<std::string> pdf_path;  // every document of the run into this file
+  bool print = false;                   // each document to the system print queue
+  std::string print_queue;              // empty: the default queue
+  bool wants_output() const { return pdf_path.has_value() || print; }
+};
+
+// The device capabilities of the virtual printer: paper in pixels at dpi, the
+// same unprintable offset on every side. False when the offsets leave no
+// printable area.
+bool paper_caps(Paper paper, int dpi, int offset, DeviceCaps& caps);
+
+// A blank screen sheet of width x height page units.
+std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height);
+
+// Saves a sheet made by make_sheet as a PNG file; false with a reason.
+bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error);
+
+// The printer of a run and what has to happen to its output at the end.
+class OutputPrinter {
+ public:
+  virtual ~OutputPrinter() = default;
+  virtual PrinterSystem& system() = 0;
+  // After the last document has ended and every device is gone: completes the
+  // files and hands them to the print queue. False with a reason when that
+  // failed. `sheets` is the number of sheets the run printed.
+  virtual bool finish(int sheets, std::string& error) = 0;
+};
+
+// A printer that prints as the setup asks. When nothing is to be printed it
+// only measures (its documents cannot start). Null with a reason when the
+// platform cannot produce the output asked for.
+std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, std::string& error);
+
+// The print command for a queue ("lp", or "lp -d QUEUE").
+std::string print_command(const std::string& queue);
+
+// The name under which the printer appears.
+inline constexpr const char* kPrinterName = "Morvane PDF";
+
+}  // namespace morvane::cli

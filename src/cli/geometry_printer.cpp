@@ -1,0 +1,51 @@
+#include "cli/geometry_printer.h"
+
+#include "cli/backend.h"
+
+namespace morvane::cli {
+
+namespace {
+
+class GeometryDevice final : public PrinterDevice {
+ public:
+  GeometryDevice(const DeviceCaps& caps, std::unique_ptr<Surface> surface)
+      : caps_(caps), surface_(std::move(surface)) {}
+  DeviceCaps caps() override { return caps_; }
+  Surface& surface() override { return *surface_; }
+  bool start_doc(const std::string&) override { return false; }
+  void start_page() override {}
+  void end_page() override {}
+  void end_doc() override {}
+  void abort_doc() override {}
+
+ private:
+  DeviceCaps caps_;
+  std::unique_ptr<Surface> surface_;
+};
+
+}  // namespace
+
+std::string GeometryPrinterSystem::default_device_string() {
+  return std::string(kPrinterName) + ",morvane,none";
+}
+
+std::unique_ptr<PrinterDevice> GeometryPrinterSystem::create_device(const PrinterNames&) {
+  auto surface = make_surface_ ? make_surface_() : nullptr;
+  if (!surface) return nullptr;
+  return std::make_unique<GeometryDevice>(caps_, std::move(surface));
+}
+
+bool paper_caps(Paper paper, int dpi, int offset, DeviceCaps& caps) {
+  if (dpi <= 0 || offset < 0) return false;
+  const auto d = static_cast<std::uint32_t>(dpi);
+  // Letter is 8.5 x 11 inches; A4 is 4960 x 7016 pixels at 600 dots per inch.
+  const std::uint32_t w = paper == Paper::letter ? d * 17 / 2 : 4960 * d / 600;
+  const std::uint32_t h = paper == Paper::letter ? d * 11 : 7016 * d / 600;
+  const auto off = static_cast<std::uint32_t>(offset);
+  // At least an inch each way stays printable.
+  if (off > ((w < h ? w : h) - d) / 2) return false;
+  caps = {w - 2 * off, h - 2 * off, d, d, w, h, off, off};
+  return true;
+}
+
+}  // namespace morvane::cli

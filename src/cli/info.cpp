@@ -1,0 +1,26 @@
+// morvane info: the page geometry the options give, as "Page setup" shows it.
+#include <cstdio>
+
+#include "cli/commands.h"
+#include "cli/page_info.h"
+#include "cli/session.h"
+#include "config/paths.h"
+
+namespace morvane::cli {
+
+int run_info(const RunContext& run) {
+  Reporter reporter(run.options.quiet);
+  // Only the geometry is wanted: nothing is printed or saved.
+  CliOptions options = run.options;
+  options.pdf_path.reset();
+  options.png_dir.reset();
+  options.print = false;
+  auto session = Session::create(options, run.settings, spool_path_from_cwd(run.cwd), reporter);
+  if (!session) return 1;
+  session->prepare();
+  std::fputs(format_page_info(session->engine()).c_str(), stdout);
+  session->close();
+  return reporter.failed() ? 1 : 0;
+}
+
+}  // namespace morvane::cli

@@ -1,0 +1,64 @@
+// morvane: the printer emulator's command-line program.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/backend.h"
+#include "cli/commands.h"
+#include "cli/run_config.h"
+
+using namespace morvane::cli;
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+int usage_error(const std::string& text) {
+  std::fprintf(stderr, "morvane: %s\nTry 'morvane --help' for more information.\n", text.c_str());
+  return kExitUsage;
+}
+
+std::string current_directory() {
+  std::error_code ec;
+  const auto cwd = std::filesystem::current_path(ec);
+  return ec ? std::string() : cwd.string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const ParseResult parsed = parse_command_line(args);
+  if (!parsed.error.empty()) return usage_error(parsed.error);
+
+  RunContext run;
+  run.options = parsed.options;
+  if (run.options.command == Command::help) {
+    std::fputs(usage_text().c_str(), stdout);
+    return 0;
+  }
+  if (run.options.command == Command::version) {
+    std::fputs(version_text().c_str(), stdout);
+    return 0;
+  }
+  morvane::DeviceCaps caps;
+  if (!paper_caps(run.options.paper, run.options.dpi, run.options.offset, caps))
+    return usage_error("--offset " + std::to_string(run.options.offset) +
+                       " leaves no printable area on that paper");
+
+  run.cwd = current_directory();
+  std::string error;
+  if (!load_run_settings(run.options, run.cwd, run.settings, error)) {
+    std::fprintf(stderr, "morvane: %s\n", error.c_str());
+    return 1;
+  }
+  apply_options(run.options, run.settings);
+
+  switch (run.options.command) {
+    case Command::render: return run_render(run);
+    case Command::listen: return run_listen(run);
+    case Command::info: return run_info(run);
+    default: return usage_error("no command given");
+  }
+}

@@ -1,0 +1,71 @@
+// The command line of the portable program: a subcommand and its options.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvane::cli {
+
+enum class Command { render, listen, info, help, version };
+enum class Paper { letter, a4 };
+
+struct TcpEndpoint {
+  std::string host = "127.0.0.1";
+  std::uint16_t port = 0;
+};
+
+// Port settings given on the command line, as indexes into the settings'
+// tables ("baudrate", "bytesize", "parity", "stopbits", "flowctrl").
+struct PortOptions {
+  std::optional<int> baudrate;
+  std::optional<int> bytesize;
+  std::optional<int> parity;
+  std::optional<int> stopbits;
+  std::optional<int> flowctrl;
+};
+
+struct CliOptions {
+  Command command = Command::help;
+  std::vector<std::string> files;  // render input; empty or "-" is standard input
+
+  std::optional<int> emulation;  // 0 dot-matrix, 1 plotter
+  std::optional<std::string> pdf_path;
+  std::optional<std::string> png_dir;
+  bool print = false;
+  std::string print_queue;  // empty: the system's default queue
+  Paper paper = Paper::letter;
+  int dpi = 600;
+  int offset = 150;
+  std::optional<std::string> font_name;
+  std::optional<int> font_height;  // positive: the character height in page units
+  std::optional<std::string> settings_path;
+  bool quiet = false;
+
+  // listen
+  std::optional<int> line;
+  std::optional<std::string> port;
+  std::optional<TcpEndpoint> tcp;
+  PortOptions port_options;
+  double idle_eject_seconds = 0;  // 0: never
+  bool discard_partial = false;
+};
+
+struct ParseResult {
+  CliOptions options;
+  std::string error;  // a usage error when not empty
+};
+
+ParseResult parse_command_line(const std::vector<std::string>& args);
+
+// The texts of --help and --version.
+std::string usage_text();
+std::string version_text();
+
+// The table values behind the settings' port indexes.
+inline constexpr int kBaudRates[] = {110,   300,   600,   1200,   2400,   4800,   9600,  14400,
+                                     19200, 38400, 56000, 57600, 115200, 128000, 256000};
+inline constexpr int kBaudRateCount = 15;
+
+}  // namespace morvane::cli

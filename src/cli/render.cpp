@@ -1,0 +1,126 @@
+// morvane render: captured printer output through the feed loop, as if it
+// were arriving now.
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/platform.h"
+#include "cli/session.h"
+#include "config/paths.h"
+
+namespace morvane::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The progress line appears once a run takes a while, and only on a terminal.
+class Progress {
+ public:
+  explicit Progress(bool enabled) : enabled_(enabled), start_(Clock::now()), last_(start_) {}
+
+  void update(const Session& s, bool final_line) {
+    if (!enabled_) return;
+    const auto now = Clock::now();
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    if (!final_line && (s.pages() < kMinPages || now - last_ < std::chrono::milliseconds(250))) return;
+    if (final_line && !shown_) return;
+    last_ = now;
+    shown_ = true;
+    const double rate = elapsed > 0 ? s.pages() / elapsed : 0;
+    std::fprintf(stderr, "\r%llu bytes, %d pages, %.1f pages/s%s",
+                 static_cast<unsigned long long>(s.bytes_fed()), s.pages(), rate,
+                 final_line ? "\n" : "");
+    std::fflush(stderr);
+  }
+
+ private:
+  static constexpr int kMinPages = 4;
+  bool enabled_;
+  bool shown_ = false;
+  Clock::time_point start_;
+  Clock::time_point last_;
+};
+
+struct Input {
+  std::string name;
+  std::FILE* file;
+  bool owned;
+};
+
+// Every input is opened before anything is laid out, so a missing file stops
+// the run before any output exists.
+bool open_inputs(const std::vector<std::string>& names, std::vector<Input>& inputs, Reporter& r) {
+  std::vector<std::string> list = names;
+  if (list.empty()) list.push_back("-");
+  for (const auto& name : list) {
+    if (name == "-") {
+      set_binary_input();
+      inputs.push_back({"standard input", stdin, false});
+      continue;
+    }
+    std::FILE* f = std::fopen(name.c_str(), "rb");
+    if (f == nullptr) {
+      r.error("cannot read " + name + ": " + std::strerror(errno));
+      return false;
+    }
+    inputs.push_back({name, f, true});
+  }
+  return true;
+}
+
+void close_inputs(std::vector<Input>& inputs) {
+  for (auto& in : inputs) {
+    if (in.owned) std::fclose(in.file);
+  }
+}
+
+bool feed_input(Input& in, Session& s, Progress& progress, Reporter& r) {
+  std::vector<std::uint8_t> block(64 * 1024);
+  for (;;) {
+    const std::size_t n = std::fread(block.data(), 1, block.size(), in.file);
+    if (n > 0) s.feed(block.data(), n);
+    progress.update(s, false);
+    if (n < block.size()) break;
+  }
+  if (std::ferror(in.file)) {
+    r.error("cannot read " + in.name + ": " + std::strerror(errno));
+    return false;
+  }
+  return !r.failed();
+}
+
+}  // namespace
+
+int run_render(const RunContext& run) {
+  Reporter reporter(run.options.quiet);
+  std::vector<Input> inputs;
+  if (!open_inputs(run.options.files, inputs, reporter)) {
+    close_inputs(inputs);
+    return 1;
+  }
+  auto session = Session::create(run.options, run.settings, spool_path_from_cwd(run.cwd), reporter);
+  if (!session) {
+    close_inputs(inputs);
+    return 1;
+  }
+  session->prepare();
+  Progress progress(!run.options.quiet && is_terminal(stderr));
+  bool ok = true;
+  for (auto& in : inputs) {
+    ok = feed_input(in, *session, progress, reporter);
+    if (!ok) break;
+  }
+  close_inputs(inputs);
+  // What did arrive is printed even when a later input failed.
+  session->end_page_now();
+  session->close();
+  progress.update(*session, true);
+  return reporter.failed() ? 1 : 0;
+}
+
+}  // namespace morvane::cli

@@ -1,0 +1,172 @@
+#include "cli/session.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "cli/run_config.h"
+#include "emul/idle.h"
+#include "page/feed.h"
+#include "page/page_state_ops.h"
+#include "page/printing.h"
+
+namespace morvane::cli {
+
+namespace {
+
+constexpr std::size_t kRunLength = 256;
+constexpr std::uint8_t kFormFeed = 12;
+
+bool prepare_png_dir(const std::string& dir, std::string& error) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!ec && !std::filesystem::is_directory(dir, ec)) ec = std::make_error_code(std::errc::not_a_directory);
+  if (ec) {
+    error = "cannot write PNG files to " + dir + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+// Finds out before any work whether the PDF can be written at all; a file
+// that did not exist is not left behind.
+bool probe_writable(const std::string& path, std::string& error) {
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(path, ec);
+  std::FILE* f = std::fopen(path.c_str(), "ab");
+  if (f == nullptr) {
+    error = "cannot write PDF " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  std::fclose(f);
+  if (!existed) std::filesystem::remove(path, ec);
+  return true;
+}
+
+}  // namespace
+
+void Reporter::error(const std::string& text) {
+  failed_ = true;
+  std::fprintf(stderr, "morvane: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
+void Reporter::warning(const std::string& text) {
+  std::fprintf(stderr, "morvane: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
+void Reporter::note(const std::string& text) {
+  if (quiet_) return;
+  std::fprintf(stdout, "%s\n", text.c_str());
+  std::fflush(stdout);
+}
+
+PrinterSetup printer_setup(const CliOptions& o) {
+  PrinterSetup s;
+  s.paper = o.paper;
+  s.dpi = o.dpi;
+  s.offset = o.offset;
+  s.pdf_path = o.pdf_path;
+  s.print = o.print;
+  s.print_queue = o.print_queue;
+  return s;
+}
+
+Session::Session(Reporter& reporter, std::unique_ptr<OutputPrinter> output)
+    : reporter_(reporter), output_(std::move(output)), printers_(output_->system()) {
+  engine_ = std::make_unique<Engine>(*this, printers_);
+}
+
+Session::~Session() { close(); }
+
+std::unique_ptr<Session> Session::create(const CliOptions& options, const Settings& settings,
+                                         const std::string& spool_path, Reporter& reporter) {
+  const PrinterSetup setup = printer_setup(options);
+  std::string error;
+  if (options.pdf_path && !probe_writable(*options.pdf_path, error)) {
+    reporter.error(error);
+    return nullptr;
+  }
+  if (options.png_dir && !prepare_png_dir(*options.png_dir, error)) {
+    reporter.error(error);
+    return nullptr;
+  }
+  auto output = make_output_printer(setup, error);
+  if (!output) {
+    reporter.error(error);
+    return nullptr;
+  }
+  std::unique_ptr<Session> s(new Session(reporter, std::move(output)));
+  Engine& e = *s->engine_;
+  e.spool_path = spool_path;
+  e.emulation = settings.printertype;
+  e.close_document = settings.closedocument;
+  e.printer_enabled = setup.wants_output() ? settings.printerenable : 0;
+  if (setup.wants_output() && settings.printerenable == 0)
+    reporter.warning("printing is disabled by the setting \"printerenable\": no page is printed");
+  set_printer_font(e, settings_font(settings));
+  s->png_dir_ = options.png_dir;
+  if (e.printer_enabled) s->pdf_path_ = options.pdf_path;
+  return s;
+}
+
+void Session::prepare() { repaint_page(*engine_); }
+
+void Session::feed(const std::uint8_t* bytes, std::size_t count) {
+  while (count > 0) {
+    const std::size_t n = count < kRunLength ? count : kRunLength;
+    // One thread: no page is ever being printed when a run comes in.
+    feed_screen(*engine_, bytes, n);
+    bytes_fed_ += n;
+    bytes += n;
+    count -= n;
+  }
+}
+
+void Session::end_page_now() {
+  if (!page_dirty()) return;
+  abandon_incomplete_command(*engine_);
+  if (!page_dirty()) return;
+  feed_screen(*engine_, &kFormFeed, 1);
+}
+
+void Session::close() {
+  if (closed_) return;
+  closed_ = true;
+  end_run(*engine_);
+  finish_output();
+}
+
+void Session::finish_output() {
+  std::string error;
+  if (!output_->finish(printers_.sheets(), error)) reporter_.error(error);
+  if (pdf_path_ && printers_.sheets() == 0)
+    reporter_.warning("no sheet was printed: " + *pdf_path_ + " is not written");
+}
+
+std::unique_ptr<Surface> Session::create_sheet(std::uint32_t width, std::uint32_t height) {
+  return make_sheet(width, height);
+}
+
+void Session::error(const std::string& text, const std::string&) { reporter_.error(text); }
+
+long Session::spooled_bytes() const {
+  if (engine_->spool_stream == nullptr) return -1;
+  return std::ftell(engine_->spool_stream);
+}
+
+void Session::page_ending(Surface& sheet) {
+  ++pages_;
+  if (png_dir_) {
+    char name[32];
+    std::snprintf(name, sizeof name, "page-%04d.png", pages_);
+    const std::string path = (std::filesystem::path(*png_dir_) / name).string();
+    std::string why;
+    if (!save_sheet_png(sheet, path, why)) reporter_.error("cannot write PNG " + path + ": " + why);
+  }
+  if (page_report_) page_report_(pages_, spooled_bytes());
+}
+
+}  // namespace morvane::cli

@@ -1,0 +1,87 @@
+// One run of the page engine for the command-line program: the engine, its
+// sheets, the printer, the PNG pages and the reports.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/backend.h"
+#include "cli/counting_printer.h"
+#include "cli/options.h"
+#include "config/settings.h"
+#include "page/engine.h"
+
+namespace morvane::cli {
+
+// Where the program's messages go; a failure makes the run end with status 1.
+class Reporter {
+ public:
+  explicit Reporter(bool quiet) : quiet_(quiet) {}
+  void error(const std::string& text);   // "morvane: text" on standard error
+  void warning(const std::string& text);  // likewise, but the run goes on
+  void note(const std::string& text);    // a report line on standard output, unless quiet
+  bool failed() const { return failed_; }
+  bool quiet() const { return quiet_; }
+
+ private:
+  bool quiet_;
+  bool failed_ = false;
+};
+
+class Session final : public EngineHooks {
+ public:
+  // Called after every ended page with its number and its size in bytes.
+  using PageReport = std::function<void(int page, long bytes)>;
+
+  // Null when the printer the options ask for cannot be made (reported).
+  static std::unique_ptr<Session> create(const CliOptions& options, const Settings& settings,
+                                         const std::string& spool_path, Reporter& reporter);
+  ~Session() override;
+
+  Engine& engine() { return *engine_; }
+  // Measures the printer and makes the sheet, as the first byte would.
+  void prepare();
+  // Feeds bytes as received, in runs of at most 256.
+  void feed(const std::uint8_t* bytes, std::size_t count);
+  bool page_dirty() const { return engine_->screen.dirty != 0; }
+  // Ends the page in progress as "Print page now" would, after carrying an
+  // unfinished command to its end; nothing happens on a clean page.
+  void end_page_now();
+  // The run is over: the open document is closed, the spool file of an
+  // unfinished page removed.
+  void close();
+
+  int pages() const { return pages_; }
+  std::uint64_t bytes_fed() const { return bytes_fed_; }
+  bool printing_enabled() const { return engine_->printer_enabled != 0; }
+  void on_page(PageReport report) { page_report_ = std::move(report); }
+
+  // EngineHooks
+  std::unique_ptr<Surface> create_sheet(std::uint32_t width, std::uint32_t height) override;
+  void error(const std::string& text, const std::string& caption) override;
+  void page_ending(Surface& sheet) override;
+
+ private:
+  Session(Reporter& reporter, std::unique_ptr<OutputPrinter> output);
+  long spooled_bytes() const;
+  void finish_output();
+
+  Reporter& reporter_;
+  std::unique_ptr<OutputPrinter> output_;
+  CountingPrinterSystem printers_;
+  std::unique_ptr<Engine> engine_;
+  std::optional<std::string> png_dir_;
+  std::optional<std::string> pdf_path_;
+  int pages_ = 0;
+  std::uint64_t bytes_fed_ = 0;
+  bool closed_ = false;
+  PageReport page_report_;
+};
+
+// The virtual printer the options describe.
+PrinterSetup printer_setup(const CliOptions& options);
+
+}  // namespace morvane::cli
