@@ -9,6 +9,7 @@ namespace morvane {
 namespace {
 
 constexpr int kChunkColumns = 4096;  // widest image made for one bit-image strip
+constexpr double kInset = 0.01;
 
 }  // namespace
 
@@ -96,7 +97,11 @@ void CairoPdfSurface::blit_chunk(double x, double y, const std::uint8_t* columns
   }
   cairo_surface_mark_dirty(img);
   cairo_save(cr_);
-  cairo_translate(cr_, x, y);
+  // Inset by a hundredth of a dot on every side: renderers that round image
+  // edges outwards would otherwise stretch the strip over one more pixel
+  // whenever 72/100 scaling leaves an edge a hair past a pixel boundary.
+  cairo_translate(cr_, x + kInset, y + kInset);
+  cairo_scale(cr_, (count - 2 * kInset) / count, (8 - 2 * kInset) / 8);
   cairo_set_source_surface(cr_, img, 0, 0);
   // Every dot stays a sharp square at any printer resolution.
   cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);

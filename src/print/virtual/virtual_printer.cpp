@@ -1,0 +1,160 @@
+#include "print/virtual/virtual_printer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+namespace morvane {
+namespace {
+
+constexpr std::uint32_t kDefaultDpi = 600;
+constexpr std::uint32_t kMinDpi = 72;
+constexpr std::uint32_t kMaxDpi = 4800;
+
+std::uint32_t usable_dpi(std::uint32_t dpi) {
+  return dpi == 0 ? kDefaultDpi : std::clamp(dpi, kMinDpi, kMaxDpi);
+}
+
+struct PaperPixels {
+  std::uint32_t width;
+  std::uint32_t height;
+};
+
+PaperPixels paper_pixels(Paper paper, std::uint32_t dpi) {
+  if (paper == Paper::a4) return {4960 * dpi / 600, 7016 * dpi / 600};
+  return {17 * dpi / 2, 11 * dpi};  // 8.5 x 11 inches
+}
+
+// At least an inch of the sheet stays printable, whatever the strips asked.
+std::uint32_t usable_offset(std::uint32_t offset, PaperPixels paper, std::uint32_t dpi) {
+  const std::uint32_t most = (std::min(paper.width, paper.height) - dpi) / 2;
+  return std::min(offset, most);
+}
+
+}  // namespace
+
+DeviceCaps virtual_printer_caps(const VirtualPrinterConfig& config) {
+  const std::uint32_t dpi = usable_dpi(config.dpi);
+  const PaperPixels paper = paper_pixels(config.paper, dpi);
+  const std::uint32_t offset = usable_offset(config.offset, paper, dpi);
+  DeviceCaps caps;
+  caps.horz_res = paper.width - 2 * offset;
+  caps.vert_res = paper.height - 2 * offset;
+  caps.dpi_x = dpi;
+  caps.dpi_y = dpi;
+  caps.phys_width = paper.width;
+  caps.phys_height = paper.height;
+  caps.phys_offset_x = offset;
+  caps.phys_offset_y = offset;
+  return caps;
+}
+
+std::string numbered_path(const std::string& path, int n) {
+  std::filesystem::path p(path);
+  char number[16];
+  std::snprintf(number, sizeof number, "-%04d", n);
+  std::filesystem::path name = p.stem();
+  name += number;
+  name += p.has_extension() ? p.extension() : std::filesystem::path(".pdf");
+  return (p.parent_path() / name).string();
+}
+
+VirtualPrinterRun::~VirtualPrinterRun() {
+  if (run_file.is_open()) complete(run_file);
+  jobs.wait_all();
+}
+
+void VirtualPrinterRun::complete(PdfFile& file) {
+  const std::string path = file.path();
+  if (file.close() && !config.print_command.empty()) jobs.start(config.print_command, path);
+}
+
+VirtualPrinterDevice::VirtualPrinterDevice(std::shared_ptr<VirtualPrinterRun> run)
+    : run_(std::move(run)) {
+  const DeviceCaps caps = virtual_printer_caps(run_->config);
+  width_pt_ = caps.phys_width * 72.0 / caps.dpi_x;
+  height_pt_ = caps.phys_height * 72.0 / caps.dpi_y;
+}
+
+VirtualPrinterDevice::~VirtualPrinterDevice() {
+  // A document still open when the printer goes keeps what it printed.
+  end_doc();
+}
+
+bool VirtualPrinterDevice::open_file(PdfFile& file, const std::string& path,
+                                     const std::string& name) {
+  return file.open(path, width_pt_, height_pt_, name);
+}
+
+bool VirtualPrinterDevice::start_doc(const std::string& name) {
+  if (file_ != nullptr) return false;  // one document at a time
+  VirtualPrinterRun& run = *run_;
+  if (run.config.one_file) {
+    if (!run.run_file.is_open() && !open_file(run.run_file, run.config.output_path, name)) {
+      return false;
+    }
+    file_ = &run.run_file;
+    return true;
+  }
+  // A new file per document; files of earlier runs are never overwritten.
+  std::string path;
+  do {
+    path = numbered_path(run.config.output_path, ++run.last_number);
+  } while (std::filesystem::exists(path) && run.last_number < 1000000);
+  if (!open_file(doc_file_, path, name)) return false;
+  file_ = &doc_file_;
+  return true;
+}
+
+void VirtualPrinterDevice::start_page() {
+  if (file_ == nullptr || sheet_ != nullptr) return;
+  cairo_rectangle_t extents{0, 0, width_pt_, height_pt_};
+  sheet_ = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
+  surface_.begin(sheet_);
+}
+
+void VirtualPrinterDevice::drop_page() {
+  surface_.end();
+  if (sheet_ != nullptr) cairo_surface_destroy(sheet_);
+  sheet_ = nullptr;
+}
+
+void VirtualPrinterDevice::end_page() {
+  if (sheet_ == nullptr) return;
+  surface_.end();
+  file_->add_page(sheet_);
+  drop_page();
+}
+
+void VirtualPrinterDevice::end_doc() {
+  end_page();
+  if (file_ == &doc_file_) run_->complete(doc_file_);
+  file_ = nullptr;
+}
+
+void VirtualPrinterDevice::abort_doc() {
+  // The open sheet is lost with the document. With a file per document the
+  // whole file goes; in the run's file the sheets already added stay.
+  drop_page();
+  if (file_ == &doc_file_) doc_file_.discard();
+  file_ = nullptr;
+}
+
+VirtualPrinterSystem::VirtualPrinterSystem(VirtualPrinterConfig config)
+    : run_(std::make_shared<VirtualPrinterRun>(std::move(config))) {}
+
+std::string VirtualPrinterSystem::default_device_string() {
+  return std::string(kVirtualPrinterName) + ",morvane," + run_->config.output_path;
+}
+
+std::unique_ptr<PrinterDevice> VirtualPrinterSystem::create_device(const PrinterNames& names) {
+  if (names.device != kVirtualPrinterName) return nullptr;
+  return std::make_unique<VirtualPrinterDevice>(run_);
+}
+
+int VirtualPrinterSystem::wait_print_jobs() {
+  run_->jobs.wait_all();
+  return run_->jobs.failures();
+}
+
+}  // namespace morvane
