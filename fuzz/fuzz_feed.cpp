@@ -59,8 +59,21 @@ void feed_runs(Engine& e, const std::uint8_t* data, std::size_t size) {
   }
 }
 
+// CR carries out any pending command line, FF then ends the page (replayed
+// into the printer) in text mode, whatever state the bytes left behind.
+void check_plotter_ends_page(Engine& e) {
+  check(e.plot.plot_length >= 0 && e.plot.plot_length <= kPlotLineMax, "plotter line overran");
+  feed_runs(e, reinterpret_cast<const std::uint8_t*>("\r\f"), 2);
+  check(e.screen.plotter.graphic_mode == 0 && e.screen.line_count == 0,
+        "plotter did not end the page in text mode");
+}
+
+// The spool file is rewritten for every page: in memory where the system has a
+// memory file system, so that the disk does not set the pace.
 const std::string& spool_path() {
-  static const std::string path = "/tmp/morvane-fuzz-" + std::to_string(getpid()) + ".$$$";
+  static const std::string path =
+      std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/morvane-fuzz-" +
+      std::to_string(getpid()) + ".$$$";
   return path;
 }
 
@@ -74,10 +87,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Engine e(shell, printers);
     e.spool_path = spool_path();
     e.emulation = data[0] % 2;
+    // Bit 1: the run starts with ESC #, the hand-over into plotter graphic mode.
+    if (data[0] & 2) feed_runs(e, reinterpret_cast<const std::uint8_t*>("\x1b#"), 2);
     feed_runs(e, data + 1, size - 1);
     if (e.emulation == 0) {
       static const std::uint8_t zeros[kDrainBytes] = {};
       feed_runs(e, zeros, sizeof zeros);
+    } else {
+      check_plotter_ends_page(e);
     }
     // The dot-matrix interpreter hands over to the plotter only when idle.
     check(dot_matrix_idle(e), "dot-matrix interpreter did not come back to idle");
