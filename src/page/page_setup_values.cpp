@@ -1,0 +1,59 @@
+#include "page/page_setup_values.h"
+
+#include <cstdio>
+
+#include "page/engine.h"
+
+namespace morvane {
+
+namespace {
+
+std::string format_count(long long value) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%lld", value);
+  return buf;
+}
+
+}  // namespace
+
+std::string format_inches(std::uint32_t units) {
+  const float inches = static_cast<float>(units) * 0.01f;
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%2.2f", static_cast<double>(inches));
+  return buf;
+}
+
+std::string format_paper_inches(std::uint32_t pixels, std::uint32_t dpi) {
+  if (dpi == 0) return "-";
+  char buf[48];
+  const float inches = static_cast<float>(pixels) / static_cast<float>(dpi);
+  std::snprintf(buf, sizeof buf, "%2.2f", static_cast<double>(inches));
+  return buf;
+}
+
+std::vector<PageSetupRow> page_setup_rows(const Engine& e, std::string_view font_name,
+                                          std::int32_t font_height) {
+  const PageState& p = e.printer;
+  const PrinterMetrics& m = e.metrics;
+  // Minus the height in 64 bits: the most negative height must not overflow.
+  const long long size = -static_cast<long long>(font_height);
+  return {
+      {kFieldPrinter, "Selected printer", e.printer_names.device, ""},
+      {kFieldFontName, "Selected font", std::string(font_name), ""},
+      {kFieldFontSize, "", format_count(size), "units"},
+      {kFieldDpiX, "Printer horz. res.", format_count(m.dpi_x), "dpi"},
+      {kFieldDpiY, "Printer vert. res.", format_count(m.dpi_y), "dpi"},
+      {kFieldPaperWidth, "Paper width", format_paper_inches(m.phys_width, m.dpi_x), "inch"},
+      {kFieldPaperHeight, "Paper height", format_paper_inches(m.phys_height, m.dpi_y), "inch"},
+      {kFieldMarginLeft, "Left margin", format_inches(p.margin_left), "inch"},
+      {kFieldMarginRight, "Right margin", format_inches(p.margin_right), "inch"},
+      {kFieldMarginTop, "Top margin", format_inches(p.margin_top), "inch"},
+      {kFieldMarginBottom, "Bottom margin", format_inches(p.margin_bottom), "inch"},
+      {kFieldLineSpacing, "Line spacing", format_inches(p.line_height), "inch"},
+      {kFieldCharSpacing, "Character spacing", format_inches(p.char_width), "inch"},
+      {kFieldLinesPerPage, "Lines per page", format_count(p.lines_per_page), ""},
+      {kFieldCharsPerLine, "Characters per line", format_count(p.chars_per_line), ""},
+  };
+}
+
+}  // namespace morvane
