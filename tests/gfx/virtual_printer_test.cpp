@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gfx/cairo/cairo_sheet.h"
 #include "print/virtual/print_command.h"
 #include "print/virtual/virtual_printer.h"
 
@@ -270,6 +271,56 @@ TEST_F(VirtualPrinterTest, FullTextPageStaysTextAndSmall) {
   const auto size = fs::file_size(cfg.output_path);
   std::printf("[ info ] full text page: %ju bytes\n", static_cast<std::uintmax_t>(size));
   EXPECT_LT(size, 100u * 1024);
+}
+
+TEST_F(VirtualPrinterTest, TextLandsWhereTheSheetPutsIt) {
+  struct Box {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    void add(int x, int y) {
+      left = std::min(left, x);
+      top = std::min(top, y);
+      right = std::max(right, x);
+      bottom = std::max(bottom, y);
+    }
+  };
+  const std::int32_t escapements[] = {0, 900, 1800, 2700};
+  VirtualPrinterConfig cfg = config(true);
+  {
+    VirtualPrinterSystem sys(cfg);
+    auto dev = device(sys);
+    ASSERT_TRUE(dev->start_doc("PrintFile_TI994A"));
+    for (std::int32_t e : escapements) {
+      dev->start_page();
+      FontDesc f = courier(-24);
+      f.escapement = e;
+      f.underline = 1;
+      dev->surface().draw_text(400, 500, "Hello", 5, f, 0);
+      dev->end_page();
+    }
+    dev->end_doc();
+  }
+  for (int i = 0; i < 4; ++i) {
+    CairoSheet sheet(850, 1100);
+    FontDesc f = courier(-24);
+    f.escapement = escapements[i];
+    f.underline = 1;
+    sheet.draw_text(400, 500, "Hello", 5, f, 0);
+    const Raster r = render(cfg.output_path, i + 1);
+    ASSERT_EQ(r.width, 850);
+    Box on_paper;
+    Box on_sheet;
+    for (int y = 400; y < 600; ++y) {
+      for (int x = 300; x < 500; ++x) {
+        if (r.dark(x, y)) on_paper.add(x, y);
+        if (red_of(sheet.pixel(x, y)) < 128) on_sheet.add(x, y);
+      }
+    }
+    ASSERT_GT(std::max(on_sheet.right - on_sheet.left, on_sheet.bottom - on_sheet.top), 50);
+    EXPECT_NEAR(on_paper.left, on_sheet.left, 1) << escapements[i];
+    EXPECT_NEAR(on_paper.top, on_sheet.top, 1) << escapements[i];
+    EXPECT_NEAR(on_paper.right, on_sheet.right, 1) << escapements[i];
+    EXPECT_NEAR(on_paper.bottom, on_sheet.bottom, 1) << escapements[i];
+  }
 }
 
 TEST_F(VirtualPrinterTest, OneFileCollectsDocumentsAndKeepsSheetsBeforeAnAbort) {
