@@ -1,0 +1,36 @@
+/* Command ids of the main menu and the toolbar, shared by the resource
+   script and the program. */
+#pragma once
+
+#define IDI_MORVANE 100
+
+#define IDM_HELP 101
+#define IDM_ABOUT 102
+#define IDM_CONNECTION_SETUP 110
+#define IDM_CONNECTION_STATUS 112
+#define IDM_PAGE_SETUP 113
+#define IDM_ORIGINAL_SIZE 40004
+#define IDM_FIT_TO_WINDOW 40005
+#define IDM_BROTHER 40006
+#define IDM_SONY 40007
+#define IDM_ENABLE_PRINTER 40009
+#define IDM_CLOSE_AFTER_PAGE 40010
+#define IDM_PRINT_PAGE_NOW 40012
+#define IDM_CLOSE_DOCUMENT_NOW 40013
+#define IDM_PRINTER_SETUP 40014
+#define IDM_CLEAR_PAGE 40015
+#define IDM_PEN_BLACK 40016
+#define IDM_PEN_BLUE 40017
+#define IDM_PEN_GREEN 40018
+#define IDM_PEN_RED 40019
+
+#define IDB_ENABLE_PRINTER 2000
+#define IDB_PRINT_PAGE_NOW 2001
+#define IDB_CLOSE_DOCUMENT_NOW 2002
+#define IDB_CLEAR_PAGE 2003
+#define IDB_BROTHER 2004
+#define IDB_SONY 2005
+#define IDB_PEN_BLACK 2006
+#define IDB_PEN_BLUE 2007
+#define IDB_PEN_GREEN 2008
+#define IDB_PEN_RED 2009

@@ -1,0 +1,80 @@
+#include "app/app.h"
+
+#include "gfx/gdi/gdi_surface.h"
+#include "view/sheet_view.h"
+
+namespace morvane {
+
+namespace {
+
+// Stands in for a sheet GDI cannot make (out of memory): the engine always
+// gets a surface to lay out on, and the view shows only its background.
+class NoSheet final : public Surface {
+ public:
+  void fill_rect(std::int32_t, std::int32_t, std::int32_t, std::int32_t, Color) override {}
+  void set_pen(Color, std::int32_t) override {}
+  void move_to(std::int32_t, std::int32_t) override {}
+  void line_to(std::int32_t, std::int32_t) override {}
+  void draw_text(std::int32_t, std::int32_t, const char*, std::size_t, const FontDesc& font,
+                 Color) override {
+    (void)font;
+  }
+  TextMetrics text_metrics(const FontDesc& font) override {
+    // Plausible metrics so that the layout never divides by zero.
+    const std::int32_t h = font.height < 0 ? -font.height : (font.height ? font.height : 12);
+    return {h, 0, h / 2 > 0 ? h / 2 : 1, h};
+  }
+  void blit_columns(std::int32_t, std::int32_t, const std::uint8_t*, std::size_t) override {}
+};
+
+void serial_port_message(const std::string& text, const std::string& caption) {
+  MessageBoxA(nullptr, text.c_str(), caption.c_str(),
+              MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+}
+
+void serial_line_message(const std::string& text, const std::string& caption) {
+  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
+}  // namespace
+
+App::App()
+    : hooks(*this),
+      engine(hooks, printers),
+      serial_line(serial_line_message),
+      serial_port(serial_port_message) {}
+
+std::unique_ptr<Surface> ShellHooks::create_sheet(std::uint32_t width, std::uint32_t height) {
+  HWND hwnd = app_.paper.hwnd;
+  HDC dc = GetDC(hwnd);
+  std::unique_ptr<Surface> sheet = GdiSurface::create_sheet(
+      dc, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+  ReleaseDC(hwnd, dc);
+  if (!sheet) sheet = std::make_unique<NoSheet>();
+  return sheet;
+}
+
+void ShellHooks::show_page(Surface& sheet) {
+  if (auto* gdi = dynamic_cast<GdiSurface*>(&sheet)) {
+    show_sheet(app_, *gdi);
+  } else {
+    show_sheet_now(app_);
+  }
+}
+
+void ShellHooks::error(const std::string& text, const std::string& caption) {
+  MessageBoxA(app_.main.hwnd, text.c_str(), caption.c_str(), MB_OK);
+}
+
+bool engine_busy(const App& app) { return app.busy > 0 || app.engine.printing; }
+
+App* app_of(HWND hwnd) {
+  return reinterpret_cast<App*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+void attach_app(HWND hwnd, LPARAM create_struct) {
+  const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(create_struct);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+}
+
+}  // namespace morvane

@@ -1,0 +1,134 @@
+// The program-wide record of the Windows program: the page engine and its
+// shell hooks, the settings, the input channels, the windows and the values
+// start-up fixes. One instance lives in WinMain; the window procedures reach
+// it through their windows' user data.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/dialog_state.h"
+#include "config/settings.h"
+#include "io/serial_line.h"
+#include "io/serial_port.h"
+#include "page/engine.h"
+#include "print/win32/win32_printer.h"
+#include "app/splash.h"
+#include "app/toolbar.h"
+#include "view/slidebar.h"
+
+namespace morvane {
+
+struct App;
+
+// The engine's view of the shell: sheets compatible with the paper window,
+// the sheet shown in it, errors in message boxes.
+class ShellHooks final : public EngineHooks {
+ public:
+  explicit ShellHooks(App& app) : app_(app) {}
+  std::unique_ptr<Surface> create_sheet(std::uint32_t width, std::uint32_t height) override;
+  void show_page(Surface& sheet) override;
+  void error(const std::string& text, const std::string& caption) override;
+
+ private:
+  App& app_;
+};
+
+struct MainWindowRecord {
+  HWND hwnd = nullptr;
+  std::int32_t left = CW_USEDEFAULT;
+  std::int32_t top = CW_USEDEFAULT;
+  std::int32_t width = 600;   // client area
+  std::int32_t height = 432;  // client area
+  std::string title = "Morvane";
+  std::int32_t open = 0;  // kept for the settings file only
+};
+
+// System metrics start-up takes once.
+struct FrameMetrics {
+  int cx_frame2 = 0;  // 2 x SM_CXFRAME
+  int cy_frame2 = 0;  // 2 x SM_CYFRAME
+  int cy_caption = 0;
+  int cy_menu = 0;
+};
+
+struct PaperView {
+  HWND hwnd = nullptr;
+  std::uint32_t scroll_x = 0;
+  std::uint32_t scroll_y = 0;
+  HDC paint_dc = nullptr;  // the paint context while WM_PAINT draws
+};
+
+struct Slidebar {
+  HWND hwnd = nullptr;
+  int width = 0;  // SM_CXVSCROLL
+};
+
+inline constexpr COLORREF kBackgroundColor = 0xC6C3C6;
+inline constexpr COLORREF kTextColor = 0x840000;
+inline constexpr UINT_PTR kPollTimer = 1;
+inline constexpr int kToolbarHeight = 30;
+inline constexpr int kReceiveBufferSize = 256;
+
+struct App {
+  App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  HINSTANCE instance = nullptr;
+  std::string program_dir;  // the working directory at start, with a trailing backslash
+  std::string settings_path;
+  std::string spool_path;
+  std::int32_t os_version = 0;
+  FrameMetrics frame;
+  COLORREF background_color = kBackgroundColor;
+  COLORREF font_dialog_color = 0;
+  HBRUSH background_brush = nullptr;
+
+  Settings settings;
+  MainWindowRecord main;
+  PaperView paper;
+  Slidebar bar;
+  SlidebarState slidebar;  // marker, drag and last drawing of the bar
+  ToolbarState toolbar;
+  SplashState splash;
+
+  ShellHooks hooks;
+  Win32PrinterSystem printers;
+  Engine engine;
+
+  SerialLine serial_line;
+  SerialPort serial_port;
+  std::int32_t port_index = 0;  // the "com" setting as the port selection left it
+  DialogState dialogs;
+
+  std::uint8_t receive_buffer[kReceiveBufferSize] = {};
+
+  // Re-entrancy: while the shell is inside the engine (a feed, a repaint, a
+  // message box they raise) the modal loops still dispatch timer ticks, paint
+  // requests and commands. Those must not enter the engine again.
+  int busy = 0;
+  bool close_requested = false;  // WM_CLOSE arrived while busy: closed later
+};
+
+// True while the engine must not be entered: nested in a feed or a repaint,
+// or a finished page is being printed.
+bool engine_busy(const App& app);
+
+// Runs f with the busy mark set.
+template <typename F>
+void in_engine(App& app, F&& f) {
+  ++app.busy;
+  f();
+  --app.busy;
+}
+
+// The App a window of this program carries in its user data.
+App* app_of(HWND hwnd);
+// Stores the App from the creation parameters on WM_NCCREATE.
+void attach_app(HWND hwnd, LPARAM create_struct);
+
+}  // namespace morvane

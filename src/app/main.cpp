@@ -1,0 +1,135 @@
+// Start-up of the Windows program: paths, system values, window classes,
+// settings, the main window and its children, the message loop, and the
+// settings saved at the end.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/app.h"
+#include "app/commands.h"
+#include "app/main_window.h"
+#include "app/splash.h"
+#include "config/paths.h"
+#include "config/win32_profile.h"
+#include "view/paper_window.h"
+#include "view/slidebar.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr int kExitFailure = 1;
+
+// The working directory with a trailing backslash; empty when it cannot be read.
+std::string working_directory() {
+  char cwd[300];
+  const DWORD n = GetCurrentDirectoryA(sizeof cwd, cwd);
+  if (n == 0 || n >= sizeof cwd) return {};
+  return path_in_directory(std::string(cwd, n), "", '\\');
+}
+
+std::int32_t query_os_version() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;  // 148
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  const BOOL ok = GetVersionExA(&info);
+#pragma GCC diagnostic pop
+  if (!ok) return 0;
+  return static_cast<std::int32_t>(info.dwPlatformId + info.dwMinorVersion * 100 +
+                                   info.dwMajorVersion * 10000);
+}
+
+FrameMetrics query_frame_metrics() {
+  FrameMetrics f;
+  f.cx_frame2 = 2 * GetSystemMetrics(SM_CXFRAME);
+  f.cy_frame2 = 2 * GetSystemMetrics(SM_CYFRAME);
+  f.cy_caption = GetSystemMetrics(SM_CYCAPTION);
+  f.cy_menu = GetSystemMetrics(SM_CYMENU);
+  return f;
+}
+
+bool register_classes(App& app) {
+  return register_main_class(app.instance) != 0 &&
+         register_slidebar_class(app, app.instance) != 0 &&
+         register_paper_class(app.instance) != 0;
+}
+
+void load_settings_if_present(App& app) {
+  if (GetFileAttributesA(app.settings_path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    Win32Profile profile(app.settings_path);
+    load_settings(profile, app.settings);
+  }
+  apply_settings(app);
+}
+
+HWND create_main_window(App& app) {
+  const MainWindowRecord& m = app.main;
+  const FrameMetrics& f = app.frame;
+  return CreateWindowExA(WS_EX_CLIENTEDGE, kMainClass, m.title.c_str(),
+                         WS_OVERLAPPED | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, m.left,
+                         m.top, m.width + f.cx_frame2, m.height + f.cy_menu + f.cy_caption + f.cy_frame2,
+                         nullptr, nullptr, app.instance, &app);
+}
+
+void create_children(App& app, HWND hwnd) {
+  HMENU system_menu = GetSystemMenu(hwnd, FALSE);
+  DeleteMenu(system_menu, SC_RESTORE, MF_BYCOMMAND);
+  DeleteMenu(system_menu, SC_MAXIMIZE, MF_BYCOMMAND);
+  create_slidebar(app, hwnd, app.instance, app.main.height);
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  create_paper_window(app, hwnd, app.instance, app.bar.width, kToolbarHeight,
+                      r.right - app.bar.width, r.bottom - kToolbarHeight);
+  app.main.hwnd = hwnd;
+}
+
+void run_message_loop() {
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+int run(HINSTANCE instance) {
+  auto app = std::make_unique<App>();
+  app->instance = instance;
+  app->program_dir = working_directory();
+  app->spool_path = app->program_dir + kSpoolFileName;
+  app->engine.spool_path = app->spool_path;
+  app->os_version = query_os_version();
+  app->engine.os_version = app->os_version;
+  app->background_color = kBackgroundColor;
+  app->font_dialog_color = 0;
+  app->frame = query_frame_metrics();
+
+  int code = kExitFailure;
+  if (register_classes(*app)) {
+    app->settings_path = app->program_dir + kSettingsFileName;
+    load_settings_if_present(*app);
+    HWND hwnd = create_main_window(*app);
+    if (hwnd) {
+      create_children(*app, hwnd);
+      show_splash_screen(*app, hwnd);
+      ShowWindow(hwnd, SW_SHOWNORMAL);
+      UpdateWindow(hwnd);
+      update_title(*app, hwnd);
+      update_scroll_bars(*app);
+      run_message_loop();
+      collect_settings(*app);
+      Win32Profile profile(app->settings_path);
+      save_settings(profile, app->settings);
+      code = 0;
+    }
+  }
+  app->serial_line.close_serial_line();
+  return code;
+}
+
+}  // namespace
+
+}  // namespace morvane
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return morvane::run(instance); }

@@ -1,0 +1,76 @@
+#include "app/shell_text.h"
+
+#include <cstdio>
+
+#include "config/paths.h"
+#include "menu_ids.h"
+
+namespace morvane {
+
+std::string title_text(const std::string& title, std::int32_t port_index,
+                       const std::string& port_description, std::int32_t line_number,
+                       bool printer_enabled) {
+  char buf[256];
+  const char* state = printer_enabled ? "Enabled" : "Disabled";
+  if (port_index != 0) {
+    std::snprintf(buf, sizeof buf, "%s - %s Printer: %s", title.c_str(), port_description.c_str(),
+                  state);
+  } else {
+    std::snprintf(buf, sizeof buf, "%s - Lyn%d Printer: %s", title.c_str(),
+                  static_cast<int>(line_number), state);
+  }
+  return buf;
+}
+
+std::string pen_command(int pen, bool graphic_mode) {
+  if (pen < 0 || pen > 3) return {};
+  std::string bytes;
+  if (!graphic_mode) bytes += '\x1B';
+  bytes += 'C';
+  bytes += static_cast<char>('0' + pen);
+  bytes += "\r\n";
+  return bytes;
+}
+
+int toolbar_command(int button_id) {
+  switch (button_id) {
+    case IDB_ENABLE_PRINTER: return IDM_ENABLE_PRINTER;
+    case IDB_PRINT_PAGE_NOW: return IDM_PRINT_PAGE_NOW;
+    case IDB_CLOSE_DOCUMENT_NOW: return IDM_CLOSE_DOCUMENT_NOW;
+    case IDB_CLEAR_PAGE: return IDM_CLEAR_PAGE;
+    case IDB_BROTHER: return IDM_BROTHER;
+    case IDB_SONY: return IDM_SONY;
+    case IDB_PEN_BLACK: return IDM_PEN_BLACK;
+    case IDB_PEN_BLUE: return IDM_PEN_BLUE;
+    case IDB_PEN_GREEN: return IDM_PEN_GREEN;
+    case IDB_PEN_RED: return IDM_PEN_RED;
+    default: return 0;
+  }
+}
+
+std::string help_file_path(const std::string& directory) {
+  return path_in_directory(directory, "morvane.hlp", '\\');
+}
+
+std::array<MenuMark, 12> menu_marks(std::int32_t view_mode, std::int32_t emulation,
+                                    std::int32_t printer_enabled, std::int32_t close_document,
+                                    std::uint32_t pen) {
+  const bool printer = printer_enabled != 0;
+  const bool plotter = emulation == 1;
+  return {{
+      {IDM_FIT_TO_WINDOW, view_mode == 0, true, true, false},
+      {IDM_ORIGINAL_SIZE, view_mode == 1, true, true, false},
+      {IDM_BROTHER, emulation == 0, true, true, false},
+      {IDM_SONY, emulation == 1, true, true, false},
+      {IDM_ENABLE_PRINTER, printer, true, true, false},
+      {IDM_CLOSE_AFTER_PAGE, close_document != 0, true, true, false},
+      {IDM_PRINT_PAGE_NOW, false, printer, false, true},
+      {IDM_CLOSE_DOCUMENT_NOW, false, printer, false, true},
+      {IDM_PEN_BLACK, pen == kPenColors[0], plotter, true, true},
+      {IDM_PEN_BLUE, pen == kPenColors[1], plotter, true, true},
+      {IDM_PEN_GREEN, pen == kPenColors[2], plotter, true, true},
+      {IDM_PEN_RED, pen == kPenColors[3], plotter, true, true},
+  }};
+}
+
+}  // namespace morvane

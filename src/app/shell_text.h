@@ -1,0 +1,62 @@
+// The main window's texts and command tables, kept apart from the window
+// system so that they can be checked on their own.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace morvane {
+
+// Pen colours of the plotter's four pens, 0x00BBGGRR.
+inline constexpr std::array<std::uint32_t, 4> kPenColors{0x000000, 0x840000, 0x008000, 0x000080};
+
+// "Morvane - com1-9600-n-8-1 Printer: Enabled" with a serial port in use
+// (port_index not 0), else "Morvane - Lyn1 Printer: Disabled"; cut as a
+// 256-byte buffer would cut it.
+std::string title_text(const std::string& title, std::int32_t port_index,
+                       const std::string& port_description, std::int32_t line_number,
+                       bool printer_enabled);
+
+// The about box's text format: arguments major, minor, revision letter, date.
+inline constexpr const char* kAboutFormat =
+    "Morvane\n"
+    "\n"
+    "A Ti99/4A printer emulator to print\n"
+    "incoming data from a serialport\n"
+    "to a windows printer\n"
+    "\n"
+    "Call: Morvane\n"
+    "\n"
+    "Version %d.%d%c %ld\n";
+inline constexpr int kVersionMajor = 1;
+inline constexpr int kVersionMinor = 1;
+inline constexpr char kVersionLetter = 'a';
+inline constexpr long kVersionDate = 20040408L;
+
+// The plotter's own pen-select command for pen 0..3: "C<n>\r\n" in graphic
+// mode, ESC "C<n>\r\n" in text mode. Empty for any other pen.
+std::string pen_command(int pen, bool graphic_mode);
+
+// The menu command a toolbar button stands for; 0 for an id that is no button.
+int toolbar_command(int button_id);
+
+// The help file in the given directory: a backslash goes between them unless
+// the directory already ends with one.
+std::string help_file_path(const std::string& directory);
+
+// How one menu item is marked.
+struct MenuMark {
+  int id;
+  bool checked;
+  bool enabled;
+  bool sets_check;   // the item's check mark follows `checked`
+  bool sets_enable;  // the item is grayed and disabled unless `enabled`
+};
+
+// The marks of every item update_menu_marks touches.
+std::array<MenuMark, 12> menu_marks(std::int32_t view_mode, std::int32_t emulation,
+                                    std::int32_t printer_enabled, std::int32_t close_document,
+                                    std::uint32_t screen_pen_color);
+
+}  // namespace morvane

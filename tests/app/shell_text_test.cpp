@@ -1,0 +1,100 @@
+#include "app/shell_text.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "menu_ids.h"
+
+namespace morvane {
+namespace {
+
+TEST(TitleText, SerialLineAndPortForms) {
+  EXPECT_EQ(title_text("Morvane", 0, "", 1, false), "Morvane - Lyn1 Printer: Disabled");
+  EXPECT_EQ(title_text("Morvane", 0, "", 42, true), "Morvane - Lyn42 Printer: Enabled");
+  EXPECT_EQ(title_text("Morvane", 1, "com1-9600-n-8-1", 1, true),
+            "Morvane - com1-9600-n-8-1 Printer: Enabled");
+  // A port in use shows its description, not the line number.
+  EXPECT_EQ(title_text("Morvane", 3, "com3-300-e-7-2", 9, false),
+            "Morvane - com3-300-e-7-2 Printer: Disabled");
+}
+
+TEST(TitleText, CutLikeAFixedBuffer) {
+  const std::string long_title(400, 'x');
+  EXPECT_EQ(title_text(long_title, 0, "", 1, true).size(), 255u);
+}
+
+TEST(PenCommand, TextModeHasEscapeGraphicModeNot) {
+  EXPECT_EQ(pen_command(0, false), std::string("\x1B" "C0\r\n"));
+  EXPECT_EQ(pen_command(3, false), std::string("\x1B" "C3\r\n"));
+  EXPECT_EQ(pen_command(0, true), "C0\r\n");
+  EXPECT_EQ(pen_command(2, true), "C2\r\n");
+  EXPECT_EQ(pen_command(4, true), "");
+  EXPECT_EQ(pen_command(-1, false), "");
+}
+
+TEST(ToolbarCommand, EveryButtonHasItsMenuCommand) {
+  const std::map<int, int> expected = {
+      {2000, 40009}, {2001, 40012}, {2002, 40013}, {2003, 40015}, {2004, 40006},
+      {2005, 40007}, {2006, 40016}, {2007, 40017}, {2008, 40018}, {2009, 40019}};
+  for (const auto& [button, command] : expected) EXPECT_EQ(toolbar_command(button), command);
+  EXPECT_EQ(toolbar_command(1999), 0);
+  EXPECT_EQ(toolbar_command(2010), 0);
+  EXPECT_EQ(toolbar_command(40009), 0);  // menu ids are no buttons
+}
+
+TEST(HelpFilePath, BackslashOnlyWhenMissing) {
+  EXPECT_EQ(help_file_path("C:\\work"), "C:\\work\\morvane.hlp");
+  EXPECT_EQ(help_file_path("C:\\"), "C:\\morvane.hlp");
+}
+
+const MenuMark& mark(const std::array<MenuMark, 12>& marks, int id) {
+  for (const MenuMark& m : marks)
+    if (m.id == id) return m;
+  static const MenuMark none{0, false, false, false, false};
+  ADD_FAILURE() << "no mark for " << id;
+  return none;
+}
+
+TEST(MenuMarks, ChecksFollowTheFlags) {
+  const auto a = menu_marks(1, 0, 1, 0, 0x840000);
+  EXPECT_TRUE(mark(a, IDM_ORIGINAL_SIZE).checked);
+  EXPECT_FALSE(mark(a, IDM_FIT_TO_WINDOW).checked);
+  EXPECT_TRUE(mark(a, IDM_BROTHER).checked);
+  EXPECT_FALSE(mark(a, IDM_SONY).checked);
+  EXPECT_TRUE(mark(a, IDM_ENABLE_PRINTER).checked);
+  EXPECT_FALSE(mark(a, IDM_CLOSE_AFTER_PAGE).checked);
+  EXPECT_TRUE(mark(a, IDM_PEN_BLUE).checked);
+  EXPECT_FALSE(mark(a, IDM_PEN_BLACK).checked);
+
+  const auto b = menu_marks(0, 1, 0, 1, 0x80);
+  EXPECT_TRUE(mark(b, IDM_FIT_TO_WINDOW).checked);
+  EXPECT_TRUE(mark(b, IDM_SONY).checked);
+  EXPECT_FALSE(mark(b, IDM_ENABLE_PRINTER).checked);
+  EXPECT_TRUE(mark(b, IDM_CLOSE_AFTER_PAGE).checked);
+  EXPECT_TRUE(mark(b, IDM_PEN_RED).checked);
+  // A view mode other than 0 or 1 checks neither item.
+  const auto c = menu_marks(7, 0, 1, 1, 0x123456);
+  EXPECT_FALSE(mark(c, IDM_FIT_TO_WINDOW).checked);
+  EXPECT_FALSE(mark(c, IDM_ORIGINAL_SIZE).checked);
+  for (int id : {IDM_PEN_BLACK, IDM_PEN_BLUE, IDM_PEN_GREEN, IDM_PEN_RED})
+    EXPECT_FALSE(mark(c, id).checked);
+}
+
+TEST(MenuMarks, PrintActionsNeedThePrinterPensNeedThePlotter) {
+  const auto off = menu_marks(0, 0, 0, 1, 0);
+  EXPECT_FALSE(mark(off, IDM_PRINT_PAGE_NOW).enabled);
+  EXPECT_FALSE(mark(off, IDM_CLOSE_DOCUMENT_NOW).enabled);
+  EXPECT_FALSE(mark(off, IDM_PEN_GREEN).enabled);
+  const auto on = menu_marks(0, 1, 5, 1, 0);
+  EXPECT_TRUE(mark(on, IDM_PRINT_PAGE_NOW).enabled);
+  EXPECT_TRUE(mark(on, IDM_CLOSE_DOCUMENT_NOW).enabled);
+  EXPECT_TRUE(mark(on, IDM_PEN_GREEN).enabled);
+  // The print actions are never check-marked, the view items never grayed.
+  EXPECT_FALSE(mark(on, IDM_PRINT_PAGE_NOW).sets_check);
+  EXPECT_FALSE(mark(on, IDM_FIT_TO_WINDOW).sets_enable);
+  EXPECT_TRUE(mark(on, IDM_PEN_RED).sets_check && mark(on, IDM_PEN_RED).sets_enable);
+}
+
+}  // namespace
+}  // namespace morvane
