@@ -133,6 +133,27 @@ bool open_channels(const RunContext& run, std::vector<std::unique_ptr<Channel>>&
   return add(open_line(s.lyn, r));
 }
 
+// Reads every channel once; true when any gave bytes.
+bool poll_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& session) {
+  std::uint8_t buf[kPollBytes];
+  bool got = false;
+  for (auto& channel : channels) {
+    const int n = channel->read(buf, kPollBytes);
+    if (n <= 0) continue;
+    session.feed(buf, static_cast<std::size_t>(n));
+    got = true;
+  }
+  return got;
+}
+
+// At a stop, what has already arrived is still taken in, for a short while
+// at most when a sender keeps going.
+void drain_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& session) {
+  const auto deadline = Clock::now() + std::chrono::seconds(2);
+  while (poll_channels(channels, session) && Clock::now() < deadline) {
+  }
+}
+
 }  // namespace
 
 int run_listen(const RunContext& run) {
@@ -152,14 +173,8 @@ int run_listen(const RunContext& run) {
 
   const auto idle_limit = std::chrono::duration<double>(run.options.idle_eject_seconds);
   auto last_input = Clock::now();
-  std::uint8_t buf[kPollBytes];
   while (!stop_requested()) {
-    for (auto& channel : channels) {
-      const int n = channel->read(buf, kPollBytes);
-      if (n <= 0) continue;
-      session->feed(buf, static_cast<std::size_t>(n));
-      last_input = Clock::now();
-    }
+    if (poll_channels(channels, *session)) last_input = Clock::now();
     if (run.options.idle_eject_seconds > 0 && session->page_dirty() &&
         Clock::now() - last_input >= idle_limit) {
       char text[64];
@@ -169,6 +184,7 @@ int run_listen(const RunContext& run) {
     }
     sleep_ms(kPollMs);
   }
+  drain_channels(channels, *session);
 
   if (session->page_dirty()) {
     if (run.options.discard_partial) reporter.warning("stopped: the page in progress is discarded");

@@ -1,0 +1,563 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the morvane command-line program.
+
+Runs the built program on the samples and on live channels and checks the
+PDF (page count, text, pixels rendered at 100 dpi, one pixel per page unit),
+the PNG pages, the reports and the exit status of every error path.
+
+Usage: cli_e2e.py MORVANE SERIAL_PEER SOURCE_DIR [unittest options]
+"""
+
+import importlib.util
+import os
+import pty
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zlib
+
+MORVANE = SERIAL_PEER = SOURCE_DIR = None
+
+MARGIN = 25        # 150 pixels at 600 dpi
+LINE = 27          # Courier New at -24: tmHeight + tmExternalLeading
+CHAR = 14          # its tmMaxCharWidth
+
+
+def load_samples_module():
+    path = os.path.join(SOURCE_DIR, "samples", "make-samples.py")
+    spec = importlib.util.spec_from_file_location("make_samples", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+# --- images -------------------------------------------------------------------
+
+class Image:
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def box(self, x0, y0, x1, y1):
+        for y in range(max(0, y0), min(self.height, y1)):
+            for x in range(max(0, x0), min(self.width, x1)):
+                yield self.pixel(x, y)
+
+
+def read_ppm(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
+    w, h = int(m.group(1)), int(m.group(2))
+    return Image(w, h, data[m.end():m.end() + w * h * 3])
+
+
+def read_png(path):
+    """8-bit RGB or RGBA PNG, any filter, as cairo and our writer make them."""
+    with open(path, "rb") as f:
+        data = f.read()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    pos, idat, w = 8, b"", 0
+    while pos < len(data):
+        n = int.from_bytes(data[pos:pos + 4], "big")
+        kind, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + n]
+        if kind == b"IHDR":
+            w, h, depth, colour = int.from_bytes(body[0:4], "big"), int.from_bytes(body[4:8], "big"), body[8], body[9]
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + n
+    assert depth == 8 and colour in (2, 6)
+    bpp = 3 if colour == 2 else 4
+    raw, stride = zlib.decompress(idat), w * bpp
+    out, prev = bytearray(), bytearray(stride)
+    for y in range(h):
+        f, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - bpp] if i >= bpp else 0
+            b, c = prev[i], prev[i - bpp] if i >= bpp else 0
+            if f == 1: line[i] = (line[i] + a) & 255
+            elif f == 2: line[i] = (line[i] + b) & 255
+            elif f == 3: line[i] = (line[i] + (a + b) // 2) & 255
+            elif f == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        for x in range(w):
+            out += line[x * bpp:x * bpp + 3]
+        prev = line
+    return Image(w, h, bytes(out))
+
+
+def is_dark(p):
+    return max(p) < 110
+
+
+def is_white(p):
+    return min(p) > 220
+
+
+def colour_class(p):
+    r, g, b = p
+    if max(p) < 110:
+        return "black"
+    if b > r + 50 and b > g + 50:
+        return "blue"
+    if g > r + 50 and g > b + 50:
+        return "green"
+    if r > g + 50 and r > b + 50:
+        return "red"
+    return "other"
+
+
+# --- running the program ---------------------------------------------------------
+
+class Case(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="morvane-cli-")
+
+    def tearDown(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def sample(self, name):
+        return os.path.join(SOURCE_DIR, "samples", name)
+
+    def run_morvane(self, *args, stdin=None, timeout=30):
+        return subprocess.run([MORVANE, *args], cwd=self.dir, input=stdin, capture_output=True, timeout=timeout)
+
+    def write(self, name, data):
+        with open(self.path(name), "wb") as f:
+            f.write(data)
+        return self.path(name)
+
+    def pdf_pages(self, pdf):
+        out = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True, check=True).stdout
+        return int(re.search(r"Pages:\s+(\d+)", out).group(1))
+
+    def pdf_text(self, pdf):
+        return subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True, check=True).stdout
+
+    def raster(self, pdf, page):
+        prefix = self.path("r%d" % page)
+        subprocess.run(["pdftoppm", "-r", "100", "-f", str(page), "-l", str(page), "-singlefile", pdf, prefix], check=True)
+        return read_ppm(prefix + ".ppm")
+
+    def render(self, *inputs, extra=()):
+        pdf = self.path("out.pdf")
+        r = self.run_morvane("render", *inputs, "--pdf", pdf, *extra)
+        self.assertEqual(r.returncode, 0, r.stderr.decode())
+        return pdf
+
+    def assert_failure(self, result, status, *words):
+        err = result.stderr.decode()
+        self.assertEqual(result.returncode, status, err)
+        lines = [l for l in err.splitlines() if l.strip()]
+        self.assertTrue(lines, "no message")
+        self.assertTrue(lines[0].startswith("morvane: "), err)
+        for w in words:
+            self.assertIn(w, err)
+
+
+def text_lines_with_ink(img, lines):
+    """Which of the first `lines` text lines hold dark pixels."""
+    inked = []
+    for k in range(lines):
+        top = MARGIN + k * LINE
+        if any(is_dark(p) for p in img.box(MARGIN, top, 800, top + LINE)):
+            inked.append(k)
+    return inked
+
+
+# --- samples -----------------------------------------------------------------------
+
+class Samples(Case):
+    def test_listing_pages_text_and_lines(self):
+        pdf = self.render(self.sample("listing.bin"))
+        self.assertEqual(self.pdf_pages(pdf), 2)
+        text = self.pdf_text(pdf)
+        for words in ("PRINT STYLES", "Emphasized and back to normal", "Underlined", "BASIC LISTING",
+                      'PRINT #1:"PRINTED"'):
+            self.assertIn(words, re.sub(r" +", " ", text))
+        # Page 1: title, empty line, 11 style lines, empty line, two tab lines.
+        self.assertEqual(text_lines_with_ink(self.raster(pdf, 1), 20), [0] + list(range(2, 13)) + [14, 15])
+        # Page 2 (ended by the end of input): heading, empty line, ten program lines.
+        page2 = self.raster(pdf, 2)
+        self.assertEqual(text_lines_with_ink(page2, 20), [0] + list(range(2, 12)))
+        # The statements start at the first tab stop, column 8.
+        for k in range(2, 12):
+            top = MARGIN + k * LINE
+            self.assertTrue(any(is_dark(p) for p in page2.box(MARGIN + 8 * CHAR, top, MARGIN + 9 * CHAR, top + LINE)))
+            self.assertFalse(any(is_dark(p) for p in page2.box(MARGIN + 4 * CHAR, top, MARGIN + 8 * CHAR, top + LINE)))
+
+    def test_listing_tab_stops_on_paper(self):
+        pdf = self.render(self.sample("listing.bin"))
+        img = self.raster(pdf, 1)
+        # "Stops:" line: the numbers begin at columns 12, 30 and 44.
+        top = MARGIN + 15 * LINE
+        for column in (12, 30, 44):
+            x = MARGIN + column * CHAR
+            self.assertTrue(any(is_dark(p) for p in img.box(x, top, x + CHAR, top + LINE)), column)
+            self.assertFalse(any(is_dark(p) for p in img.box(x - 2 * CHAR, top, x, top + LINE)), column)
+
+    def expected_banner_dots(self):
+        """(x, y) -> dot for every column byte of the banner's bit images."""
+        s = load_samples_module()
+        dots = {}
+        y = MARGIN + LINE  # line 1, below "Dot test strip:"
+        for col, byte in enumerate(s.TEST_COLUMNS):
+            for r in range(8):
+                dots[(MARGIN + col, y + r)] = bool(byte & (0x80 >> r))
+        y += 8 + LINE  # the short line feed after the strip, then the empty line
+        for text in ("TI-99/4A", "MORVANE"):
+            for cols in s.strips(s.banner_rows(text, 5)):
+                for col, byte in enumerate(cols):
+                    for r in range(8):
+                        dots[(MARGIN + col, y + r)] = bool(byte & (0x80 >> r))
+                y += 8
+            y += LINE
+        return dots
+
+    def check_dots(self, img, dots):
+        wrong = [(xy, want) for xy, want in dots.items()
+                 if (not is_dark(img.pixel(*xy)) if want else not is_white(img.pixel(*xy)))]
+        self.assertEqual(wrong[:10], [])
+
+    def test_banner_dots_exact_in_pdf_and_png(self):
+        png_dir = self.path("png")
+        pdf = self.render(self.sample("banner.bin"), extra=("--png", png_dir))
+        self.assertEqual(self.pdf_pages(pdf), 1)
+        self.assertEqual(sorted(os.listdir(png_dir)), ["page-0001.png"])
+        dots = self.expected_banner_dots()
+        self.check_dots(self.raster(pdf, 1), dots)
+        png = read_png(os.path.join(png_dir, "page-0001.png"))
+        self.assertEqual((png.width, png.height), (850, 1100))
+        self.check_dots(png, dots)
+
+    def test_plotter_colours_and_labels(self):
+        pdf = self.render(self.sample("plotter.bin"))
+        self.assertEqual(self.pdf_pages(pdf), 1)
+        img = self.raster(pdf, 1)
+        page = lambda x, y: (MARGIN + x * 800 // 960, MARGIN + (30 - y) * 800 // 960)
+
+        def colour_near(xy, want):
+            x, y = xy
+            return any(colour_class(p) == want for p in img.box(x - 1, y - 1, x + 2, y + 2))
+
+        self.assertTrue(colour_near(page(300, 0), "black"))     # top edge of the square
+        self.assertTrue(colour_near(page(800, -300), "black"))  # right edge
+        self.assertTrue(colour_near(page(600, -600), "blue"))   # a diagonal
+        self.assertTrue(colour_near(page(200, -400), "red"))    # the circle's leftmost point
+        self.assertTrue(colour_near(page(250, -600), "green"))  # the triangle's base
+        # The labels, each in its own pen and direction, beside their pen points.
+        labels = {"red": (0, -900, CHAR, -LINE, 5 * CHAR, LINE),      # right, above the point
+                  "blue": (850, -100, -LINE, 0, LINE + CHAR, 4 * CHAR),  # downwards
+                  "green": (800, -960, -4 * CHAR, 0, 5 * CHAR, LINE),  # leftwards, upside down
+                  "black": (930, -700, 0, -4 * CHAR, LINE, 4 * CHAR)}  # upwards
+        for want, (sx, sy, dx, dy, w, h) in labels.items():
+            x, y = page(sx, sy)
+            found = sum(colour_class(p) == want for p in img.box(x + dx - 3, y + dy - 3, x + dx + w + 3, y + dy + h + 3))
+            self.assertGreater(found, 20, want)
+        # Text mode after the drawing: one word in each pen.
+        text = self.pdf_text(pdf)
+        self.assertIn("Pens: blue green red black", re.sub(r" +", " ", text))
+
+
+# --- info and settings -----------------------------------------------------------------
+
+LETTER_INFO = """Selected printer: Morvane PDF
+Selected font: Courier New 24 units
+Printer horz. res.: 600 dpi
+Printer vert. res.: 600 dpi
+Paper width: 8.50 inch
+Paper height: 11.00 inch
+Left margin: 0.25 inch
+Right margin: 0.25 inch
+Top margin: 0.25 inch
+Bottom margin: 0.25 inch
+Line spacing: 0.27 inch
+Character spacing: 0.14 inch
+Lines per page: 38
+Characters per line: 57
+"""
+
+
+def info_value(text, label):
+    return re.search("^" + re.escape(label) + r": (.*)$", text, re.M).group(1)
+
+
+class InfoAndSettings(Case):
+    def info(self, *args):
+        r = self.run_morvane("info", *args)
+        self.assertEqual(r.returncode, 0, r.stderr.decode())
+        return r.stdout.decode()
+
+    def test_letter(self):
+        self.assertEqual(self.info(), LETTER_INFO)
+
+    def test_a4_and_resolution(self):
+        out = self.info("--paper", "a4")
+        self.assertEqual(info_value(out, "Paper width"), "8.27 inch")
+        self.assertEqual(info_value(out, "Paper height"), "11.69 inch")
+        self.assertEqual(info_value(out, "Lines per page"), "41")       # 1119 / 27
+        self.assertEqual(info_value(out, "Characters per line"), "55")  # 776 / 14
+        out = self.info("--dpi", "300", "--offset", "30")
+        self.assertEqual(info_value(out, "Printer horz. res."), "300 dpi")
+        self.assertEqual(info_value(out, "Left margin"), "0.10 inch")
+        self.assertEqual(info_value(out, "Lines per page"), "40")       # 1080 / 27
+
+    def test_settings_file_defaults_and_overrides(self):
+        self.write("Morvane.ini", b"[Morvane]\r\nprintertype=1\r\n[font]\r\nname=Courier New\r\n")
+        out = self.info()
+        self.assertEqual(info_value(out, "Selected font"), "Courier New 12 units")  # no "height": -12
+        self.assertEqual(info_value(out, "Line spacing"), "0.14 inch")
+        self.assertEqual(info_value(self.info("--font-height", "30"), "Selected font"), "Courier New 30 units")
+        other = self.write("other.ini", b"[font]\r\nheight=-16\r\n")
+        self.assertEqual(info_value(self.info("--settings", other), "Selected font"), "Courier New 16 units")
+        # The plotter emulation from "printertype": ESC C 1 selects the blue pen.
+        stream = self.write("pen.bin", b"\x1bC1\r\nBLUE\r\n\x0c")
+        img = self.raster(self.render(stream), 1)
+        classes = {colour_class(p) for p in img.box(MARGIN, MARGIN, MARGIN + 4 * CHAR, MARGIN + LINE)}
+        self.assertIn("blue", classes)
+        img = self.raster(self.render(stream, extra=("--emulation", "dot-matrix")), 1)
+        classes = {colour_class(p) for p in img.box(MARGIN, MARGIN, MARGIN + 6 * CHAR, MARGIN + LINE)}
+        self.assertNotIn("blue", classes)
+        self.assertIn("black", classes)
+
+    def test_printer_disabled_by_settings(self):
+        self.write("Morvane.ini", b"[Morvane]\r\nprinterenable=0\r\n")
+        r = self.run_morvane("render", "--pdf", "out.pdf", "--png", "png", stdin=b"page\r\n\x0c")
+        self.assertEqual(r.returncode, 0)
+        self.assertIn(b"printerenable", r.stderr)
+        self.assertFalse(os.path.exists(self.path("out.pdf")))
+        self.assertEqual(os.listdir(self.path("png")), ["page-0001.png"])
+
+    def test_standard_input_and_several_files(self):
+        a = self.write("a.bin", b"first\x0c")
+        b = self.write("b.bin", b"second\x0c")
+        r = self.run_morvane("render", a, "-", b, "--pdf", "out.pdf", "-q", stdin=b"middle\x0c")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        text = self.pdf_text(self.path("out.pdf"))
+        self.assertLess(text.index("first"), text.index("middle"))
+        self.assertLess(text.index("middle"), text.index("second"))
+        self.assertTrue(os.path.exists(self.path("Morvane.$$$")))  # the spool file of the last page
+
+    def test_unfinished_command_at_end_of_input_still_prints(self):
+        # A bit image promised 100 columns and sent 3: the page is still printed,
+        # and the dots that came are on it.
+        pdf = self.render(self.write("cut.bin", b"\x1bK\x64\x00\xff\xff\xff"))
+        self.assertEqual(self.pdf_pages(pdf), 1)
+        img = self.raster(pdf, 1)
+        self.assertTrue(all(is_dark(img.pixel(MARGIN + c, MARGIN + r)) for c in range(3) for r in range(8)))
+
+
+# --- listen -------------------------------------------------------------------------------
+
+class Listener:
+    def __init__(self, case, *args):
+        self.proc = subprocess.Popen([MORVANE, "listen", *args], cwd=case.dir,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.out = b""
+        self.seen = 0  # output before this was matched already
+
+    def wait_for(self, pattern, timeout=5.0):
+        """Waits for output after the last match."""
+        deadline = time.time() + timeout
+        fd = self.proc.stdout.fileno()
+        os.set_blocking(fd, False)
+        while time.time() < deadline:
+            try:
+                chunk = os.read(fd, 4096)
+            except BlockingIOError:
+                chunk = None
+            if chunk:
+                self.out += chunk
+            m = re.compile(pattern.encode()).search(self.out, self.seen)
+            if m:
+                self.seen = m.end()
+                return m
+            if chunk == b"" or self.proc.poll() is not None:
+                break
+            time.sleep(0.02)
+        raise AssertionError("no %r in %r (stderr %r)" % (pattern, self.out, self.proc.stderr.read()))
+
+    def stop(self, sig=signal.SIGTERM):
+        self.proc.send_signal(sig)
+        out, err = self.proc.communicate(timeout=10)
+        self.out += out
+        return self.proc.returncode, self.out.decode(), err.decode()
+
+
+def unlink_line(n):
+    try:
+        os.unlink("/dev/shm/NH_SCOM%02d" % n)
+    except FileNotFoundError:
+        pass
+
+
+class Listen(Case):
+    def test_serial_line_with_peer(self):
+        line = 91
+        unlink_line(line)
+        try:
+            l = Listener(self, "--line", str(line), "--pdf", "out.pdf")
+            l.wait_for("half A")
+            peer = subprocess.run([SERIAL_PEER, "--line", str(line), "--drain", "--timeout", "5"],
+                                  input=b"over the line\r\n\x0cpage two, unfinished", capture_output=True, timeout=20)
+            self.assertEqual(peer.returncode, 0, peer.stderr)
+            l.wait_for("page 1 printed")
+            status, out, err = l.stop()
+            self.assertEqual(status, 0, err)
+            self.assertIn("page 2 printed", out)  # the page in progress is printed at the stop
+            self.assertEqual(self.pdf_pages(self.path("out.pdf")), 2)
+            self.assertIn("page two, unfinished", self.pdf_text(self.path("out.pdf")))
+        finally:
+            unlink_line(line)
+
+    def test_serial_line_without_free_half(self):
+        line = 92
+        unlink_line(line)
+        peers = []
+        try:
+            for _ in range(2):  # two writers take both halves and wait for a reader
+                peers.append(subprocess.Popen([SERIAL_PEER, "--line", str(line), "--timeout", "20"],
+                                              stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+            time.sleep(0.3)
+            r = self.run_morvane("listen", "--line", str(line))
+            self.assert_failure(r, 1, "NH_SCOM92", "no free half")
+        finally:
+            for p in peers:
+                p.kill()
+                p.stdin.close()
+                p.wait()
+            unlink_line(line)
+
+    def test_tcp_one_connection_at_a_time(self):
+        l = Listener(self, "--tcp", "0", "--pdf", "out.pdf")
+        port = int(l.wait_for(r"TCP 127\.0\.0\.1:(\d+)").group(1))
+        with socket.create_connection(("127.0.0.1", port)) as c:
+            c.sendall(b"first client, ")
+            l.wait_for("connection from")
+        l.wait_for("connection closed")
+        with socket.create_connection(("127.0.0.1", port)) as c:
+            c.sendall(b"second client\r\n")
+        l.wait_for("connection closed")
+        # Closing a connection does not end the page: it is printed at the stop.
+        self.assertNotIn(b"page 1", l.out)
+        status, out, err = l.stop(signal.SIGINT)
+        self.assertEqual(status, 0, err)
+        self.assertIn("page 1 printed", out)
+        self.assertIn("first client, second client", self.pdf_text(self.path("out.pdf")))
+
+    def test_tcp_port_taken(self):
+        with socket.socket() as s:
+            s.bind(("127.0.0.1", 0))
+            s.listen(1)
+            port = s.getsockname()[1]
+            r = self.run_morvane("listen", "--tcp", "127.0.0.1:%d" % port)
+            self.assert_failure(r, 1, "TCP 127.0.0.1:%d" % port, "in use")
+
+    def test_serial_port_on_pty(self):
+        master, slave = pty.openpty()
+        name = os.ttyname(slave)
+        try:
+            l = Listener(self, "--port", name, "--baud", "19200", "--pdf", "out.pdf")
+            l.wait_for("serial port " + re.escape(name))
+            busy = self.run_morvane("listen", "--port", name)
+            self.assert_failure(busy, 1, name)
+            os.write(master, b"through the port\r\n\x0c")
+            l.wait_for("page 1 printed")
+            status, out, err = l.stop()
+            self.assertEqual(status, 0, err)
+            self.assertIn("through the port", self.pdf_text(self.path("out.pdf")))
+        finally:
+            os.close(master)
+            os.close(slave)
+
+    def test_missing_device(self):
+        r = self.run_morvane("listen", "--port", "/dev/no-such-tty")
+        self.assert_failure(r, 1, "/dev/no-such-tty", "No such file")
+
+    def test_idle_eject_abandons_unfinished_command(self):
+        l = Listener(self, "--tcp", "0", "--idle-eject", "0.3", "--pdf", "out.pdf", "--png", "png")
+        port = int(l.wait_for(r"TCP 127\.0\.0\.1:(\d+)").group(1))
+        with socket.create_connection(("127.0.0.1", port)) as c:
+            c.sendall(b"job one \x1bK\xc8\x00\xff\xff")  # 200 columns promised, 2 sent
+            l.wait_for("page 1 printed", timeout=5)
+            c.sendall(b"job two\r\n")
+            time.sleep(0.1)
+        status, out, err = l.stop()
+        self.assertEqual(status, 0, err)
+        self.assertEqual(self.pdf_pages(self.path("out.pdf")), 2)
+        # The second job starts clean: its text is text, not image columns.
+        text = self.pdf_text(self.path("out.pdf"))
+        self.assertIn("job two", text)
+        img = read_png(os.path.join(self.path("png"), "page-0001.png"))
+        x = MARGIN + 8 * CHAR
+        self.assertTrue(all(is_dark(img.pixel(x + c, MARGIN + r)) for c in range(2) for r in range(8)))
+
+    def test_discard_partial(self):
+        l = Listener(self, "--tcp", "0", "--discard-partial", "--pdf", "out.pdf")
+        port = int(l.wait_for(r"TCP 127\.0\.0\.1:(\d+)").group(1))
+        with socket.create_connection(("127.0.0.1", port)) as c:
+            c.sendall(b"never printed")
+        l.wait_for("connection closed")
+        status, out, err = l.stop()
+        self.assertEqual(status, 0, err)
+        self.assertIn("discarded", err)
+        self.assertFalse(os.path.exists(self.path("out.pdf")))
+        self.assertFalse(os.path.exists(self.path("Morvane.$$$")))
+
+
+# --- errors -------------------------------------------------------------------------------------
+
+class Errors(Case):
+    def test_usage_errors_exit_2_with_hint(self):
+        for args in ([], ["frobnicate"], ["render", "--dpi", "0"], ["render", "--paper", "b5"],
+                     ["render", "--tcp", "80"], ["info", "extra"], ["listen", "--baud", "1234"],
+                     ["render", "--offset", "9000"], ["render", "--pdf"], ["listen", "--tcp", "host:"]):
+            r = self.run_morvane(*args)
+            self.assertEqual(r.returncode, 2, args)
+            self.assertIn(b"morvane --help", r.stderr, args)
+
+    def test_help_and_version(self):
+        r = self.run_morvane("--help")
+        self.assertEqual(r.returncode, 0)
+        self.assertIn(b"render", r.stdout)
+        self.assertEqual(self.run_morvane("--version").returncode, 0)
+
+    def test_unreadable_input(self):
+        r = self.run_morvane("render", "missing.bin", "--pdf", "out.pdf")
+        self.assert_failure(r, 1, "missing.bin", "No such file")
+        self.assertFalse(os.path.exists(self.path("out.pdf")))
+
+    def test_unwritable_outputs(self):
+        self.write("plain", b"")
+        r = self.run_morvane("render", "--pdf", "no/such/dir/out.pdf", stdin=b"x\x0c")
+        self.assert_failure(r, 1, "no/such/dir/out.pdf")
+        r = self.run_morvane("render", "--png", "plain", stdin=b"x\x0c")
+        self.assert_failure(r, 1, "plain")
+
+    def test_settings_file_missing(self):
+        r = self.run_morvane("info", "--settings", "nowhere.ini")
+        self.assert_failure(r, 1, "nowhere.ini")
+
+
+def main():
+    global MORVANE, SERIAL_PEER, SOURCE_DIR
+    MORVANE, SERIAL_PEER, SOURCE_DIR = (os.path.abspath(a) for a in sys.argv[1:4])
+    unittest.main(argv=[sys.argv[0]] + sys.argv[4:], verbosity=1)
+
+
+if __name__ == "__main__":
+    main()
