@@ -1,0 +1,217 @@
+// "Page setup" with its font chooser, and the printer selection. Both change
+// what the printer page is measured from, so both end the open print
+// document first and measure the printer again.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/app.h"
+#include "app/dialogs.h"
+#include "config/printer_choice.h"
+#include "dialog_ids.h"
+#include "page/page_setup_values.h"
+#include "page/printing.h"
+#include "view/paper_window.h"
+
+namespace morvane {
+
+namespace {
+
+static_assert(IDC_PRINTER_NAME == kFieldPrinter && IDC_FONT_NAME == kFieldFontName &&
+              IDC_FONT_SIZE == kFieldFontSize && IDC_DPI_X == kFieldDpiX &&
+              IDC_DPI_Y == kFieldDpiY && IDC_PAPER_WIDTH == kFieldPaperWidth &&
+              IDC_PAPER_HEIGHT == kFieldPaperHeight && IDC_MARGIN_LEFT == kFieldMarginLeft &&
+              IDC_MARGIN_RIGHT == kFieldMarginRight && IDC_MARGIN_TOP == kFieldMarginTop &&
+              IDC_MARGIN_BOTTOM == kFieldMarginBottom && IDC_LINE_SPACING == kFieldLineSpacing &&
+              IDC_CHAR_SPACING == kFieldCharSpacing && IDC_LINES_PER_PAGE == kFieldLinesPerPage &&
+              IDC_CHARS_PER_LINE == kFieldCharsPerLine);
+
+// Screen fonts, fixed pitch, ANSI only, no script choice, start from the given
+// font, sizes limited.
+constexpr DWORD kFontChooserFlags = CF_SCREENFONTS | CF_FIXEDPITCHONLY | CF_ANSIONLY |
+                                    CF_NOSCRIPTSEL | CF_INITTOLOGFONTSTRUCT | CF_LIMITSIZE;
+static_assert(kFontChooserFlags == 0x806441);
+constexpr int kSmallestPoints = 1;
+constexpr int kLargestPoints = 50;
+
+// Printer setup, a device context back, no warning without a default
+// printer, copies and collation from the device mode.
+constexpr DWORD kPrintDialogFlags =
+    PD_PRINTSETUP | PD_RETURNDC | PD_NOWARNING | PD_USEDEVMODECOPIESANDCOLLATE;
+static_assert(kPrintDialogFlags == 0x401C0);
+
+LOGFONTA logfont_of(const FontDesc& f) {
+  LOGFONTA lf{};
+  lf.lfHeight = f.height;
+  lf.lfWidth = f.width;
+  lf.lfEscapement = f.escapement;
+  lf.lfOrientation = f.orientation;
+  lf.lfWeight = f.weight;
+  lf.lfItalic = f.italic;
+  lf.lfUnderline = f.underline;
+  lf.lfStrikeOut = f.strike_out;
+  lf.lfCharSet = f.char_set;
+  lf.lfOutPrecision = f.out_precision;
+  lf.lfClipPrecision = f.clip_precision;
+  lf.lfQuality = f.quality;
+  lf.lfPitchAndFamily = f.pitch_and_family;
+  static_assert(sizeof lf.lfFaceName == sizeof f.face_name);
+  std::memcpy(lf.lfFaceName, f.face_name, sizeof lf.lfFaceName);
+  lf.lfFaceName[sizeof lf.lfFaceName - 1] = '\0';
+  return lf;
+}
+
+FontDesc font_desc_of(const LOGFONTA& lf) {
+  FontDesc f;
+  f.height = lf.lfHeight;
+  f.width = lf.lfWidth;
+  f.escapement = lf.lfEscapement;
+  f.orientation = lf.lfOrientation;
+  f.weight = lf.lfWeight;
+  f.italic = lf.lfItalic;
+  f.underline = lf.lfUnderline;
+  f.strike_out = lf.lfStrikeOut;
+  f.char_set = lf.lfCharSet;
+  f.out_precision = lf.lfOutPrecision;
+  f.clip_precision = lf.lfClipPrecision;
+  f.quality = lf.lfQuality;
+  f.pitch_and_family = lf.lfPitchAndFamily;
+  char face[sizeof lf.lfFaceName + 1] = {};
+  std::memcpy(face, lf.lfFaceName, sizeof lf.lfFaceName);
+  f.set_face(face);
+  return f;
+}
+
+void fill_page_fields(HWND dialog, const App& app) {
+  for (const PageSetupRow& row : page_setup_rows(app.engine, app.settings.font_name, app.settings.font_height))
+    SendDlgItemMessageA(dialog, row.id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.text.c_str()));
+}
+
+// The chooser's font becomes the page font: kept in the settings, and the
+// printer page measured again with it.
+void apply_font(App& app, const LOGFONTA& chosen) {
+  Engine& e = app.engine;
+  e.printer.font = font_desc_of(chosen);
+  Settings& s = app.settings;
+  s.font_height = chosen.lfHeight;
+  s.font_weight = chosen.lfWeight;
+  s.font_italic = chosen.lfItalic;
+  std::memcpy(s.font_name, e.printer.font.face_name, sizeof s.font_name);
+  in_engine(app, [&] {
+    end_printer_page(e, 3);
+    discard_page_bitmap(e);
+    e.current_font = e.printer.font;
+    open_printer(e);
+  });
+}
+
+void select_font(HWND dialog, App& app) {
+  // Not while a page is printed (the chooser's own message loop would run
+  // inside the printing's) nor twice.
+  if (app.dialogs.font_chooser_open || engine_busy(app)) return;
+  app.dialogs.font_chooser_open = true;
+  LOGFONTA lf = logfont_of(app.engine.printer.font);
+  CHOOSEFONTA cf{};
+  cf.lStructSize = sizeof cf;
+  cf.hwndOwner = nullptr;
+  cf.hDC = nullptr;
+  cf.lpLogFont = &lf;
+  cf.Flags = kFontChooserFlags;
+  cf.rgbColors = app.font_dialog_color;
+  cf.nSizeMin = kSmallestPoints;
+  cf.nSizeMax = kLargestPoints;
+  if (ChooseFontA(&cf)) {
+    app.font_dialog_color = cf.rgbColors;
+    apply_font(app, lf);
+    fill_page_fields(dialog, app);
+  }
+  app.dialogs.font_chooser_open = false;
+}
+
+INT_PTR CALLBACK page_setup_procedure(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+    fill_page_fields(dialog, *reinterpret_cast<App*>(lparam));
+    return TRUE;
+  }
+  if (msg != WM_COMMAND) return FALSE;
+  App* app = reinterpret_cast<App*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  switch (LOWORD(wparam)) {
+    case IDC_SELECT_FONT:
+      if (HIWORD(wparam) == BN_CLICKED) select_font(dialog, *app);
+      return TRUE;
+    case IDOK:
+    case IDCANCEL:
+      EndDialog(dialog, LOWORD(wparam));
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+// The chosen printer's names from the locked device-names block.
+PrinterNames chosen_names(HGLOBAL dev_names) {
+  PrinterNames names;
+  if (!dev_names) return names;
+  const auto* block = static_cast<const std::uint8_t*>(GlobalLock(dev_names));
+  if (!block) return names;
+  names = read_device_names(block, GlobalSize(dev_names));
+  GlobalUnlock(dev_names);
+  return names;
+}
+
+// The dialog's device context replaces the printer; the page is measured on it.
+void use_printer(App& app, const PrinterNames& names, HDC dc) {
+  Engine& e = app.engine;
+  in_engine(app, [&] {
+    if (names.complete()) e.printer_names = names;
+    end_printer_page(e, 3);
+    replace_printer(e);
+    discard_page_bitmap(e);
+    auto device = Win32PrinterDevice::adopt(dc);
+    if (device) device->set_owner(app.main.hwnd);
+    e.printer_dc = std::move(device);
+    open_printer(e);
+  });
+  update_scroll_bars(app);
+  refresh_view(app);
+}
+
+}  // namespace
+
+void run_page_setup(App& app, HWND owner) {
+  DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_PAGE_SETUP), owner, page_setup_procedure,
+                  reinterpret_cast<LPARAM>(&app));
+}
+
+void select_printer(App& app, HWND owner) {
+  PRINTDLGA pd{};
+  pd.lStructSize = sizeof pd;
+  pd.hwndOwner = owner;
+  pd.hDevMode = app.dialogs.dev_mode;
+  pd.hDevNames = app.dialogs.dev_names;
+  pd.hDC = nullptr;
+  pd.Flags = kPrintDialogFlags;
+  pd.nFromPage = 1;
+  pd.nToPage = 9999;
+  pd.nMinPage = 1;
+  pd.nMaxPage = 1;
+  pd.nCopies = 1;
+  const BOOL chosen = PrintDlgA(&pd);
+  // The dialog may have replaced the blocks either way; what it hands back is ours.
+  app.dialogs.dev_mode = pd.hDevMode;
+  app.dialogs.dev_names = pd.hDevNames;
+  if (!chosen) return;
+  use_printer(app, chosen_names(pd.hDevNames), pd.hDC);
+}
+
+void free_printer_selection(App& app) {
+  if (app.dialogs.dev_mode) GlobalFree(app.dialogs.dev_mode);
+  if (app.dialogs.dev_names) GlobalFree(app.dialogs.dev_names);
+  app.dialogs.dev_mode = nullptr;
+  app.dialogs.dev_names = nullptr;
+}
+
+}  // namespace morvane

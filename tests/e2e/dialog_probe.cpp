@@ -1,0 +1,180 @@
+// dialog-probe: looks into and drives the dialogs of a running Morvane.exe
+// from outside, by caption and control id, for the end-to-end tests under
+// Wine. One action per run:
+//
+//   wait-window MS               wait for the main window with its full title
+//   title                        print the main window's title
+//   command ID                   post a menu command to the main window
+//   close-main MS                close the main window and wait until it is gone
+//   wait CAPTION MS              wait until a dialog with that caption is shown
+//   gone CAPTION MS              wait until no dialog with that caption is left
+//   count CAPTION                print how many dialogs have that caption
+//   foreground CAPTION           print 1 when that dialog is the foreground window
+//   text CAPTION ID              print a control's text (a list's selected entry)
+//   selection CAPTION ID         print a list's selected position (-1 for none)
+//   entries CAPTION ID           print a list's entry count
+//   enabled CAPTION ID           print 1 or 0
+//   checked CAPTION ID           print 1 or 0
+//   select CAPTION ID POSITION   select a list entry as the user would (with the
+//                                selection-change notification)
+//   click CAPTION ID             click a button (posted: a button may open a
+//                                modal dialog)
+//   close CAPTION                post WM_CLOSE to the dialog (its close box)
+//
+// Exit status: 0 done, 1 bad usage, 2 no such window or control, 3 timed out.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int kExitUsage = 1;
+constexpr int kExitMissing = 2;
+constexpr int kExitTimeout = 3;
+constexpr const char* kMainClass = "Morvane";
+constexpr const char* kDialogClass = "#32770";
+
+std::string text_of(HWND hwnd) {
+  char text[512] = {};
+  SendMessageA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+struct Search {
+  const char* caption;
+  HWND found = nullptr;
+  int count = 0;
+};
+
+BOOL CALLBACK match_dialog(HWND hwnd, LPARAM lparam) {
+  auto* s = reinterpret_cast<Search*>(lparam);
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (std::strcmp(cls, kDialogClass) != 0 || !IsWindowVisible(hwnd)) return TRUE;
+  char caption[256] = {};
+  GetWindowTextA(hwnd, caption, sizeof caption);
+  if (std::strcmp(caption, s->caption) != 0) return TRUE;
+  if (!s->found) s->found = hwnd;
+  ++s->count;
+  return TRUE;
+}
+
+Search find_dialogs(const char* caption) {
+  Search s{caption};
+  EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&s));
+  return s;
+}
+
+template <typename Pred>
+bool wait_for(DWORD ms, Pred pred) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (pred()) return true;
+    if (GetTickCount() - start > ms) return false;
+    Sleep(20);
+  }
+}
+
+HWND main_window() { return FindWindowA(kMainClass, nullptr); }
+
+int timed_out(const char* what, DWORD ms) {
+  std::fprintf(stderr, "dialog-probe: %s after %lu ms\n", what, static_cast<unsigned long>(ms));
+  return kExitTimeout;
+}
+
+int wait_main(DWORD ms) {
+  const bool ok = wait_for(ms, [] {
+    HWND w = main_window();
+    return w && text_of(w).find(" Printer: ") != std::string::npos;
+  });
+  if (!ok) return timed_out("no main window", ms);
+  std::printf("%s\n", text_of(main_window()).c_str());
+  return 0;
+}
+
+int close_main(DWORD ms) {
+  HWND w = main_window();
+  if (!w) return kExitMissing;
+  PostMessageA(w, WM_CLOSE, 0, 0);
+  return wait_for(ms, [] { return main_window() == nullptr; }) ? 0 : timed_out("main window still open", ms);
+}
+
+// Actions on one control of one dialog.
+int control_action(const std::string& action, HWND dialog, int id, int argc, char** argv) {
+  HWND c = GetDlgItem(dialog, id);
+  if (!c) return kExitMissing;
+  if (action == "text") {
+    std::printf("%s\n", text_of(c).c_str());
+  } else if (action == "selection") {
+    std::printf("%ld\n", static_cast<long>(SendMessageA(c, CB_GETCURSEL, 0, 0)));
+  } else if (action == "entries") {
+    std::printf("%ld\n", static_cast<long>(SendMessageA(c, CB_GETCOUNT, 0, 0)));
+  } else if (action == "enabled") {
+    std::printf("%d\n", IsWindowEnabled(c) ? 1 : 0);
+  } else if (action == "checked") {
+    std::printf("%d\n", SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+  } else if (action == "select" && argc == 5) {
+    SendMessageA(c, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(argv[4])), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+  } else if (action == "click") {
+    PostMessageA(c, BM_CLICK, 0, 0);
+  } else {
+    return kExitUsage;
+  }
+  return 0;
+}
+
+int dialog_action(const std::string& action, int argc, char** argv) {
+  const char* caption = argv[2];
+  if (action == "wait" || action == "gone") {
+    const DWORD ms = argc > 3 ? static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)) : 10000;
+    const bool want = action == "wait";
+    if (wait_for(ms, [&] { return (find_dialogs(caption).count > 0) == want; })) return 0;
+    return timed_out(want ? "no such dialog" : "dialog still open", ms);
+  }
+  const Search s = find_dialogs(caption);
+  if (action == "count") {
+    std::printf("%d\n", s.count);
+    return 0;
+  }
+  if (!s.found) return kExitMissing;
+  if (action == "foreground") {
+    std::printf("%d\n", GetForegroundWindow() == s.found ? 1 : 0);
+    return 0;
+  }
+  if (action == "close") return PostMessageA(s.found, WM_CLOSE, 0, 0) ? 0 : kExitMissing;
+  if (argc < 4) return kExitUsage;
+  return control_action(action, s.found, std::atoi(argv[3]), argc, argv);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: dialog-probe ACTION [ARGS]  (see the source for actions)\n");
+    return kExitUsage;
+  }
+  const std::string action = argv[1];
+  auto ms = [&](DWORD fallback) {
+    return argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : fallback;
+  };
+  if (action == "wait-window") return wait_main(ms(30000));
+  if (action == "close-main") return close_main(ms(20000));
+  if (action == "title") {
+    HWND w = main_window();
+    if (!w) return kExitMissing;
+    std::printf("%s\n", text_of(w).c_str());
+    return 0;
+  }
+  if (action == "command" && argc == 3) {
+    HWND w = main_window();
+    if (!w) return kExitMissing;
+    return PostMessageA(w, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0) ? 0 : kExitMissing;
+  }
+  if (argc >= 3) return dialog_action(action, argc, argv);
+  std::fprintf(stderr, "dialog-probe: unknown action %s\n", action.c_str());
+  return kExitUsage;
+}
