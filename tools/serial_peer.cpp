@@ -93,7 +93,7 @@ int parse_options(int argc, char** argv, Options& options) {
       options.input = arg;
       have_file = true;
     } else {
-      std::fprintf(stderr, "serial-peer: bad argument '%s'\n\n%s", arg.c_str(), kUsage);
+      std::fprintf(stderr, "serial-peer: bad argument '%s' (see --help)\n", arg.c_str());
       return kExitUsage;
     }
   }

@@ -1,0 +1,126 @@
+#include "io_test_support.h"
+
+#include <chrono>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char** environ;
+#endif
+
+#include "io/serial_line.h"
+
+namespace morvane::test {
+
+namespace {
+
+int process_id() {
+#ifdef _WIN32
+  return static_cast<int>(GetCurrentProcessId());
+#else
+  return static_cast<int>(getpid());
+#endif
+}
+
+}  // namespace
+
+int unique_line(int k) { return 90 + 100 * (process_id() % 100000) + k; }
+
+void remove_line_block(int line) {
+#ifdef _WIN32
+  (void)line;  // the system drops it with its last holder
+#else
+  shm_unlink(("/" + serial_line_name(line)).c_str());
+#endif
+}
+
+std::string serial_peer_path() {
+  std::string path = SERIAL_PEER_PATH;
+#ifdef _WIN32
+  // Under Wine the build tree's Unix path is reached through drive Z:.
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+#endif
+  return path;
+}
+
+#ifdef _WIN32
+
+ChildProcess::ChildProcess(const std::vector<std::string>& args) {
+  std::string command;
+  for (const std::string& arg : args) command += (command.empty() ? "\"" : " \"") + arg + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+  if (started_) {
+    CloseHandle(info.hThread);
+    handle_ = info.hProcess;
+  }
+}
+
+ChildProcess::~ChildProcess() {
+  if (started_ && !ended_) wait(0);
+  if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));
+}
+
+int ChildProcess::wait(int timeout_ms) {
+  if (!started_) return -1;
+  HANDLE process = static_cast<HANDLE>(handle_);
+  if (WaitForSingleObject(process, static_cast<DWORD>(timeout_ms)) != WAIT_OBJECT_0) {
+    TerminateProcess(process, 99);
+    WaitForSingleObject(process, INFINITE);
+    ended_ = true;
+    return -1;
+  }
+  ended_ = true;
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  return static_cast<int>(code);
+}
+
+#else
+
+ChildProcess::ChildProcess(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  started_ = posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0;
+  id_ = pid;
+}
+
+ChildProcess::~ChildProcess() {
+  if (started_ && !ended_) wait(0);
+}
+
+int ChildProcess::wait(int timeout_ms) {
+  if (!started_) return -1;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  int status = 0;
+  for (;;) {
+    const pid_t done = waitpid(static_cast<pid_t>(id_), &status, WNOHANG);
+    if (done == static_cast<pid_t>(id_)) break;
+    if (done < 0 || std::chrono::steady_clock::now() >= deadline) {
+      kill(static_cast<pid_t>(id_), SIGKILL);
+      waitpid(static_cast<pid_t>(id_), &status, 0);
+      ended_ = true;
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ended_ = true;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+#endif
+
+}  // namespace morvane::test

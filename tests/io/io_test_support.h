@@ -1,0 +1,39 @@
+// Helpers for the input-channel tests: line numbers no other test run uses,
+// removal of the blocks they leave, and running the serial-peer program.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace morvane::test {
+
+// A line number unique to this test process; k tells a test's lines apart.
+int unique_line(int k);
+
+// Removes the block of a line from the system where it outlives its holders.
+void remove_line_block(int line);
+
+// The serial-peer program next to this build.
+std::string serial_peer_path();
+
+// A child process, started with arguments (argv[0] is the program).
+class ChildProcess {
+ public:
+  explicit ChildProcess(const std::vector<std::string>& args);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return started_; }
+  // The exit status, or -1 when it did not end within timeout_ms (it is
+  // then killed).
+  int wait(int timeout_ms);
+
+ private:
+  bool started_ = false;
+  bool ended_ = false;
+  long long id_ = 0;
+  void* handle_ = nullptr;
+};
+
+}  // namespace morvane::test
