@@ -36,10 +36,10 @@ read -r header width height < <(head -c 512 "$ppm" | LC_ALL=C awk '
   n == 3 { print len, dims; exit }')
 [ "$width" = 850 ] && [ "$height" = 1100 ] || fail "sheet is ${width}x${height}, not Letter"
 
-# The DC's origin is the corner of the printable area: page units land on
-# paper shifted by the unprintable offsets, which at 100 dpi are pixels too.
-dx=$((off_x * 100 / dpi_x))
-dy=$((off_y * 100 / dpi_y))
+# Page units count from the sheet's corner on paper as on screen: at 100 dpi
+# a page position is the same pixel of the rendered sheet.
+dx=0
+dy=0
 dark() {  # dark X Y: page position (X, Y) is black on the rendered sheet
   local off=$((header + ((($2 + dy) * width) + $1 + dx) * 3))
   local v

@@ -29,6 +29,12 @@ void Win32PrinterDevice::prepare_dc() {
   // The engine draws in hundredths of an inch; the surface negates y for it.
   SetMapMode(dc_, MM_LOENGLISH);
   SetBkMode(dc_, TRANSPARENT);
+  // A printer's origin is the corner of its printable area, but page units
+  // count from the corner of the sheet (the margins are the unprintable
+  // strips): moving the origin out to the sheet's corner puts every dot on
+  // paper where it stands on the screen sheet.
+  SetViewportOrgEx(dc_, -GetDeviceCaps(dc_, PHYSICALOFFSETX), -GetDeviceCaps(dc_, PHYSICALOFFSETY),
+                   nullptr);
 }
 
 bool Win32PrinterDevice::start_doc(const std::string& name) {
