@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "cli/measuring_sheet.h"
 #include "cli/run_config.h"
 #include "emul/idle.h"
 #include "page/feed.h"
@@ -147,7 +148,8 @@ void Session::finish_output() {
 }
 
 std::unique_ptr<Surface> Session::create_sheet(std::uint32_t width, std::uint32_t height) {
-  return make_sheet(width, height);
+  if (png_dir_) return make_sheet(width, height);
+  return std::make_unique<MeasuringSheet>(make_sheet(1, 1));
 }
 
 void Session::error(const std::string& text, const std::string&) { reporter_.error(text); }
