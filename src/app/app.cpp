@@ -1,5 +1,7 @@
 #include "app/app.h"
 
+#include <cstdio>
+
 #include "gfx/gdi/gdi_surface.h"
 #include "view/sheet_view.h"
 
@@ -64,6 +66,10 @@ void ShellHooks::show_page(Surface& sheet) {
 
 void ShellHooks::error(const std::string& text, const std::string& caption) {
   MessageBoxA(app_.main.hwnd, text.c_str(), caption.c_str(), MB_OK);
+}
+
+void flush_spool(App& app) {
+  if (app.engine.spool_stream) std::fflush(app.engine.spool_stream);
 }
 
 bool engine_busy(const App& app) { return app.busy > 0 || app.engine.printing; }
