@@ -361,6 +361,65 @@ class InfoAndSettings(Case):
         self.assertTrue(all(is_dark(img.pixel(MARGIN + c, MARGIN + r)) for c in range(3) for r in range(8)))
 
 
+class Printing(Case):
+    """--print with a stand-in for lp that records what it is given."""
+
+    def fake_lp(self, status=0):
+        bin_dir = self.path("bin")
+        os.makedirs(bin_dir)
+        script = os.path.join(bin_dir, "lp")
+        with open(script, "w") as f:
+            # Jobs may run at the same time: each takes its process id as name.
+            f.write("#!/bin/sh\n"
+                    "mkdir -p %s/jobs\n"
+                    "for last; do :; done\n"
+                    "echo \"$@\" > %s/jobs/$$.args\n"
+                    "cp \"$last\" %s/jobs/$$.pdf\n"
+                    "exit %d\n" % (self.dir, self.dir, self.dir, status))
+        os.chmod(script, 0o755)
+        return dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"])
+
+    def run_env(self, env, *args, stdin=None):
+        return subprocess.run([MORVANE, *args], cwd=self.dir, input=stdin, capture_output=True, env=env, timeout=30)
+
+    def jobs(self):
+        """(arguments, PDF path) of every job, in the order of the documents."""
+        d = self.path("jobs")
+        names = sorted(os.listdir(d)) if os.path.isdir(d) else []
+        jobs = []
+        for n in names:
+            if n.endswith(".args"):
+                with open(os.path.join(d, n)) as f:
+                    jobs.append((f.read().strip(), os.path.join(d, n[:-5] + ".pdf")))
+        return sorted(jobs, key=lambda j: self.pdf_text(j[1]).strip())
+
+    def test_each_document_to_the_queue(self):
+        env = self.fake_lp()
+        r = self.run_env(env, "render", "--print=office", stdin=b"one\x0ctwo\x0c")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        jobs = self.jobs()
+        self.assertEqual([self.pdf_text(p).strip() for _, p in jobs], ["one", "two"])
+        for args, pdf in jobs:
+            self.assertTrue(args.startswith("-d office "), args)
+            self.assertEqual(self.pdf_pages(pdf), 1)
+        # The documents' own files are gone once the queue has them.
+        self.assertFalse(os.path.exists(jobs[0][0].split()[-1]))
+
+    def test_run_pdf_printed_once_complete(self):
+        env = self.fake_lp()
+        r = self.run_env(env, "render", "--print", "--pdf", "run.pdf", stdin=b"one\x0ctwo\x0c")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        jobs = self.jobs()
+        self.assertEqual(len(jobs), 1)
+        self.assertEqual(jobs[0][0], "run.pdf")
+        self.assertEqual(self.pdf_pages(jobs[0][1]), 2)
+
+    def test_failing_print_command(self):
+        env = self.fake_lp(status=1)
+        r = self.run_env(env, "render", "--print", stdin=b"one\x0c")
+        self.assert_failure(r, 1, "lp", "failed")
+
+
 # --- listen -------------------------------------------------------------------------------
 
 class Listener:
