@@ -159,10 +159,10 @@ void drain_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& se
 int run_listen(const RunContext& run) {
   Reporter reporter(run.options.quiet);
   install_stop_handler();
-  auto session = Session::create(run.options, run.settings, spool_path_from_cwd(run.cwd), reporter);
-  if (!session) return 1;
   std::vector<std::unique_ptr<Channel>> channels;
   if (!open_channels(run, channels, reporter)) return 1;
+  auto session = Session::create(run.options, run.settings, spool_path_from_cwd(run.cwd), reporter);
+  if (!session) return 1;
 
   const bool printing = session->printing_enabled();
   session->on_page([&reporter, printing](int page, long bytes) {

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <map>
 
 namespace morvane::cli {
