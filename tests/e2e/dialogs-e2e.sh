@@ -84,7 +84,7 @@ click_closes() {  # click_closes CAPTION ID
 
 (cd "$run" && exec wine "$exe") &
 pid=$!
-p wait-window 30000 >/dev/null || fail "no main window"
+p wait-window 60000 >/dev/null || fail "no main window"
 # The splash screen goes after 3 s; dialogs are tried after that.
 sleep 3.5
 
