@@ -15,10 +15,10 @@ std::vector<std::pair<std::string, std::string>> page_setup_fields(const Engine&
   std::vector<std::pair<std::string, std::string>> fields;
   for (const PageSetupRow& row : rows) {
     std::string value = row.text;
-    if (!row.unit.empty() && value != "-") value += " " + std::string(row.unit);
+    if (!row.unit.empty() && value != "-") value.append(" ").append(row.unit);
     // The font size belongs to the font's line.
     if (row.id == kFieldFontSize && !fields.empty()) {
-      fields.back().second += " " + value;
+      fields.back().second.append(" ").append(value);
       continue;
     }
     fields.emplace_back(std::string(row.label), value);
@@ -28,7 +28,7 @@ std::vector<std::pair<std::string, std::string>> page_setup_fields(const Engine&
 
 std::string format_page_info(const Engine& e) {
   std::string out;
-  for (const auto& [label, value] : page_setup_fields(e)) out += label + ": " + value + "\n";
+  for (const auto& [label, value] : page_setup_fields(e)) out.append(label).append(": ").append(value).append("\n");
   return out;
 }
 
