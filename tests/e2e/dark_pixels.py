@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Counts the dark pixels of a rectangle in a binary PPM (P6, 8 or 16 bits).
 
-usage: dark_pixels.py IMAGE.ppm X0 Y0 X1 Y1   -> prints the count in [X0,X1) x [Y0,Y1)
-A pixel is dark when each of its channels is below 40% of full scale.
+usage: dark_pixels.py IMAGE.ppm X0 Y0 X1 Y1 [RRGGBB]
+Prints the number of dark pixels in [X0,X1) x [Y0,Y1); a pixel is dark when
+each of its channels is below 40% of full scale. With RRGGBB it counts the
+pixels of that colour instead (each channel within 8 of it, on 0..255).
 The rectangle is clipped to the image. Standard library only."""
 import sys
 
@@ -29,14 +31,18 @@ def read_ppm(path):
 
 
 def main():
-    if len(sys.argv) != 6:
+    if len(sys.argv) not in (6, 7):
         raise SystemExit(__doc__)
     pixels, width, height, maxval = read_ppm(sys.argv[1])
-    x0, y0, x1, y1 = (int(v) for v in sys.argv[2:])
+    x0, y0, x1, y1 = (int(v) for v in sys.argv[2:6])
     x0, y0 = max(x0, 0), max(y0, 0)
     x1, y1 = min(x1, width), min(y1, height)
     size = 2 if maxval > 255 else 1
     limit = maxval * 0.4
+    want = None
+    if len(sys.argv) == 7:
+        want = [int(sys.argv[6][i:i + 2], 16) * maxval / 255 for i in (0, 2, 4)]
+    near = 8 * maxval / 255
     count = 0
     for y in range(y0, y1):
         row = (y * width) * 3 * size
@@ -44,8 +50,10 @@ def main():
             at = row + x * 3 * size
             channels = [int.from_bytes(pixels[at + c * size:at + (c + 1) * size], "big")
                         for c in range(3)]
-            if all(v < limit for v in channels):
-                count += 1
+            if want is None:
+                count += all(v < limit for v in channels)
+            else:
+                count += all(abs(v - w) <= near for v, w in zip(channels, want))
     print(count)
 
 

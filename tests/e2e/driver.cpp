@@ -8,6 +8,7 @@
 //   paper-rect              print the paper window's client area on the screen: x y w h
 //   close MS                post WM_CLOSE and wait until the window is gone
 //   boxes                   print the text of every message box that is open
+//   close-boxes             close every open message box (as its OK button)
 //   keepalive               keep a hidden window until stop-keepalive (Wine's
 //                           desktop process stays up between programs)
 //   stop-keepalive
@@ -108,6 +109,13 @@ BOOL CALLBACK print_box(HWND hwnd, LPARAM) {
   return TRUE;
 }
 
+BOOL CALLBACK close_box(HWND hwnd, LPARAM) {
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (std::strcmp(cls, "#32770") == 0 && IsWindowVisible(hwnd)) PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  return TRUE;
+}
+
 LRESULT CALLBACK keepalive_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (msg == WM_DESTROY) {
     PostQuitMessage(0);
@@ -162,6 +170,10 @@ int main(int argc, char** argv) {
   if (action == "close") return close_window(ms_arg(argc, argv, 20000));
   if (action == "boxes") {
     EnumWindows(print_box, 0);
+    return 0;
+  }
+  if (action == "close-boxes") {
+    EnumWindows(close_box, 0);
     return 0;
   }
   if (action == "keepalive") return keepalive();

@@ -121,9 +121,10 @@ screenshot() {  # screenshot NAME
   xwd -root -silent | xwdtopnm 2>/dev/null > "$shot" || fail "screenshot"
   command -v pnmtopng >/dev/null && pnmtopng "$shot" > "$work/$1.png" 2>/dev/null
 }
-# Dark pixels in a rectangle of the sheet (page units = pixels in original size).
-dark_on_sheet() {  # dark_on_sheet X0 Y0 X1 Y1
-  python3 "$here/dark_pixels.py" "$shot" $((px + $1)) $((py + $2)) $((px + $3)) $((py + $4))
+# Dark pixels (or pixels of colour RRGGBB) in a rectangle of the paper
+# window's client area (page units = pixels in the original-size view).
+dark_on_sheet() {  # dark_on_sheet X0 Y0 X1 Y1 [RRGGBB]
+  python3 "$here/dark_pixels.py" "$shot" $((px + $1)) $((py + $2)) $((px + $3)) $((py + $4)) ${5:-}
 }
 
 # --- prefix, printer -------------------------------------------------------
@@ -144,7 +145,27 @@ wine "$printer_setup" "Morvane E2E" "$printed" letter >/dev/null 2>&1 \
 run=$work/first
 rm -rf "$run" && mkdir -p "$run"
 start_morvane "Morvane - Lyn1 Printer: Enabled"
+# Fit to window (the default): the Letter sheet, 850 x 1100, is scaled to
+# the client height; the rest of the window shows the background grey.
+screenshot fit
+sw=$((850 * ph / 1100))
+grey=$(dark_on_sheet $((sw + 4)) 4 $((pw - 4)) $((ph - 4)) C6C3C6)
+[ "$grey" = $(((pw - 8 - sw) * (ph - 8))) ] || fail "fit to window: not all grey right of the sheet ($grey, see $work/fit.png)"
+white=$(dark_on_sheet 4 4 $((sw - 4)) 20 FFFFFF)
+[ "$white" -gt $(((sw - 8) * 16 * 8 / 10)) ] || fail "fit to window: no white sheet at the left ($white)"
+drive command 40004 >/dev/null  # Original size
+sleep 0.5
+screenshot original
+white=$(dark_on_sheet $((sw + 4)) 4 $((pw - 4)) 20 FFFFFF)
+[ "$white" -gt $(((pw - 8 - sw) * 16 * 8 / 10)) ] || fail "original size: the sheet does not fill the window's width ($white, see $work/original.png)"
+ok "view modes: fitted sheet beside a grey background, original size fills the window"
+drive command 102 >/dev/null  # About
+wait_until 5 "the about box" sh -c "wine '$driver' boxes | grep -q 'Version 1.1a 20040408'"
+drive close-boxes >/dev/null
+wait_until 5 "the about box to close" sh -c "! wine '$driver' boxes | grep -q Version"
+ok "about box shows Version 1.1a 20040408"
 stop_morvane
+grep -q '^printerview=1' "$run/Morvane.ini" || fail "the view mode chosen was not saved"
 [ -f "$run/Morvane.ini" ] || fail "no Morvane.ini after the first run"
 keys=$(tr -d '\r' < "$run/Morvane.ini" | sed -n 's/^\([A-Za-z]*\)=.*/\1/p; s/^\[\(.*\)\]$/[\1]/p' | tr '\n' ' ')
 want="[Morvane] left top width height open lyn com parity stopbits baudrate bytesize flowctrl printertype printerview printerenable closedocument [font] italic height weight name "
