@@ -66,6 +66,7 @@ struct Engine {
   PrinterNames printer_names;
   std::unique_ptr<PrinterDevice> printer_dc;
   bool printer_measured = false;  // printer_dc was measured (not the fallback)
+  std::string unusable_printer;   // the printer whose context could not be made, told once
   std::int32_t job_active = 0;
   std::int32_t page_started = 0;
   std::int32_t print_aborted = 0;

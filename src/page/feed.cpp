@@ -151,6 +151,8 @@ void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_
   }
 
   if (page.is_printer) return;
+  // Once per run of bytes: the spool file on disk holds everything received.
+  if (e.spool_stream) std::fflush(e.spool_stream);
   e.hooks.show_page(*e.page_bitmap);
 }
 

@@ -54,7 +54,11 @@ bool make_printer_dc(Engine& e) {
   if (e.printer_dc) return true;
   e.printer_dc = e.printers.create_device(e.printer_names);
   if (!e.printer_dc) {
-    e.hooks.error(std::string(kNoPrinterContext) + " \"" + e.printer_names.device + "\"", kCaption);
+    // Told once per printer: every page end would otherwise repeat it.
+    if (e.unusable_printer != e.printer_names.device) {
+      e.unusable_printer = e.printer_names.device;
+      e.hooks.error(std::string(kNoPrinterContext) + " \"" + e.printer_names.device + "\"", kCaption);
+    }
     return false;
   }
   return true;
