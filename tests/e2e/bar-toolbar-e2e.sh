@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# End-to-end checks of the toolbar, the splash screen and the head-position
+# bar of Morvane.exe under Wine and Xvfb:
+#  - the splash window is there at start and gone a little after 3 seconds;
+#  - with the printer disabled the print-action buttons are disabled, in the
+#    dot-matrix emulation the pen buttons are; toolbar clicks change that;
+#  - dragging the bar's marker moves the print line: the next text lands on
+#    the chosen line (found on a screenshot of the original-size view).
+# usage: bar-toolbar-e2e.sh BUILD_DIR   (the Windows build directory)
+# Writes a screenshot to $MORVANE_SCREENS (default /work/screens)/toolbar.png.
+set -u
+build=$(cd "${1:?usage: bar-toolbar-e2e.sh BUILD_DIR}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+skip() { echo "skipped: $*"; exit 77; }
+fail() { echo "FAILED: $*"; exit 1; }
+for tool in wine xwd xwdtopnm pnmtopng python3; do
+  command -v $tool >/dev/null || skip "$tool is not installed"
+done
+if [ -z "${DISPLAY:-}" ]; then
+  command -v xvfb-run >/dev/null || skip "no display and no xvfb-run"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
+exe=$build/src/app/Morvane.exe
+probe=$build/tests/view/bar-probe.exe
+peer=$build/tools/serial-peer.exe
+setup=$(ls "$build"/tools/*/wine-printer-setup.exe 2>/dev/null | head -n 1)
+for f in "$exe" "$probe" "$peer" "$setup"; do [ -f "$f" ] || fail "missing $f"; done
+
+work=$build/bar-e2e
+screens=${MORVANE_SCREENS:-/work/screens}
+mkdir -p "$work" "$screens"
+export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+# A prefix of its own: the checks make a default printer and end the Wine
+# server at the end, which must not disturb tests sharing another prefix.
+export WINEPREFIX=${BAR_E2E_WINEPREFIX:-$work/wineprefix} WINEARCH=win64
+wineserver -p >/dev/null 2>&1
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot -i >/dev/null 2>&1 || fail "wineboot"
+fi
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The program measures the default printer at its first repaint; without one
+# it would stop at an error box. This printer writes to a file.
+wine "$setup" "Morvane Bar File" "$work/job.ps" letter >/dev/null 2>&1 || fail "printer setup"
+
+run=$work/run
+rm -rf "$run" && mkdir -p "$run"
+# Original size, dot-matrix emulation, printer disabled, serial line 7.
+cat > "$run/Morvane.ini" <<INI
+[Morvane]
+left=40
+top=40
+width=600
+height=500
+lyn=7
+com=0
+printertype=0
+printerview=1
+printerenable=0
+closedocument=0
+INI
+
+pid=
+cleanup() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    wine "$probe" close 20000 >/dev/null 2>&1
+    kill "$pid" 2>/dev/null
+  fi
+  wineserver -k >/dev/null 2>&1
+}
+trap cleanup EXIT
+
+p() { wine "$probe" "$@" | tr -d '\r'; }
+shot() { xwd -root -silent | xwdtopnm 2>/dev/null > "$1"; }
+
+# The watcher runs first: the splash window lives only about 3 seconds.
+p watch-splash 60000 > "$work/splash.txt" &
+watcher=$!
+sleep 1
+(cd "$run" && exec wine "$exe") &
+pid=$!
+p wait-window 60000 >/dev/null || fail "no main window"
+
+# --- splash screen ---------------------------------------------------------
+wait "$watcher" || fail "no splash window seen (or it never closed)"
+read -r state sw sh shown_ms < "$work/splash.txt"
+[ "$state" = shown ] || fail "no splash window"
+[ "$sw" = 436 ] && [ "$sh" = 402 ] || fail "splash is ${sw}x${sh}, not the 436x402 picture"
+[ "$shown_ms" -ge 2500 ] && [ "$shown_ms" -le 6000 ] || fail "splash shown for $shown_ms ms"
+[ "$(p splash)" = none ] || fail "splash back after it closed"
+echo "ok: splash shown ${sw}x${sh} for $shown_ms ms"
+
+# --- enabled states --------------------------------------------------------
+expect_enabled() {  # expect_enabled WHAT "ID=STATE ..."
+  local ids got
+  ids=$(echo "$2" | sed 's/=[01]//g')
+  got=$(p enabled $ids)
+  [ "$got" = "$2" ] || fail "$1: buttons are $got, expected $2"
+  echo "ok: $1"
+}
+expect_enabled "printer off, dot-matrix" "2000=1 2001=0 2002=0 2003=1 2004=1 2005=1 2006=0 2007=0 2008=0 2009=0"
+p click 2000; sleep 0.3
+expect_enabled "printer on" "2001=1 2002=1 2006=0"
+p click 2005; sleep 0.3
+expect_enabled "plotter emulation" "2006=1 2007=1 2008=1 2009=1"
+p click 2004; sleep 0.3
+p click 2000; sleep 0.3
+expect_enabled "back to printer off, dot-matrix" "2001=0 2002=0 2006=0 2009=0"
+
+# --- marker drag -------------------------------------------------------------
+send() { printf "$1" | (cd "$run" && wine "$peer" --line 7 --drain --timeout 10) || fail "serial peer"; sleep 0.6; }
+send 'XXXXXX\r\n'
+send 'XXXXXX\r\n'
+read -r bx by bw bh < <(p bar-rect)
+read -r px py pw ph < <(p paper-rect)
+shot "$work/before.ppm"
+
+# Rows of dark text in the paper window and the marker's tip in the bar.
+analyse() {
+  python3 - "$1" "$bx" "$by" "$bw" "$bh" "$px" "$py" "$pw" "$ph" <<'PY'
+import sys
+path = sys.argv[1]
+bx, by, bw, bh, px, py, pw, ph = map(int, sys.argv[2:])
+data = open(path, "rb").read()
+fields, pos = [], 0
+while len(fields) < 4:
+    while data[pos:pos + 1].isspace():
+        pos += 1
+    if data[pos:pos + 1] == b"#":
+        pos = data.index(b"\n", pos) + 1
+        continue
+    end = pos
+    while not data[end:end + 1].isspace():
+        end += 1
+    fields.append(data[pos:end])
+    pos = end
+pos += 1
+width, height, maxval = int(fields[1]), int(fields[2]), int(fields[3])
+size = 2 if maxval > 255 else 1
+def pixel(x, y):
+    o = pos + (y * width + x) * 3 * size
+    if size == 1:
+        return tuple(data[o:o + 3])
+    return tuple(data[o + 2 * i] for i in range(3))  # high bytes
+rows = [y for y in range(ph) if any(sum(pixel(px + x, py + y)) < 200 for x in range(0, min(pw, 300)))]
+bands = []
+for y in rows:
+    if bands and y == bands[-1][1] + 1:
+        bands[-1][1] = y
+    else:
+        bands.append([y, y])
+grey = [y for y in range(bh) if pixel(bx + 1, by + y) == (0xC6, 0xC3, 0xC6)]
+tip = (grey[0] + grey[-1]) // 2 if grey else -1
+print(tip, " ".join(str(b[0]) for b in bands))
+PY
+}
+read -r tip b0 b1 rest < <(analyse "$work/before.ppm")
+[ -n "${b1:-}" ] && [ -z "${rest:-}" ] || fail "expected two text lines before the drag, found: $b0 ${b1:-} ${rest:-}"
+lh=$((b1 - b0))
+[ "$lh" -gt 4 ] || fail "line height $lh"
+# The marker's tip is at the top of line 2's cell: 10 bar units above the
+# paper window's row of the same sheet y, so line 2 on the paper is at tip - 10.
+glyph=$((b0 - (tip - 10 - 2 * lh)))
+[ "$glyph" -ge 0 ] && [ "$glyph" -lt "$lh" ] || fail "marker at bar y $tip does not point at line 2 (text at $b0, $b1)"
+echo "ok: marker at bar y $tip for line 2 (line height $lh)"
+
+target=6
+p drag "$tip" $((target * lh + lh / 2)) >/dev/null || fail "drag"
+sleep 0.4
+send 'XXXXXX\r\n'
+shot "$work/after.ppm"
+read -r tip2 c0 c1 c2 rest < <(analyse "$work/after.ppm")
+[ "$c0" = "$b0" ] && [ "$c1" = "$b1" ] || fail "earlier lines moved: $c0 $c1"
+want=$((b0 + target * lh))
+[ -n "${c2:-}" ] && [ -z "${rest:-}" ] || fail "expected a third text line, found: $c0 $c1 ${c2:-} ${rest:-}"
+[ $((c2 - want)) -ge -1 ] && [ $((c2 - want)) -le 1 ] || fail "text after the drop at row $c2, expected line $target at $want"
+[ $((tip2 - 10 - (target + 1) * lh)) -eq $((tip - 10 - 2 * lh)) ] || fail "marker at $tip2 after line $target"
+echo "ok: dropped on line $target, next text at row $c2"
+
+xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > "$screens/toolbar.png" 2>/dev/null
+echo "screenshot: $screens/toolbar.png"
+wine "$probe" close 20000 >/dev/null 2>&1
+echo "all bar and toolbar checks passed"
