@@ -107,6 +107,42 @@ p click 2004; sleep 0.3
 p click 2000; sleep 0.3
 expect_enabled "back to printer off, dot-matrix" "2001=0 2002=0 2006=0 2009=0"
 
+# --- tooltips and button frames ----------------------------------------------
+tips=$(p tooltips)
+[ "$tips" = "tools=10 background=0xFFFF80" ] || fail "tooltip window: $tips"
+echo "ok: one tooltip window with ten tools"
+shot "$work/buttons.ppm"
+# The frame's bottom-right corner: black when raised, white when sunken,
+# neither when the button is flat (no frame over its grey icon).
+corner() {  # corner ID -> "R G B" of (width - 2, height - 2) inside the button
+  local x y w h
+  read -r x y w h < <(p button-rect "$1")
+  python3 - "$work/buttons.ppm" $((x + w - 2)) $((y + h - 2)) <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+fields, pos = [], 0
+while len(fields) < 4:
+    while data[pos:pos + 1].isspace():
+        pos += 1
+    end = pos
+    while not data[end:end + 1].isspace():
+        end += 1
+    fields.append(data[pos:end])
+    pos = end
+pos += 1
+width, size = int(fields[1]), (2 if int(fields[3]) > 255 else 1)
+x, y = int(sys.argv[2]), int(sys.argv[3])
+o = pos + (y * width + x) * 3 * size
+print(*(data[o + size * i] for i in range(3)))
+PY
+}
+[ "$(corner 2004)" = "255 255 255" ] || fail "the active emulation's button is not sunken: $(corner 2004)"
+[ "$(corner 2005)" = "0 0 0" ] || fail "the other emulation's button is not raised: $(corner 2005)"
+for id in 2001 2002 2006; do
+  case $(corner $id) in "0 0 0"|"255 255 255") fail "button $id has a frame with the printer off";; esac
+done
+echo "ok: sunken, raised and flat buttons"
+
 # --- marker drag -------------------------------------------------------------
 send() { printf "$1" | (cd "$run" && wine "$peer" --line 7 --drain --timeout 10) || fail "serial peer"; sleep 0.6; }
 send 'XXXXXX\r\n'

@@ -9,12 +9,16 @@
 //   enabled ID...      print ID=1 for each enabled toolbar button ID, ID=0 else
 //   click ID           post the button's click to the main window
 //   bar-rect           print the bar's client area on the screen: x y w h
+//   button-rect ID     the same for toolbar button ID
+//   tooltips           print the program's tooltip windows: tool count and
+//                      background colour (0xBBGGRR) of each
 //   paper-rect         the same for the paper window
 //   drag FROM TO       press the bar at y FROM, move to y TO, release there
 //   close MS           close the main window and wait until it is gone
 //
 // Exit status: 0 done, 1 bad usage, 2 no such window, 3 timed out.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -137,6 +141,28 @@ int close(DWORD ms) {
   return 0;
 }
 
+BOOL CALLBACK print_tooltip(HWND hwnd, LPARAM process) {
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != static_cast<DWORD>(process) || std::strcmp(cls, "tooltips_class32") != 0) return TRUE;
+  const auto tools = SendMessageA(hwnd, TTM_GETTOOLCOUNT, 0, 0);
+  const auto colour = SendMessageA(hwnd, TTM_GETTIPBKCOLOR, 0, 0);
+  std::printf("tools=%ld background=0x%06lX\n", static_cast<long>(tools),
+              static_cast<unsigned long>(colour));
+  return TRUE;
+}
+
+int tooltips() {
+  HWND w = main_window();
+  if (!w) return kExitNoWindow;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  EnumWindows(print_tooltip, static_cast<LPARAM>(pid));
+  return 0;
+}
+
 int number(const char* text) { return std::atoi(text); }
 
 }  // namespace
@@ -153,6 +179,11 @@ int main(int argc, char** argv) {
   if (action == "enabled" && argc >= 3) return enabled(argc, argv);
   if (action == "click" && argc == 3) return click(number(argv[2]));
   if (action == "bar-rect") return rect_of(child("Slidebar"));
+  if (action == "button-rect" && argc == 3) {
+    HWND w = main_window();
+    return rect_of(w ? GetDlgItem(w, number(argv[2])) : nullptr);
+  }
+  if (action == "tooltips") return tooltips();
   if (action == "paper-rect") return rect_of(child("PaperWindow"));
   if (action == "close" && argc == 3) return close(static_cast<DWORD>(number(argv[2])));
   if (action == "drag" && argc == 4) return drag(number(argv[2]), number(argv[3]));
