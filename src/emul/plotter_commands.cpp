@@ -35,11 +35,12 @@ Surface* drawing_surface(Engine& e, const PageState& page) {
 
 // A line of the current pen from the pen position to each accepted pair:
 // D sets the pen to the pair, J moves it by the pair. A rejected pair ends
-// the command line (false).
+// the command line (false). The sheet is opened and the pen taken before any
+// pair is read, so a D or J that draws nothing still opens the printed sheet.
 bool draw_pairs(Engine& e, PageState& page, PlotScan& s, bool relative) {
   PlotterPen& p = page.plotter;
-  Surface* surface = nullptr;
-  bool pen_set = false;
+  Surface* surface = drawing_surface(e, page);
+  if (surface) surface->set_pen(p.pen_color, plotter_dash(e, page));
   while (!s.at_end()) {
     std::int32_t x = 0;
     std::int32_t y = 0;
@@ -48,11 +49,6 @@ bool draw_pairs(Engine& e, PageState& page, PlotScan& s, bool relative) {
     p.pen_x = relative ? add_steps(p.pen_x, x) : x;
     p.pen_y = relative ? add_steps(p.pen_y, y) : y;
     const PagePoint to = plotter_page_point(page, p.pen_x, p.pen_y);
-    if (!pen_set) {
-      surface = drawing_surface(e, page);
-      if (surface) surface->set_pen(p.pen_color, plotter_dash(e, page));
-      pen_set = true;
-    }
     if (!surface) continue;
     surface->move_to(from.x, from.y);
     surface->line_to(to.x, to.y);
@@ -95,13 +91,13 @@ PagePoint label_origin(const PageState& page) {
   }
 }
 
-// P: the rest of the line is the label, commas and letters included.
+// P: the rest of the line is the label, commas and letters included. Like
+// D and J, an empty P still opens the printed sheet.
 void print_label(Engine& e, PageState& page, const PlotScan& s) {
   const char* text = s.line + s.pos;
   const std::size_t length = std::strlen(text);
-  if (length == 0) return;
   Surface* surface = drawing_surface(e, page);
-  if (!surface) return;
+  if (!surface || length == 0) return;
   const PagePoint at = label_origin(page);
   surface->draw_text(at.x, at.y, text, length, e.current_font, page.plotter.pen_color);
 }

@@ -249,6 +249,21 @@ TEST_F(Plotter, PairListsAndTheirRejection) {
   }
 }
 
+// D, J and P open the printed sheet before they read anything, so even one
+// that draws nothing prints its (blank) sheet; a mere move opens none.
+TEST_F(Plotter, DrawingCommandsOpenThePrintedSheetEvenWhenTheyDrawNothing) {
+  const struct {
+    const char* line;
+    std::size_t sheets;
+  } cases[] = {{"D1000,0", 1}, {"J", 1}, {"P", 1}, {"D100", 1}, {"M10,10", 0}};
+  for (const auto& c : cases) {
+    graphic_on_both_pages();
+    const std::size_t before = f.printed().count(PrinterCall::start_page);
+    f.feed(std::string(c.line) + "\r\f");
+    EXPECT_EQ(f.printed().count(PrinterCall::start_page), before + c.sheets) << c.line;
+  }
+}
+
 TEST_F(Plotter, ANumberCommandTakesEverythingUpToTheNextComma) {
   graphic();
   f.feed("C1,D100,100\r");
