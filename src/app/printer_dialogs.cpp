@@ -175,8 +175,10 @@ void use_printer(App& app, const PrinterNames& names, HDC dc) {
     e.printer_dc = std::move(device);
     open_printer(e);
   });
-  update_scroll_bars(app);
+  // The repaint builds the new sheet at the new printer's paper size; the
+  // scroll bars then take their ranges from it.
   refresh_view(app);
+  update_scroll_bars(app);
 }
 
 }  // namespace
