@@ -65,7 +65,9 @@ void ShellHooks::show_page(Surface& sheet) {
 }
 
 void ShellHooks::error(const std::string& text, const std::string& caption) {
-  MessageBoxA(app_.main.hwnd, text.c_str(), caption.c_str(), MB_OK);
+  // No caption of its own: the platform's default one.
+  MessageBoxA(app_.main.hwnd, text.c_str(), caption.empty() ? nullptr : caption.c_str(),
+              MB_OK | MB_ICONERROR);
 }
 
 void flush_spool(App& app) {
