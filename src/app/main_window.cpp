@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "app/commands.h"
 #include "app/dialogs.h"
+#include "app/shell_text.h"
 #include "app/splash.h"
 #include "app/toolbar.h"
 #include "menu_ids.h"
@@ -195,7 +196,7 @@ void apply_settings(App& app) {
   app.main.open = s.open;
   app.port_index = s.com;
   app.engine.emulation = s.printertype;
-  app.engine.view_mode = s.printerview;
+  app.engine.view_mode = view_mode_of_setting(s.printerview);
   app.engine.printer_enabled = s.printerenable;
   app.engine.close_document = s.closedocument;
 }

@@ -48,6 +48,8 @@ int toolbar_command(int button_id) {
   }
 }
 
+std::int32_t view_mode_of_setting(std::int32_t printerview) { return printerview == 1 ? 1 : 0; }
+
 std::string help_file_path(const std::string& directory) {
   return path_in_directory(directory, "morvane.hlp", '\\');
 }

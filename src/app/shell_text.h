@@ -41,6 +41,11 @@ std::string pen_command(int pen, bool graphic_mode);
 // The menu command a toolbar button stands for; 0 for an id that is no button.
 int toolbar_command(int button_id);
 
+// The view mode a "printerview" setting stands for: 1 original size, any
+// other value fit to window, so that the sheet, the scroll bars, the bar and
+// the menu marks all follow one mode.
+std::int32_t view_mode_of_setting(std::int32_t printerview);
+
 // The help file in the given directory: a backslash goes between them unless
 // the directory already ends with one.
 std::string help_file_path(const std::string& directory);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 #include "menu_ids.h"
 
@@ -79,6 +80,18 @@ TEST(MenuMarks, ChecksFollowTheFlags) {
   EXPECT_FALSE(mark(c, IDM_ORIGINAL_SIZE).checked);
   for (int id : {IDM_PEN_BLACK, IDM_PEN_BLUE, IDM_PEN_GREEN, IDM_PEN_RED})
     EXPECT_FALSE(mark(c, id).checked);
+}
+
+// A hand-edited "printerview" is the fitted view everywhere: the menu then
+// marks "Fit to window", as it marks the mode the sheet is shown in.
+TEST(ViewModeOfSetting, AnythingButOriginalSizeIsFitToWindow) {
+  const std::pair<std::int32_t, std::int32_t> cases[] = {{1, 1}, {0, 0}, {2, 0}, {-1, 0}, {7, 0}};
+  for (const auto& [setting, mode] : cases) {
+    EXPECT_EQ(view_mode_of_setting(setting), mode) << setting;
+    const auto marks = menu_marks(view_mode_of_setting(setting), 0, 1, 1, 0);
+    EXPECT_EQ(mark(marks, IDM_FIT_TO_WINDOW).checked, mode == 0) << setting;
+    EXPECT_EQ(mark(marks, IDM_ORIGINAL_SIZE).checked, mode == 1) << setting;
+  }
 }
 
 TEST(MenuMarks, PrintActionsNeedThePrinterPensNeedThePlotter) {
