@@ -1,6 +1,7 @@
 #include "gfx/cairo/cairo_sheet.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "gfx/cairo/raster.h"
 #include "gfx/cairo/text.h"
@@ -28,8 +29,11 @@ CairoSheet::CairoSheet(std::int32_t width, std::int32_t height) {
     return;
   }
   surface_ = s;
+  pixels_ = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s));
+  pitch_ = cairo_image_surface_get_stride(s) / 4;
   width_ = width;
   height_ = height;
+  ink_ = InkRows(height);
   fill_rect(0, 0, width, height, rgb(255, 255, 255));
 }
 
@@ -39,23 +43,30 @@ CairoSheet::~CairoSheet() {
 }
 
 cairo_t* CairoSheet::context() {
+  before_cairo();
   // A context that fell into an error state draws nothing more; start afresh.
   if (cr_ != nullptr && cairo_status(cr_) != CAIRO_STATUS_SUCCESS) {
     cairo_destroy(cr_);
     cr_ = nullptr;
   }
   if (cr_ == nullptr) cr_ = cairo_create(surface_);
+  cairo_unflushed_ = true;  // the caller draws with it, anywhere
+  ink_.mark_all();
   return cr_;
 }
 
-std::uint32_t* CairoSheet::row(std::int32_t y) {
-  unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
-  return reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+void CairoSheet::begin_direct() {
+  if (!cairo_unflushed_) return;
+  cairo_surface_flush(surface_);
+  cairo_unflushed_ = false;
 }
 
-void CairoSheet::begin_direct() { cairo_surface_flush(surface_); }
-void CairoSheet::end_direct() { cairo_surface_mark_dirty(surface_); }
+void CairoSheet::before_cairo() {
+  begin_direct();
+  if (!direct_unmarked_) return;
+  cairo_surface_mark_dirty(surface_);
+  direct_unmarked_ = false;
+}
 
 Color CairoSheet::pixel(std::int32_t x, std::int32_t y) {
   if (surface_ == nullptr || x < 0 || y < 0 || x >= width_ || y >= height_) return kOutside;
@@ -65,12 +76,12 @@ Color CairoSheet::pixel(std::int32_t x, std::int32_t y) {
 
 bool CairoSheet::save_png(const std::string& path) {
   if (surface_ == nullptr) return false;
-  cairo_surface_flush(surface_);
+  before_cairo();
   return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 cairo_surface_t* CairoSheet::image() {
-  if (surface_ != nullptr) cairo_surface_flush(surface_);
+  if (surface_ != nullptr) before_cairo();
   return surface_;
 }
 
@@ -84,7 +95,19 @@ void CairoSheet::fill_rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, st
   if (left >= right || top >= bottom) return;
   const std::uint32_t p = to_pixel(color);
   begin_direct();
-  for (std::int32_t y = top; y < bottom; ++y) std::fill(row(y) + left, row(y) + right, p);
+  if (p == 0xFFFFFF && left == 0 && right == width_) {
+    // White over whole rows, as at every page end: only what was drawn
+    // there. The pad byte of an RGB24 pixel means nothing, so 0xFF will do.
+    ink_.take(top, bottom, width_, [this](std::int32_t y, std::int32_t x0, std::int32_t x1) {
+      std::memset(row(y) + x0, 0xFF, static_cast<std::size_t>(x1 - x0) * 4);
+    });
+  } else {
+    for (std::int32_t y = top; y < bottom; ++y) {
+      std::uint32_t* line = row(y);
+      std::fill(line + left, line + right, p);
+      ink_.mark_span(y, left, right);
+    }
+  }
   end_direct();
 }
 
@@ -103,7 +126,10 @@ void CairoSheet::line_to(std::int32_t x, std::int32_t y) {
     const std::uint32_t p = to_pixel(pen_color_);
     begin_direct();
     raster_line(cur_x_, cur_y_, x, y, pen_dash_, width_, height_,
-                [&](std::int32_t px, std::int32_t py) { row(py)[px] = p; });
+                [&](std::int32_t px, std::int32_t py) {
+                  row(py)[px] = p;
+                  ink_.mark_pixel(py, px);
+                });
     end_direct();
   }
   cur_x_ = x;
@@ -113,7 +139,59 @@ void CairoSheet::line_to(std::int32_t x, std::int32_t y) {
 void CairoSheet::draw_text(std::int32_t x, std::int32_t y, const char* text, std::size_t length,
                            const FontDesc& font, Color color) {
   if (surface_ == nullptr) return;
+  // Rotated text and runs (whose later characters may fall between pixels)
+  // are left to cairo.
+  if (length == 1 && text != nullptr && font.escapement % 3600 == 0) {
+    const auto byte = static_cast<unsigned char>(text[0]);
+    if (const GlyphMask* mask = glyphs_.get(font, byte, fonts_)) {
+      blend_mask(x, y, *mask, color);
+      return;
+    }
+  }
   show_text(context(), fonts_.get(font), font, x, y, text, length, color);
+}
+
+void CairoSheet::blend_mask(std::int32_t x, std::int32_t y, const GlyphMask& mask, Color color) {
+  const std::int64_t x0 = std::int64_t{x} + mask.left;
+  const std::int64_t y0 = std::int64_t{y} + mask.top;
+  // Only the part of the mask on the sheet is visited.
+  const std::int64_t c0 = std::max<std::int64_t>(0, -x0);
+  const std::int64_t c1 = std::min<std::int64_t>(mask.width, std::int64_t{width_} - x0);
+  const std::int64_t r0 = std::max<std::int64_t>(0, -y0);
+  const std::int64_t r1 = std::min<std::int64_t>(mask.height, std::int64_t{height_} - y0);
+  if (c0 >= c1 || r0 >= r1) return;
+  const std::uint32_t p = to_pixel(color);
+  const std::uint32_t* on_white = on_white_.table(p);
+  begin_direct();
+  std::uint32_t* line = row(static_cast<std::int32_t>(y0 + r0));
+  const std::uint8_t* alpha = mask.alpha.data() + r0 * mask.width;
+  // The next character usually follows on the right: its pixels are fetched
+  // while this one is drawn.
+  const bool ahead = x0 + c1 + 24 <= width_;
+  for (std::int64_t r = r0; r < r1; ++r, line += pitch_, alpha += mask.width) {
+    const auto k = static_cast<std::size_t>(2 * r);
+    const std::int64_t b = std::max<std::int64_t>(c0, mask.inked[k]);
+    const std::int64_t e = std::min<std::int64_t>(c1, mask.inked[k + 1]);
+    if (b >= e) continue;
+    std::uint32_t* out = line + (x0 + b);
+    const std::uint8_t* a = alpha + b;
+    const std::int64_t n = e - b;
+    if (ink_.claim_span(static_cast<std::int32_t>(y0 + r), static_cast<std::int32_t>(x0 + b),
+                        static_cast<std::int32_t>(x0 + e))) {
+      // Blank paper, as for nearly every character: no need to read it.
+      for (std::int64_t i = 0; i < n; ++i) out[i] = on_white[a[i]];
+    } else {
+      for (std::int64_t i = 0; i < n; ++i) {
+        const std::uint32_t d = out[i];
+        out[i] = (d & 0xFFFFFF) == 0xFFFFFF ? on_white[a[i]] : blend_pixel(p, a[i], d);
+      }
+    }
+    if (ahead) {
+      __builtin_prefetch(line + x0 + c1 + 4, 1);
+      __builtin_prefetch(line + x0 + c1 + 20, 1);
+    }
+  }
+  end_direct();
 }
 
 TextMetrics CairoSheet::text_metrics(const FontDesc& font) { return fonts_.get(font).metrics; }
@@ -132,6 +210,10 @@ void CairoSheet::blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t
     const std::int64_t py = std::int64_t{y} + r;
     if (py < 0 || py >= height_) continue;
     std::uint32_t* line = row(static_cast<std::int32_t>(py));
+    if (first < last) {
+      ink_.mark_span(static_cast<std::int32_t>(py), static_cast<std::int32_t>(x + first),
+                     static_cast<std::int32_t>(x + last));
+    }
     const unsigned bit = 0x80u >> r;
     for (std::int64_t k = first; k < last; ++k) {
       line[x + k] = (columns[k] & bit) != 0 ? black : white;

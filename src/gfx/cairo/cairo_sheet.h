@@ -1,6 +1,7 @@
 // The on-screen sheet: an RGB image, one pixel per page unit. Rectangles,
 // lines and bit images are set pixel by pixel exactly where GDI sets them;
-// text goes through cairo and FreeType.
+// text goes through cairo and FreeType, single upright characters through
+// masks of cairo's own rendering kept in a glyph cache.
 #pragma once
 
 #include <cairo.h>
@@ -9,6 +10,8 @@
 #include <string>
 
 #include "gfx/cairo/font_cache.h"
+#include "gfx/cairo/glyph_cache.h"
+#include "gfx/cairo/ink_rows.h"
 #include "gfx/surface.h"
 
 namespace morvane {
@@ -29,6 +32,8 @@ class CairoSheet : public Surface {
   Color pixel(std::int32_t x, std::int32_t y);
   bool save_png(const std::string& path);
   // The image, flushed, for copying into a view; null for an empty sheet.
+  // Read it only (the sheet keeps track of what it drew itself), and ask
+  // again after further drawing.
   cairo_surface_t* image();
 
   void fill_rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
@@ -43,17 +48,28 @@ class CairoSheet : public Surface {
                     std::size_t count) override;
 
  private:
-  // Direct pixel access; callers keep inside the sheet.
-  std::uint32_t* row(std::int32_t y);
+  // Direct pixel access; callers keep inside the sheet. Cairo is told of
+  // direct writes only before it next touches the sheet, and flushed only
+  // when it drew since, so a character costs no cairo call.
+  std::uint32_t* row(std::int32_t y) { return pixels_ + static_cast<std::ptrdiff_t>(y) * pitch_; }
   void begin_direct();
-  void end_direct();
+  void end_direct() { direct_unmarked_ = true; }
+  void before_cairo();
   cairo_t* context();
+  void blend_mask(std::int32_t x, std::int32_t y, const GlyphMask& mask, Color color);
 
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
   cairo_surface_t* surface_ = nullptr;
+  std::uint32_t* pixels_ = nullptr;
+  std::ptrdiff_t pitch_ = 0;  // pixels from one row to the next
+  bool direct_unmarked_ = false;
+  bool cairo_unflushed_ = false;
   cairo_t* cr_ = nullptr;
   FontCache fonts_;
+  GlyphCache glyphs_;
+  OnWhite on_white_;
+  InkRows ink_;
   Color pen_color_ = 0;
   std::int32_t pen_dash_ = 0;
   std::int32_t cur_x_ = 0;

@@ -20,6 +20,7 @@ void raster_line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t
   const std::int64_t ady = dy < 0 ? -dy : dy;
   const bool x_major = adx >= ady;
   const std::int64_t n = x_major ? adx : ady;  // pixels drawn
+  constexpr std::int64_t kNarrow = std::int64_t{1} << 30;
   if (n == 0 || width <= 0 || height <= 0) return;
   const std::int64_t major0 = x_major ? x0 : y0;
   const std::int64_t minor0 = x_major ? y0 : x0;
@@ -41,9 +42,17 @@ void raster_line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t
   }
   for (std::int64_t i = lo; i < hi; ++i) {
     if (dash > 0 && (i / dash) % 2 != 0) continue;
-    // Rounded minor offset; 128 bits because i and minor_len may each be 2^32.
-    const auto num = static_cast<__int128>(2) * i * minor_len + n;
-    const auto off = static_cast<std::int64_t>(num / (2 * static_cast<__int128>(n)));
+    // Rounded minor offset; 128 bits only where i and minor_len may reach
+    // 2^32 (a 128-bit division costs more than plotting the pixel).
+    std::int64_t off = 0;
+    if (minor_len == 0) {
+      off = 0;
+    } else if (n < kNarrow) {
+      off = (2 * i * minor_len + n) / (2 * n);
+    } else {
+      const auto num = static_cast<__int128>(2) * i * minor_len + n;
+      off = static_cast<std::int64_t>(num / (2 * static_cast<__int128>(n)));
+    }
     const std::int64_t minor = minor0 + minor_step * off;
     if (minor < 0 || minor >= minor_limit) continue;
     const std::int64_t major = major0 + major_step * i;
