@@ -11,6 +11,7 @@
 #include "app/dialogs.h"
 #include "config/printer_choice.h"
 #include "dialog_ids.h"
+#include "gfx/gdi/gdi_surface.h"
 #include "page/page_setup_values.h"
 #include "page/printing.h"
 #include "view/paper_window.h"
@@ -42,48 +43,6 @@ constexpr DWORD kPrintDialogFlags =
     PD_PRINTSETUP | PD_RETURNDC | PD_NOWARNING | PD_USEDEVMODECOPIESANDCOLLATE;
 static_assert(kPrintDialogFlags == 0x401C0);
 
-LOGFONTA logfont_of(const FontDesc& f) {
-  LOGFONTA lf{};
-  lf.lfHeight = f.height;
-  lf.lfWidth = f.width;
-  lf.lfEscapement = f.escapement;
-  lf.lfOrientation = f.orientation;
-  lf.lfWeight = f.weight;
-  lf.lfItalic = f.italic;
-  lf.lfUnderline = f.underline;
-  lf.lfStrikeOut = f.strike_out;
-  lf.lfCharSet = f.char_set;
-  lf.lfOutPrecision = f.out_precision;
-  lf.lfClipPrecision = f.clip_precision;
-  lf.lfQuality = f.quality;
-  lf.lfPitchAndFamily = f.pitch_and_family;
-  static_assert(sizeof lf.lfFaceName == sizeof f.face_name);
-  std::memcpy(lf.lfFaceName, f.face_name, sizeof lf.lfFaceName);
-  lf.lfFaceName[sizeof lf.lfFaceName - 1] = '\0';
-  return lf;
-}
-
-FontDesc font_desc_of(const LOGFONTA& lf) {
-  FontDesc f;
-  f.height = lf.lfHeight;
-  f.width = lf.lfWidth;
-  f.escapement = lf.lfEscapement;
-  f.orientation = lf.lfOrientation;
-  f.weight = lf.lfWeight;
-  f.italic = lf.lfItalic;
-  f.underline = lf.lfUnderline;
-  f.strike_out = lf.lfStrikeOut;
-  f.char_set = lf.lfCharSet;
-  f.out_precision = lf.lfOutPrecision;
-  f.clip_precision = lf.lfClipPrecision;
-  f.quality = lf.lfQuality;
-  f.pitch_and_family = lf.lfPitchAndFamily;
-  char face[sizeof lf.lfFaceName + 1] = {};
-  std::memcpy(face, lf.lfFaceName, sizeof lf.lfFaceName);
-  f.set_face(face);
-  return f;
-}
-
 void fill_page_fields(HWND dialog, const App& app) {
   for (const PageSetupRow& row : page_setup_rows(app.engine, app.settings.font_name, app.settings.font_height))
     SendDlgItemMessageA(dialog, row.id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.text.c_str()));
@@ -93,7 +52,7 @@ void fill_page_fields(HWND dialog, const App& app) {
 // printer page measured again with it.
 void apply_font(App& app, const LOGFONTA& chosen) {
   Engine& e = app.engine;
-  e.printer.font = font_desc_of(chosen);
+  e.printer.font = from_logfont(chosen);
   Settings& s = app.settings;
   s.font_height = chosen.lfHeight;
   s.font_weight = chosen.lfWeight;
@@ -112,7 +71,7 @@ void select_font(HWND dialog, App& app) {
   // inside the printing's) nor twice.
   if (app.dialogs.font_chooser_open || engine_busy(app)) return;
   app.dialogs.font_chooser_open = true;
-  LOGFONTA lf = logfont_of(app.engine.printer.font);
+  LOGFONTA lf = to_logfont(app.engine.printer.font);
   CHOOSEFONTA cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = nullptr;

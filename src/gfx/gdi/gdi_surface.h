@@ -75,7 +75,8 @@ class GdiSurface : public Surface {
   FontDesc font_desc_;
 };
 
-// LOGFONTA with the same fields as the description.
+// LOGFONTA with the same fields as the description, and back.
 LOGFONTA to_logfont(const FontDesc& font);
+FontDesc from_logfont(const LOGFONTA& font);
 
 }  // namespace morvane

@@ -28,6 +28,27 @@ LOGFONTA to_logfont(const FontDesc& font) {
   return lf;
 }
 
+FontDesc from_logfont(const LOGFONTA& lf) {
+  FontDesc f;
+  f.height = lf.lfHeight;
+  f.width = lf.lfWidth;
+  f.escapement = lf.lfEscapement;
+  f.orientation = lf.lfOrientation;
+  f.weight = lf.lfWeight;
+  f.italic = lf.lfItalic;
+  f.underline = lf.lfUnderline;
+  f.strike_out = lf.lfStrikeOut;
+  f.char_set = lf.lfCharSet;
+  f.out_precision = lf.lfOutPrecision;
+  f.clip_precision = lf.lfClipPrecision;
+  f.quality = lf.lfQuality;
+  f.pitch_and_family = lf.lfPitchAndFamily;
+  char face[sizeof lf.lfFaceName + 1] = {};
+  std::memcpy(face, lf.lfFaceName, sizeof lf.lfFaceName);
+  f.set_face(face);
+  return f;
+}
+
 HFONT GdiSurface::realise_font(const FontDesc& font) {
   if (font_ && font == font_desc_) return font_;
   LOGFONTA lf = to_logfont(font);
