@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <type_traits>
 
 #include "gfx/cairo/text.h"
 
@@ -105,8 +107,15 @@ bool render_glyph_mask(const RealisedFont& realised, const FontDesc& font, unsig
   return ok && (b.empty() || fits);
 }
 
+// Without padding, equal bytes are equal fields: the usual case, the same
+// font as for the last character, is told without comparing names as strings.
+static_assert(std::has_unique_object_representations_v<FontDesc>);
+
 GlyphCache::FontGlyphs& GlyphCache::glyphs_for(const FontDesc& font) {
-  if (last_ < fonts_.size() && fonts_[last_]->font == font) return *fonts_[last_];
+  if (last_ < fonts_.size()) {
+    const FontDesc& last = fonts_[last_]->font;
+    if (std::memcmp(&last, &font, sizeof font) == 0 || last == font) return *fonts_[last_];
+  }
   for (std::size_t i = 0; i < fonts_.size(); ++i) {
     if (fonts_[i]->font == font) {
       last_ = i;

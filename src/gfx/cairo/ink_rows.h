@@ -31,8 +31,12 @@ class InkRows {
   // the pixels there are known to be white without reading them.
   bool claim_span(std::int32_t y, std::int32_t x0, std::int32_t x1) {
     Row& r = rows_[static_cast<std::size_t>(y)];
-    bool clean = !r.unknown && (x1 <= r.lo || x0 >= r.hi);
-    for (int i = 0; i < r.lones; ++i) clean = clean && (r.lone[i] < x0 || r.lone[i] >= x1);
+    // Unused lone slots hold -1, left of every pixel: no loop, no branch.
+    const auto width = static_cast<std::uint32_t>(x1 - x0);
+    const bool known = !r.unknown;
+    const bool clean = known & ((x1 <= r.lo) | (x0 >= r.hi)) &
+                       (static_cast<std::uint32_t>(r.lone[0] - x0) >= width) &
+                       (static_cast<std::uint32_t>(r.lone[1] - x0) >= width);
     r.lo = std::min(r.lo, x0);
     r.hi = std::max(r.hi, x1);
     return clean;
@@ -77,7 +81,7 @@ class InkRows {
   struct Row {
     std::int32_t lo = INT32_MAX;  // lo >= hi: no span
     std::int32_t hi = INT32_MIN;
-    std::int32_t lone[kLones] = {};
+    std::int32_t lone[kLones] = {-1, -1};
     std::int32_t lones = 0;
     bool unknown = false;
   };
