@@ -31,9 +31,9 @@ CHAR = 14          # its tmMaxCharWidth
 
 def load_samples_module():
     path = os.path.join(SOURCE_DIR, "samples", "make-samples.py")
-    spec = importlib.util.spec_from_file_location("make_samples", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    loader_info = importlib.util.spec_from_file_location("make_samples", path)
+    module = importlib.util.module_from_spec(loader_info)
+    loader_info.loader.exec_module(module)
     return module
 
 
