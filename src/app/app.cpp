@@ -70,10 +70,6 @@ void ShellHooks::error(const std::string& text, const std::string& caption) {
               MB_OK | MB_ICONERROR);
 }
 
-void flush_spool(App& app) {
-  if (app.engine.spool_stream) std::fflush(app.engine.spool_stream);
-}
-
 bool engine_busy(const App& app) { return app.busy > 0 || app.engine.printing; }
 
 App* app_of(HWND hwnd) {

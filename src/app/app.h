@@ -118,10 +118,6 @@ struct App {
 // or a finished page is being printed.
 bool engine_busy(const App& app);
 
-// Puts what the feed spooled on disk: the page in progress survives a crash
-// and other programs see its bytes at once.
-void flush_spool(App& app);
-
 // Runs f with the busy mark set.
 template <typename F>
 void in_engine(App& app, F&& f) {

@@ -26,7 +26,6 @@ void feed_command(App& app, const std::string& bytes) {
   if (engine_busy(app)) return;
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
   in_engine(app, [&] { feed_screen(app.engine, bytes.empty() ? nullptr : data, bytes.size()); });
-  flush_spool(app);
 }
 
 void toggle_printer(App& app, HWND hwnd) {

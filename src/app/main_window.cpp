@@ -107,7 +107,6 @@ void input_poll(App& app, HWND hwnd) {
     if (n > 0) {
       const auto count = static_cast<std::size_t>(n);
       in_engine(app, [&] { feed_screen(app.engine, app.receive_buffer, count); });
-      flush_spool(app);
     }
   }
   const int status = app.serial_port.get_port_modem_status();
