@@ -323,6 +323,77 @@ TEST_F(VirtualPrinterTest, TextLandsWhereTheSheetPutsIt) {
   }
 }
 
+// Pixels of the box [x0, x1) x [y0, y1) that pass `test`.
+template <typename Test>
+int count_pixels(const Raster& r, int x0, int y0, int x1, int y1, Test test) {
+  int n = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const unsigned char* px = &r.rgb[(static_cast<std::size_t>(y) * r.width + x) * 3];
+      if (test(px[0], px[1], px[2])) ++n;
+    }
+  }
+  return n;
+}
+
+// Characters drawn one at a time are shown together; they must still land
+// in their drawing order among shapes, and keep their own colours and fonts.
+TEST_F(VirtualPrinterTest, CharactersKeepTheirOrderColoursAndFonts) {
+  const auto dark = [](int r, int g, int b) { return r < 100 && g < 100 && b < 100; };
+  const auto red = [](int r, int g, int b) { return r > 160 && g < 100 && b < 100; };
+  const auto white = [](int r, int g, int b) { return r > 200 && g > 200 && b > 200; };
+  const FontDesc small = courier(-24);
+  const FontDesc large = courier(-48);
+  VirtualPrinterConfig cfg = config(true);
+  TextMetrics ms;
+  TextMetrics ml;
+  {
+    VirtualPrinterSystem sys(cfg);
+    auto dev = device(sys);
+    Surface& s = dev->surface();
+    ms = s.text_metrics(small);
+    ml = s.text_metrics(large);
+    ASSERT_TRUE(dev->start_doc("PrintFile_TI994A"));
+    dev->start_page();
+    const auto put = [&](int x, int y, const FontDesc& f, Color c) { s.draw_text(x, y, "H", 1, f, c); };
+    // Eight characters, the left four then covered by a white rectangle.
+    for (int i = 0; i < 8; ++i) put(100 + i * ms.max_char_width, 100, small, 0);
+    s.fill_rect(100, 95, 100 + 4 * ms.max_char_width, 105 + ms.height, rgb(255, 255, 255));
+    // White characters on a black rectangle drawn before them.
+    s.fill_rect(100, 300, 500, 350, 0);
+    for (int i = 0; i < 4; ++i) put(110 + i * ms.max_char_width, 310, small, rgb(255, 255, 255));
+    // Colours and sizes changing from one character to the next.
+    for (int i = 0; i < 6; ++i) put(100 + i * ms.max_char_width, 500, small, i % 2 ? rgb(255, 0, 0) : 0);
+    for (int i = 0; i < 4; ++i) put(100 + i * ml.max_char_width, 700, i % 2 ? large : small, 0);
+    dev->end_page();
+    dev->end_doc();
+  }
+  const Raster r = render(cfg.output_path, 1);
+  ASSERT_EQ(r.width, 850);
+  const int w = ms.max_char_width;
+  for (int i = 0; i < 8; ++i) {
+    const int x = 100 + i * w;
+    EXPECT_EQ(count_pixels(r, x, 100, x + w, 100 + ms.height, dark) > 10, i >= 4) << i;
+  }
+  for (int i = 0; i < 4; ++i) {
+    const int x = 110 + i * w;
+    EXPECT_GT(count_pixels(r, x, 310, x + w, 310 + ms.height, white), 10) << i;
+  }
+  for (int i = 0; i < 6; ++i) {
+    const int x = 100 + i * w;
+    const int reds = count_pixels(r, x, 500, x + w, 500 + ms.height, red);
+    const int darks = count_pixels(r, x, 500, x + w, 500 + ms.height, dark);
+    EXPECT_EQ(reds > 10, i % 2 == 1) << i;
+    EXPECT_EQ(darks > 10, i % 2 == 0) << i;
+  }
+  for (int i = 0; i < 4; ++i) {
+    const int x = 100 + i * ml.max_char_width;
+    // Only the large H reaches the lower half of the large cell.
+    const int low = count_pixels(r, x, 700 + ml.height / 2, x + ml.max_char_width, 700 + ml.height, dark);
+    EXPECT_EQ(low > 10, i % 2 == 1) << i;
+  }
+}
+
 TEST_F(VirtualPrinterTest, OneFileCollectsDocumentsAndKeepsSheetsBeforeAnAbort) {
   VirtualPrinterConfig cfg = config(true);
   {

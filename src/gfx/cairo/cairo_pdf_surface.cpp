@@ -10,6 +10,9 @@ namespace {
 
 constexpr int kChunkColumns = 4096;  // widest image made for one bit-image strip
 constexpr double kInset = 0.01;
+// A run is shown once it holds this many glyphs: a few pages' worth of
+// characters, so memory stays small whatever the stream draws.
+constexpr std::size_t kMaxRunGlyphs = 8192;
 
 }  // namespace
 
@@ -22,6 +25,9 @@ void CairoPdfSurface::begin(cairo_surface_t* target) {
 }
 
 void CairoPdfSurface::end() {
+  flush_text();
+  // The run's font was made for this context's transformation and target.
+  drop_run_font();
   if (cr_ != nullptr) cairo_destroy(cr_);
   cr_ = nullptr;
 }
@@ -29,6 +35,7 @@ void CairoPdfSurface::end() {
 void CairoPdfSurface::fill_rect(std::int32_t x0, std::int32_t y0, std::int32_t x1,
                                 std::int32_t y1, Color color) {
   if (cr_ == nullptr || x1 <= x0 || y1 <= y0) return;
+  flush_text();
   set_source_color(cr_, color);
   cairo_rectangle(cr_, x0, y0, static_cast<double>(x1) - x0, static_cast<double>(y1) - y0);
   cairo_fill(cr_);
@@ -49,6 +56,7 @@ void CairoPdfSurface::line_to(std::int32_t x, std::int32_t y) {
   const double dy = static_cast<double>(y) - cur_y_;
   const double len = std::hypot(dx, dy);
   if (cr_ != nullptr && len > 0) {
+    flush_text();
     // Through the pixel centres, moved back half a unit along the line, so
     // that the stroke covers the start point's unit and stops before the end
     // point's, as LineTo does.
@@ -76,7 +84,108 @@ void CairoPdfSurface::line_to(std::int32_t x, std::int32_t y) {
 void CairoPdfSurface::draw_text(std::int32_t x, std::int32_t y, const char* text,
                                 std::size_t length, const FontDesc& font, Color color) {
   if (cr_ == nullptr) return;
-  show_text(cr_, fonts_.get(font), font, x, y, text, length, color);
+  const RealisedFont& realised = fonts_.get(font);
+  if (add_to_run(x, y, text, length, font, realised, color)) return;
+  flush_text();
+  show_text(cr_, realised, font, x, y, text, length, color);
+}
+
+bool CairoPdfSurface::add_to_run(std::int32_t x, std::int32_t y, const char* text,
+                                 std::size_t length, const FontDesc& font,
+                                 const RealisedFont& realised, Color color) {
+  // Turned text keeps its own transformation per call.
+  if (realised.face == nullptr || font.escapement % 3600 != 0) return false;
+  const std::string utf8 = ansi_to_utf8(text, length);
+  if (utf8.empty()) return true;
+  if (run_.scaled == nullptr || !(run_.font == font)) {
+    if (!start_run(font, realised)) return false;
+  } else if (run_.color != color || run_.glyphs.size() >= kMaxRunGlyphs) {
+    flush_text();
+  }
+  run_.color = color;
+
+  // At most one glyph per byte, so the conversion fills the run's own room.
+  const std::size_t at = run_.glyphs.size();
+  run_.glyphs.resize(at + utf8.size());
+  cairo_glyph_t* room = run_.glyphs.data() + at;
+  cairo_glyph_t* glyphs = room;
+  int count = static_cast<int>(utf8.size());
+  const double origin_x = x;
+  const double baseline = static_cast<double>(y) + realised.ascent;
+  const cairo_status_t status = cairo_scaled_font_text_to_glyphs(
+      run_.scaled, origin_x, baseline, utf8.data(), static_cast<int>(utf8.size()), &glyphs,
+      &count, nullptr, nullptr, nullptr);
+  if (status != CAIRO_STATUS_SUCCESS || count <= 0) {
+    run_.glyphs.resize(at);
+    return true;
+  }
+  if (glyphs != room) {
+    std::copy(glyphs, glyphs + count, room);
+    cairo_glyph_free(glyphs);
+  }
+  run_.glyphs.resize(at + static_cast<std::size_t>(count));
+  if (font.underline == 0 && font.strike_out == 0) return true;
+
+  // The lines reach where the text's pen ends: the last glyph plus its advance.
+  cairo_text_extents_t last{};
+  cairo_scaled_font_glyph_extents(run_.scaled, &run_.glyphs.back(), 1, &last);
+  double left = origin_x;
+  double width = run_.glyphs.back().x + last.x_advance - origin_x;
+  if (width < 0) {
+    left += width;
+    width = -width;
+  }
+  if (font.underline != 0) {
+    run_.lines.push_back({left, static_cast<double>(y) + realised.underline_top, width,
+                          static_cast<double>(realised.underline_size)});
+  }
+  if (font.strike_out != 0) {
+    run_.lines.push_back({left, static_cast<double>(y) + realised.strike_top, width,
+                          static_cast<double>(realised.strike_size)});
+  }
+  return true;
+}
+
+bool CairoPdfSurface::start_run(const FontDesc& font, const RealisedFont& realised) {
+  flush_text();
+  drop_run_font();
+  // The scaled font the context itself would pick for show_text.
+  cairo_save(cr_);
+  cairo_set_font_face(cr_, realised.face);
+  cairo_matrix_t m;
+  cairo_matrix_init_scale(&m, realised.em * realised.x_scale, realised.em);
+  cairo_set_font_matrix(cr_, &m);
+  cairo_scaled_font_t* scaled = cairo_get_scaled_font(cr_);
+  const bool ok = cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS;
+  if (ok) run_.scaled = cairo_scaled_font_reference(scaled);
+  cairo_restore(cr_);
+  run_.font = font;
+  return ok;
+}
+
+void CairoPdfSurface::flush_text() {
+  if (cr_ != nullptr && run_.scaled != nullptr && !run_.glyphs.empty()) {
+    cairo_save(cr_);
+    set_source_color(cr_, run_.color);
+    cairo_set_scaled_font(cr_, run_.scaled);
+    cairo_show_glyphs(cr_, run_.glyphs.data(), static_cast<int>(run_.glyphs.size()));
+    if (!run_.lines.empty()) {
+      cairo_new_path(cr_);
+      cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+      for (const cairo_rectangle_t& r : run_.lines) {
+        cairo_rectangle(cr_, r.x, r.y, r.width, r.height);
+      }
+      cairo_fill(cr_);
+    }
+    cairo_restore(cr_);
+  }
+  run_.glyphs.clear();
+  run_.lines.clear();
+}
+
+void CairoPdfSurface::drop_run_font() {
+  if (run_.scaled != nullptr) cairo_scaled_font_destroy(run_.scaled);
+  run_.scaled = nullptr;
 }
 
 TextMetrics CairoPdfSurface::text_metrics(const FontDesc& font) {
@@ -114,6 +223,7 @@ void CairoPdfSurface::blit_chunk(double x, double y, const std::uint8_t* columns
 void CairoPdfSurface::blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                                    std::size_t count) {
   if (cr_ == nullptr || columns == nullptr) return;
+  flush_text();
   for (std::size_t done = 0; done < count; done += kChunkColumns) {
     const int n = static_cast<int>(std::min<std::size_t>(kChunkColumns, count - done));
     blit_chunk(static_cast<double>(x) + static_cast<double>(done), y, columns + done, n);

@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "gfx/cairo/font_cache.h"
 #include "gfx/surface.h"
@@ -39,9 +40,27 @@ class CairoPdfSurface : public Surface {
                     std::size_t count) override;
 
  private:
+  // Characters the engine draws one at a time, gathered for one show call.
+  // The PDF surface weighs every drawing operation against the whole page
+  // when the sheet is written, so a page of single characters costs far more
+  // there than a page of a few runs. Glyphs keep their exact positions.
+  struct TextRun {
+    FontDesc font;
+    Color color = 0;
+    cairo_scaled_font_t* scaled = nullptr;  // owned reference
+    std::vector<cairo_glyph_t> glyphs;
+    std::vector<cairo_rectangle_t> lines;  // underlines and strike-outs
+  };
+
+  bool add_to_run(std::int32_t x, std::int32_t y, const char* text, std::size_t length,
+                  const FontDesc& font, const RealisedFont& realised, Color color);
+  bool start_run(const FontDesc& font, const RealisedFont& realised);
+  void flush_text();
+  void drop_run_font();
   void blit_chunk(double x, double y, const std::uint8_t* columns, int count);
 
   cairo_t* cr_ = nullptr;
+  TextRun run_;
   FontCache fonts_;
   Color pen_color_ = 0;
   std::int32_t pen_dash_ = 0;
