@@ -17,6 +17,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <signal.h>
 #endif
 
 #include "io/serial_line.h"
@@ -64,6 +66,22 @@ struct Options {
 volatile std::sig_atomic_t g_stop = 0;
 
 void on_signal(int) { g_stop = 1; }
+
+void catch_stop_signals() {
+#ifdef _WIN32
+  std::signal(SIGINT, on_signal);
+  std::signal(SIGTERM, on_signal);
+#else
+  // Without SA_RESTART a read from idle input returns at the signal, so the
+  // peer gives its half back instead of waiting on for input that may never
+  // come; killed instead, it would leave its half claimed.
+  struct sigaction action {};
+  action.sa_handler = on_signal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+#endif
+}
 
 bool parse_number(const char* text, long& value) {
   char* end = nullptr;
@@ -179,11 +197,13 @@ class Sender {
 int send_input(std::FILE* input, Sender& sender) {
   std::vector<std::uint8_t> buffer(65536);
   for (;;) {
+    if (g_stop) return kExitStopped;
     const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), input);
     if (got > 0) {
       const int status = sender.send(buffer.data(), got);
       if (status != 0) return status;
     }
+    if (g_stop) return kExitStopped;
     if (got < buffer.size()) return std::ferror(input) ? kExitInput : 0;
   }
 }
@@ -227,7 +247,6 @@ int main(int argc, char** argv) {
   Options options;
   const int parsed = parse_options(argc, argv, options);
   if (parsed >= 0) return parsed;
-  std::signal(SIGINT, on_signal);
-  std::signal(SIGTERM, on_signal);
+  catch_stop_signals();
   return run(options);
 }

@@ -87,6 +87,8 @@ int ChildProcess::wait(int timeout_ms) {
   return static_cast<int>(code);
 }
 
+bool ChildProcess::interrupt() { return false; }
+
 #else
 
 ChildProcess::ChildProcess(const std::vector<std::string>& args) {
@@ -119,6 +121,10 @@ int ChildProcess::wait(int timeout_ms) {
   }
   ended_ = true;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool ChildProcess::interrupt() {
+  return started_ && !ended_ && kill(static_cast<pid_t>(id_), SIGINT) == 0;
 }
 
 #endif

@@ -28,6 +28,8 @@ class ChildProcess {
   // The exit status, or -1 when it did not end within timeout_ms (it is
   // then killed).
   int wait(int timeout_ms);
+  // Asks the child to stop as Ctrl-C does; false where that cannot be sent.
+  bool interrupt();
 
  private:
   bool started_ = false;

@@ -11,7 +11,14 @@
 #include <thread>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "io/serial_line.h"
+#include "io/serial_line_ring.h"
 #include "io_test_support.h"
 
 namespace morvane {
@@ -124,6 +131,40 @@ TEST_F(SerialPeerTest, PeerGivesUpWhenNobodyReads) {
   EXPECT_EQ(buf[0], pattern(0));
   EXPECT_EQ(buf[254], pattern(254));
 }
+
+#ifndef _WIN32
+// Ctrl-C while the peer waits for input that does not come (an idle pipe)
+// must end it and give its half back; a peer that can only be killed leaves
+// its in-use word set, and no later peer finds a free half on the line.
+TEST_F(SerialPeerTest, InterruptWhileWaitingForInputReleasesTheHalf) {
+  const int number = line(14);
+  struct Fifo {
+    std::string path;
+    int writer = -1;
+    ~Fifo() {
+      if (writer >= 0) close(writer);
+      unlink(path.c_str());
+    }
+  } fifo{pattern_file(0) + ".fifo"};
+  ASSERT_EQ(mkfifo(fifo.path.c_str(), 0600), 0);
+  fifo.writer = open(fifo.path.c_str(), O_RDWR);  // keeps the pipe open and empty
+  ASSERT_GE(fifo.writer, 0);
+  SerialLine reader;
+  reader.open_serial_line(number);
+  ASSERT_EQ(reader.state().side, kSideA);
+  test::ChildProcess peer({test::serial_peer_path(), "--line", std::to_string(number), fifo.path});
+  ASSERT_TRUE(peer.started());
+  const auto deadline = Clock::now() + std::chrono::seconds(10);
+  while (load_word(reader.state().peer_half, kInUseOffset) == 0 && Clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_EQ(load_word(reader.state().peer_half, kInUseOffset), 1) << "the peer claimed half B";
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // now waiting in its read
+  ASSERT_TRUE(peer.interrupt());
+  EXPECT_EQ(peer.wait(5000), 5);
+  EXPECT_EQ(load_word(reader.state().peer_half, kInUseOffset), 0);
+}
+#endif
 
 TEST_F(SerialPeerTest, BadArgumentsAreRefused) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
