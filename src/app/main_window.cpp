@@ -46,7 +46,12 @@ LRESULT on_create(App& app, HWND hwnd) {
     MessageBoxA(hwnd, "No Timer", "Error", MB_OK);
     return -1;
   }
-  if (app.port_index == 0) app.serial_line.open_serial_line(app.settings.lyn);
+  if (app.port_index == 0) {
+    app.serial_line.open_serial_line(app.settings.lyn);
+    // A hand-edited "lyn" of 0 keeps the line's own number: the title and the
+    // settings file then name the line actually opened.
+    app.settings.lyn = app.serial_line.state().line_number;
+  }
   app.serial_port.set_port_settings(port_settings_of(app.settings));
   app.port_index = app.serial_port.select_serial_port(app.port_index);
   return 0;
