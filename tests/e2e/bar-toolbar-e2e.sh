@@ -28,7 +28,7 @@ setup=$(ls "$build"/tools/*/wine-printer-setup.exe 2>/dev/null | head -n 1)
 for f in "$exe" "$probe" "$peer" "$setup"; do [ -f "$f" ] || fail "missing $f"; done
 
 work=$build/bar-e2e
-screens=${MORVANE_SCREENS:-/work/screens}
+screens=${MORVANE_SCREENS:-$work/screens}
 mkdir -p "$work" "$screens"
 export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 # A prefix of its own: the checks make a default printer and end the Wine
