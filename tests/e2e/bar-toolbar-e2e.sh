@@ -7,7 +7,7 @@
 #  - dragging the bar's marker moves the print line: the next text lands on
 #    the chosen line (found on a screenshot of the original-size view).
 # usage: bar-toolbar-e2e.sh BUILD_DIR   (the Windows build directory)
-# Writes a screenshot to $MORVANE_SCREENS (default /work/screens)/toolbar.png.
+# Writes a screenshot to $MORVANE_SCREENS (default: the work directory's screens/)/toolbar.png.
 set -u
 build=$(cd "${1:?usage: bar-toolbar-e2e.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
