@@ -32,7 +32,7 @@ speed_t speed_constant(std::uint32_t rate) {
   for (const auto& [bits_per_second, constant] : kSpeeds) {
     if (bits_per_second == rate) return constant;
   }
-  return B38400;  // placeholder until set_custom_baud_rate
+  return B38400;  // set_custom_baud_rate then sets the exact rate
 }
 
 class PosixSerialDevice : public SerialDevice {
