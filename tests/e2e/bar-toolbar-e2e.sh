@@ -34,11 +34,8 @@ export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;m
 # A prefix of its own: the checks make a default printer and end the Wine
 # server at the end, which must not disturb tests sharing another prefix.
 export WINEPREFIX=${BAR_E2E_WINEPREFIX:-$work/wineprefix} WINEARCH=win64
-wineserver -p >/dev/null 2>&1
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1 || fail "wineboot"
-fi
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+. "$here/wine-prefix.sh"
+wine_prefix_ready || fail "wineboot"
 # The program measures the default printer at its first repaint; without one
 # it would stop at an error box. This printer writes to a file.
 wine "$setup" "Morvane Bar File" "$work/job.ps" letter >/dev/null 2>&1 || fail "printer setup"
@@ -117,23 +114,14 @@ shot "$work/buttons.ppm"
 corner() {  # corner ID -> "R G B" of (width - 2, height - 2) inside the button
   local x y w h
   read -r x y w h < <(p button-rect "$1")
-  python3 - "$work/buttons.ppm" $((x + w - 2)) $((y + h - 2)) <<'PY'
+  PYTHONPATH=$here python3 - "$work/buttons.ppm" $((x + w - 2)) $((y + h - 2)) <<'PY'
 import sys
-data = open(sys.argv[1], "rb").read()
-fields, pos = [], 0
-while len(fields) < 4:
-    while data[pos:pos + 1].isspace():
-        pos += 1
-    end = pos
-    while not data[end:end + 1].isspace():
-        end += 1
-    fields.append(data[pos:end])
-    pos = end
-pos += 1
-width, size = int(fields[1]), (2 if int(fields[3]) > 255 else 1)
+from dark_pixels import read_ppm
+pixels, width, height, maxval = read_ppm(sys.argv[1])
+size = 2 if maxval > 255 else 1
 x, y = int(sys.argv[2]), int(sys.argv[3])
-o = pos + (y * width + x) * 3 * size
-print(*(data[o + size * i] for i in range(3)))
+o = (y * width + x) * 3 * size
+print(*(pixels[o + size * i] for i in range(3)))  # the high byte of each channel
 PY
 }
 [ "$(corner 2004)" = "255 255 255" ] || fail "the active emulation's button is not sunken: $(corner 2004)"
@@ -153,31 +141,15 @@ shot "$work/before.ppm"
 
 # Rows of dark text in the paper window and the marker's tip in the bar.
 analyse() {
-  python3 - "$1" "$bx" "$by" "$bw" "$bh" "$px" "$py" "$pw" "$ph" <<'PY'
+  PYTHONPATH=$here python3 - "$1" "$bx" "$by" "$bw" "$bh" "$px" "$py" "$pw" "$ph" <<'PY'
 import sys
-path = sys.argv[1]
+from dark_pixels import read_ppm
 bx, by, bw, bh, px, py, pw, ph = map(int, sys.argv[2:])
-data = open(path, "rb").read()
-fields, pos = [], 0
-while len(fields) < 4:
-    while data[pos:pos + 1].isspace():
-        pos += 1
-    if data[pos:pos + 1] == b"#":
-        pos = data.index(b"\n", pos) + 1
-        continue
-    end = pos
-    while not data[end:end + 1].isspace():
-        end += 1
-    fields.append(data[pos:end])
-    pos = end
-pos += 1
-width, height, maxval = int(fields[1]), int(fields[2]), int(fields[3])
+pixels, width, height, maxval = read_ppm(sys.argv[1])
 size = 2 if maxval > 255 else 1
 def pixel(x, y):
-    o = pos + (y * width + x) * 3 * size
-    if size == 1:
-        return tuple(data[o:o + 3])
-    return tuple(data[o + 2 * i] for i in range(3))  # high bytes
+    o = (y * width + x) * 3 * size
+    return tuple(pixels[o + size * i] for i in range(3))  # the high byte of each channel
 rows = [y for y in range(ph) if any(sum(pixel(px + x, py + y)) < 200 for x in range(0, min(pw, 300)))]
 bands = []
 for y in rows:

@@ -16,6 +16,7 @@
 # usage: dialogs-e2e.sh BUILD_DIR   (the Windows build directory)
 set -u -o pipefail
 build=$(cd "${1:?usage: dialogs-e2e.sh BUILD_DIR}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 skip() { echo "skipped: $*"; exit 77; }
 fail() { echo "FAILED: $*"; exit 1; }
 command -v wine >/dev/null || skip "wine is not installed"
@@ -36,11 +37,8 @@ export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;m
 if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX=$work/wineprefix WINEARCH=win64
 fi
-wineserver -p >/dev/null 2>&1
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1 || fail "wineboot"
-fi
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+. "$here/wine-prefix.sh"
+wine_prefix_ready || fail "wineboot"
 wine "$printer_setup" "Morvane File" "$work/job.ps" letter >/dev/null 2>&1 || fail "printer setup"
 
 run=$work/run

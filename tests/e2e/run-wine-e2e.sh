@@ -128,11 +128,8 @@ dark_on_sheet() {  # dark_on_sheet X0 Y0 X1 Y1 [RRGGBB]
 }
 
 # --- prefix, printer -------------------------------------------------------
-wineserver -p >/dev/null 2>&1
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1 || fail "wineboot"
-fi
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+. "$here/wine-prefix.sh"
+wine_prefix_ready || fail "wineboot"
 # A small windowed process keeps Wine's desktop up between the programs.
 wine "$driver" keepalive >/dev/null 2>&1 &
 keepalive=$!
