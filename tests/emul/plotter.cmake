@@ -10,5 +10,5 @@ if(NOT WIN32 AND TARGET morvane_gfx_cairo)
     LIBS morvane_core morvane_gfx_recording morvane_gfx_cairo)
   # fontconfig keeps a few bytes of its configuration for good.
   set_property(TEST emul_plotter_cairo_test APPEND PROPERTY ENVIRONMENT
-    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/gfx/lsan.supp")
+    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
 endif()
