@@ -12,6 +12,7 @@
 #include "config/port_labels.h"
 #include "menu_ids.h"
 #include "page/feed.h"
+#include "page/page_record.h"
 #include "page/printing.h"
 #include "view/paper_window.h"
 
@@ -52,10 +53,10 @@ void clear_page_command(App& app) {
   refresh_toolbar(app);
 }
 
-void select_emulation(App& app, int n) {
+void choose_emulation(App& app, int n) {
   // A replay in progress is interpreted by the emulation it started with.
   if (engine_busy(app)) return;
-  app.engine.emulation = n;
+  select_emulation(app.engine, n);
   refresh_toolbar(app);
 }
 
@@ -122,8 +123,8 @@ void run_menu_command(App& app, HWND hwnd, int id) {
       break;
     case IDM_ORIGINAL_SIZE: change_view(app, hwnd, 1); break;
     case IDM_FIT_TO_WINDOW: change_view(app, hwnd, 0); break;
-    case IDM_BROTHER: select_emulation(app, 0); break;
-    case IDM_SONY: select_emulation(app, 1); break;
+    case IDM_BROTHER: choose_emulation(app, 0); break;
+    case IDM_SONY: choose_emulation(app, 1); break;
     case IDM_ENABLE_PRINTER: toggle_printer(app, hwnd); break;
     case IDM_CLOSE_AFTER_PAGE:
       app.engine.close_document = app.engine.close_document == 0 ? 1 : 0;

@@ -8,6 +8,7 @@
 #include "app/toolbar.h"
 #include "menu_ids.h"
 #include "page/feed.h"
+#include "page/page_state_ops.h"
 #include "page/printing.h"
 #include "view/paper_window.h"
 
@@ -22,18 +23,7 @@ PortSettings port_settings_of(const Settings& s) {
 // The printer page's font from the font settings; the current font is made from it.
 void make_page_font(App& app) {
   const Settings& s = app.settings;
-  FontDesc f;
-  f.height = s.font_height;
-  f.width = 0;
-  f.escapement = 0;
-  f.orientation = 0;
-  f.weight = s.font_weight;
-  f.italic = s.font_italic != 0 ? 1 : 0;
-  f.quality = PROOF_QUALITY;
-  f.pitch_and_family = 0x12;
-  f.set_face(s.font_name);
-  app.engine.printer.font = f;
-  app.engine.current_font = f;
+  set_printer_font(app.engine, base_font(s.font_height, s.font_weight, s.font_italic, s.font_name));
 }
 
 LRESULT on_create(App& app, HWND hwnd) {

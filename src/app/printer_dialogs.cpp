@@ -13,6 +13,7 @@
 #include "dialog_ids.h"
 #include "gfx/gdi/gdi_surface.h"
 #include "page/page_setup_values.h"
+#include "page/page_state_ops.h"
 #include "page/printing.h"
 #include "view/paper_window.h"
 
@@ -52,7 +53,7 @@ void fill_page_fields(HWND dialog, const App& app) {
 // printer page measured again with it.
 void apply_font(App& app, const LOGFONTA& chosen) {
   Engine& e = app.engine;
-  e.printer.font = from_logfont(chosen);
+  set_printer_font(e, from_logfont(chosen));
   Settings& s = app.settings;
   s.font_height = chosen.lfHeight;
   s.font_weight = chosen.lfWeight;
@@ -61,7 +62,6 @@ void apply_font(App& app, const LOGFONTA& chosen) {
   in_engine(app, [&] {
     end_printer_page(e, 3);
     discard_page_bitmap(e);
-    e.current_font = e.printer.font;
     open_printer(e);
   });
 }

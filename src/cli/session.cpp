@@ -129,7 +129,6 @@ void Session::feed(const std::uint8_t* bytes, std::size_t count) {
 void Session::end_page_now() {
   if (!page_dirty()) return;
   abandon_incomplete_command(*engine_);
-  if (!page_dirty()) return;
   feed_screen(*engine_, &kFormFeed, 1);
 }
 

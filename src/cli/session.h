@@ -47,8 +47,9 @@ class Session final : public EngineHooks {
   // Feeds bytes as received, in runs of at most 256.
   void feed(const std::uint8_t* bytes, std::size_t count);
   bool page_dirty() const { return engine_->screen.dirty != 0; }
-  // Ends the page in progress as "Print page now" would, after carrying an
-  // unfinished command to its end; nothing happens on a clean page.
+  // Ends the page in progress as "Print page now" would, after giving up an
+  // unfinished command (what came of it stays, nothing more is drawn);
+  // nothing happens on a clean page.
   void end_page_now();
   // The run is over: the open document is closed, the spool file of an
   // unfinished page removed.

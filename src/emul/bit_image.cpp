@@ -28,6 +28,7 @@ void show_column(Engine& e, const PageState& page, std::int32_t index) {
 // The printer gets the finished strip at once, opaque, top-left at the
 // print position. Like text, it reaches paper only inside an open document.
 void print_strip(Engine& e, const PageState& page, std::uint32_t count) {
+  if (count == 0) return;  // an image cut off before its first column shows nothing
   if (e.job_active == 0 || e.printer_enabled == 0 || !e.printer_dc) return;
   start_printer_page(e);
   e.printer_dc->surface().blit_columns(static_cast<std::int32_t>(page.cur_x),
@@ -35,10 +36,12 @@ void print_strip(Engine& e, const PageState& page, std::uint32_t count) {
                                        e.bit_image.columns.data(), count);
 }
 
-void finish_image(Engine& e, PageState& page) {
+// The image takes its whole count of columns on the line, however many of
+// them came; the printer gets the `columns` that did.
+void finish_image(Engine& e, PageState& page, std::uint32_t columns) {
   DotMatrixState& d = e.dot;
   d.bit_image_mode = 0;
-  const std::uint32_t count = std::min<std::uint32_t>(d.bit_image_count, kBitImageWidth);
+  const std::uint32_t count = std::min<std::uint32_t>(columns, kBitImageWidth);
   if (page.is_printer == 1) print_strip(e, page, count);
   page.cur_x += d.bit_image_count;
   e.short_line_feed = 1;
@@ -61,7 +64,14 @@ void bit_image_column(Engine& e, PageState& page, std::uint8_t byte) {
   if (stored) e.bit_image.columns[index] |= byte;
   d.bit_image_received += 1;
   if (stored && page.is_printer == 0) show_column(e, page, index);
-  if (static_cast<std::uint32_t>(d.bit_image_received) >= d.bit_image_count) finish_image(e, page);
+  if (static_cast<std::uint32_t>(d.bit_image_received) >= d.bit_image_count)
+    finish_image(e, page, d.bit_image_count);
+}
+
+void bit_image_cut_off(Engine& e, PageState& page) {
+  if (e.dot.bit_image_mode == 0) return;
+  const std::int32_t received = e.dot.bit_image_received;
+  finish_image(e, page, received > 0 ? static_cast<std::uint32_t>(received) : 0u);
 }
 
 void release_bit_image(Engine& e) {

@@ -22,5 +22,18 @@ void enter_graphic_mode(Engine& e, PageState& page);
 void bit_image_start(Engine& e);
 void bit_image_column(Engine& e, PageState& page, std::uint8_t byte);
 void release_bit_image(Engine& e);
+// A bit image cut off by its sender: it ends now, the columns that came stay
+// as they are and the missing ones are drawn nowhere.
+void bit_image_cut_off(Engine& e, PageState& page);
+
+// True while the active interpreter is inside a command that a form feed
+// would not end: a bit image, an escape or parameter sequence, a tab list.
+// A plotter command line in graphic mode is not counted: a form feed carries
+// it out.
+bool command_pending(const Engine& e, const PageState& page);
+// Brings the active interpreter back to idle without drawing anything or
+// changing a style: the rest of a bit image is consumed unseen, an open
+// sequence is dropped, a tab list ends with the stops it has.
+void give_up_command(Engine& e, PageState& page);
 
 }  // namespace morvane

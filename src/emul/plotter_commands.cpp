@@ -69,8 +69,9 @@ bool move_pairs(PageState& page, PlotScan& s, bool relative) {
   return true;
 }
 
-// The label's top-left corner for the text direction; the offsets differ
-// between the sheet and the printer for labels running downwards.
+// The label's top-left corner for the text direction. A label running
+// downwards goes where the printer puts it on both pages, so that the sheet
+// shows what the paper will.
 PagePoint label_origin(const PageState& page) {
   const PlotterPen& p = page.plotter;
   const PagePoint pen = plotter_page_point(page, p.pen_x, p.pen_y);
@@ -84,8 +85,7 @@ PagePoint label_origin(const PageState& page) {
     case 1800:
       return {clamp32(px + cw), clamp32(py + lh / 2)};
     case 2700:
-      if (page.is_printer != 0) return {clamp32(px + cw), clamp32(py)};
-      return {clamp32(px + 2 * cw), clamp32(py - lh / 2)};
+      return {clamp32(px + cw), clamp32(py)};
     default:
       return {clamp32(px), clamp32(py)};
   }

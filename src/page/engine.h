@@ -9,6 +9,7 @@
 
 #include "emul/states.h"
 #include "gfx/surface.h"
+#include "page/page_record.h"
 #include "page/page_state.h"
 #include "print/printer.h"
 
@@ -44,6 +45,7 @@ struct Engine {
   std::int32_t font_changed = 0;
   std::uint8_t short_line_feed = 0;
   FontDesc current_font;  // the one font used for text on either page
+  FontDesc page_font;     // the page font as configured, without styles: pages are measured with it
   PrinterMetrics metrics;
 
   // Emulations.
@@ -61,6 +63,8 @@ struct Engine {
   // Spool file of the page in progress.
   std::FILE* spool_stream = nullptr;
   std::string spool_path = "Morvane.$$$";
+  PageRecord page_record;           // what the replay needs besides the spooled bytes
+  bool spool_failure_told = false;  // the user heard of the spool file's failure
 
   // Printer and print document.
   PrinterNames printer_names;

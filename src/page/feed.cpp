@@ -1,5 +1,9 @@
 #include "page/feed.h"
 
+#include <cerrno>
+#include <cstring>
+#include <string>
+
 #include "emul/emulation.h"
 #include "page/engine.h"
 #include "page/page_state_ops.h"
@@ -32,10 +36,30 @@ void clear_and_home(Engine& e) {
   home_page(e.printer);
 }
 
+// A page that cannot be spooled whole cannot be printed: it is marked, and
+// the user hears of it once until the spool file works again.
+void spool_failed(Engine& e, int error) {
+  e.page_record.spool_failed = true;
+  if (e.spool_failure_told) return;
+  e.spool_failure_told = true;
+  e.hooks.error("Unable to write the spool file " + e.spool_path + ": " + std::strerror(error) +
+                    "; the page is not printed",
+                kCaption);
+}
+
 void spool_byte(Engine& e, PageState& page, std::uint8_t byte) {
-  if (!e.spool_stream) e.spool_stream = std::fopen(e.spool_path.c_str(), "wb");
-  if (e.spool_stream) std::fputc(byte, e.spool_stream);
+  note_page_byte(e);
   page.dirty = 1;
+  if (e.page_record.spool_failed) return;
+  if (!e.spool_stream) e.spool_stream = std::fopen(e.spool_path.c_str(), "wb");
+  if (!e.spool_stream || std::fputc(byte, e.spool_stream) == EOF) spool_failed(e, errno);
+}
+
+// The page is over, on screen or by a clear: a new page starts at the next
+// byte, and a short line feed left by an image line does not carry over.
+void start_new_page(Engine& e) {
+  forget_page(e);
+  e.short_line_feed = 0;
 }
 
 std::uint8_t interpret(Engine& e, PageState& page, std::uint8_t byte) {
@@ -59,6 +83,8 @@ void end_page(Engine& e, PageState& page, FeedFlags& f) {
     print_page(e);
   }
   reset_plotter_parse(e, e.screen);
+  if (screen) start_new_page(e);
+  else e.short_line_feed = 0;
   page.dirty = 0;
   f.bitmap_new = false;
   if (screen) clear_page(e, *e.page_bitmap);
@@ -117,8 +143,9 @@ bool ensure_page_bitmap(Engine& e) {
   if (e.page_bitmap) return false;
   // The sheet has the printer's paper size at one pixel per page unit.
   e.page_bitmap = e.hooks.create_sheet(e.printer.paper_width, e.printer.paper_height);
-  derive_screen_page(e, e.page_bitmap->text_metrics(e.current_font));
+  derive_screen_page(e, e.page_bitmap->text_metrics(e.page_font));
   clear_and_home(e);
+  record_page_event(e, PageEventKind::home, 0);
   return true;
 }
 
@@ -139,6 +166,7 @@ void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_
       std::fclose(e.spool_stream);
       e.spool_stream = nullptr;
     }
+    start_new_page(e);
     f.bitmap_new = false;
     clear_and_home(e);
   } else if (f.bitmap_new) {
@@ -152,7 +180,7 @@ void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_
 
   if (page.is_printer) return;
   // Once per run of bytes: the spool file on disk holds everything received.
-  if (e.spool_stream) std::fflush(e.spool_stream);
+  if (e.spool_stream && std::fflush(e.spool_stream) != 0) spool_failed(e, errno);
   e.hooks.show_page(*e.page_bitmap);
 }
 

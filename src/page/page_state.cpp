@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "page/engine.h"
+#include "page/feed.h"
 
 namespace morvane {
 
@@ -93,7 +94,8 @@ void sync_printer_page(Engine& e) {
   p.tab_stops = s.tab_stops;
   p.plotter = s.plotter;
 
-  e.current_font = s.font;
+  // The font of the styles that stay in force on the next page.
+  e.current_font = make_font(e, s);
 }
 
 void home_page(PageState& page) {
@@ -116,6 +118,13 @@ FontDesc base_font(std::int32_t height, std::int32_t weight, std::int32_t italic
 void set_printer_font(Engine& e, const FontDesc& font) {
   e.printer.font = font;
   e.current_font = font;
+  e.page_font = font;
+}
+
+void move_to_line(PageState& page, std::uint32_t n) {
+  page.line_count = n;
+  page.cur_y = n * page.line_height + page.margin_top;
+  page.cur_x = page.margin_left;
 }
 
 }  // namespace morvane

@@ -27,8 +27,13 @@ void sync_printer_page(Engine& e);
 // Print position to the top-left of the page's printable area.
 void home_page(PageState& page);
 
+// Puts the page's print position at the start of line n, in its own line
+// height and margins.
+void move_to_line(PageState& page, std::uint32_t n);
+
 // The page font as the settings give it (the fixed fields as the main window
-// sets them), made the printer page's font and the current font.
+// sets them), made the printer page's font, the current font and the font
+// pages are measured with.
 FontDesc base_font(std::int32_t height, std::int32_t weight, std::int32_t italic, const char* face);
 void set_printer_font(Engine& e, const FontDesc& font);
 

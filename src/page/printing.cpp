@@ -38,7 +38,7 @@ std::vector<std::string> split_names(std::string text) {
 void measure_printer(Engine& e) {
   DeviceCaps caps = e.printer_dc->caps();
   if (caps.dpi_x == 0 || caps.dpi_y == 0) caps = kFallbackCaps;
-  init_printer_page(e, caps, e.printer_dc->surface().text_metrics(e.current_font));
+  init_printer_page(e, caps, e.printer_dc->surface().text_metrics(e.page_font));
   e.printer_measured = true;
 }
 
@@ -47,7 +47,7 @@ void measure_printer(Engine& e) {
 void measure_fallback(Engine& e) {
   if (e.metrics.dpi_x != 0) return;  // keep the last printer that was measured
   auto probe = e.hooks.create_sheet(1, 1);
-  init_printer_page(e, kFallbackCaps, probe->text_metrics(e.current_font));
+  init_printer_page(e, kFallbackCaps, probe->text_metrics(e.page_font));
 }
 
 bool make_printer_dc(Engine& e) {
@@ -64,13 +64,21 @@ bool make_printer_dc(Engine& e) {
   return true;
 }
 
-void replay_spool(Engine& e) {
-  std::FILE* in = std::fopen(e.spool_path.c_str(), "rb");
-  if (!in) return;
-  std::uint8_t block[256];
-  std::size_t n;
-  while ((n = std::fread(block, 1, sizeof block, in)) > 0) feed_page(e, e.printer, block, n);
-  std::fclose(in);
+// Closes the spool file of the ended page; true when it holds the whole page.
+bool close_spool(Engine& e) {
+  const bool written = std::fclose(e.spool_stream) == 0;
+  e.spool_stream = nullptr;
+  if (!written && !e.page_record.spool_failed) {
+    e.page_record.spool_failed = true;
+    if (!e.spool_failure_told) {
+      e.spool_failure_told = true;
+      e.hooks.error("Unable to write the spool file " + e.spool_path + "; the page is not printed",
+                    kCaption);
+    }
+  }
+  if (e.page_record.spool_failed) return false;
+  e.spool_failure_told = false;  // it works again: a new failure is told again
+  return true;
 }
 
 // An aborted document takes nothing more: the next page starts a new one.
@@ -121,16 +129,14 @@ int start_print_job(Engine& e) {
 
 void print_page(Engine& e) {
   if (!e.spool_stream) return;
-  std::fclose(e.spool_stream);
-  e.spool_stream = nullptr;
+  const bool spooled = close_spool(e);
 
   e.printing = true;
-  if (e.printer_enabled == 1) {
+  if (e.printer_enabled == 1 && spooled) {
     forget_aborted_job(e);
     if (e.job_active == 0) e.job_active = start_print_job(e);
     if (e.job_active != 0) {
-      e.current_font = make_font(e, e.printer);
-      replay_spool(e);
+      replay_page(e);
       end_printer_page(e, e.close_document == 1 ? 3 : 1);
     }
   }

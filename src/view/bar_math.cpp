@@ -80,10 +80,4 @@ std::uint32_t release_line(std::uint32_t marker_y, const PageState& screen) {
   return minus_or_zero(marker_y, screen.margin_top, kBarOffset) / screen.line_height;
 }
 
-void move_to_line(PageState& page, std::uint32_t n) {
-  page.line_count = n;
-  page.cur_y = n * page.line_height + page.margin_top;
-  page.cur_x = page.margin_left;
-}
-
 }  // namespace morvane

@@ -56,8 +56,4 @@ std::uint32_t drag_line(std::uint32_t position, std::uint32_t line_height);
 // the top line when the marker sits above the first line.
 std::uint32_t release_line(std::uint32_t marker_y, const PageState& screen);
 
-// Puts the page's print position at the start of line n, in its own line
-// height and margins.
-void move_to_line(PageState& page, std::uint32_t n);
-
 }  // namespace morvane

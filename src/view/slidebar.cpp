@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "page/page_record.h"
 #include "view/bar_math.h"
 
 namespace morvane {
@@ -110,8 +111,7 @@ void on_button_up(App& app) {
   // its print position would misplace the rest of that page.
   if (engine_busy(app)) return;
   const std::uint32_t n = release_line(app.slidebar.marker_y, app.engine.screen);
-  move_to_line(app.engine.screen, n);
-  move_to_line(app.engine.printer, n);
+  move_print_line(app.engine, n);
 }
 
 void on_mouse_move(App& app, int y, WPARAM keys) {

@@ -356,8 +356,8 @@ TEST_F(Plotter, DirectionPlacesTheLabelAtOnceButTheFontFollowsTheLine) {
   graphic();
   f.feed("Q1,PHELLO\r");
   ASSERT_EQ(texts().size(), 1u);
-  EXPECT_EQ(texts()[0].x0, 45);   // px + 2 cw
-  EXPECT_EQ(texts()[0].y0, 140);  // py - lh / 2
+  EXPECT_EQ(texts()[0].x0, 35);   // px + cw
+  EXPECT_EQ(texts()[0].y0, 150);  // py
   EXPECT_EQ(texts()[0].font.escapement, 0);
   EXPECT_EQ(f.engine.current_font.escapement, 2700);
   EXPECT_EQ(pen().text_angle, 2700);
@@ -370,7 +370,7 @@ TEST_F(Plotter, ReferencePointsPerDirectionOnSheetAndPrinter) {
     std::int32_t sheet_x, sheet_y, printer_x, printer_y;
   };
   const Case cases[] = {
-      {"Q0", 0, 35, 130, 35, 130},    {"Q1", 2700, 45, 140, 35, 150},
+      {"Q0", 0, 35, 130, 35, 130},    {"Q1", 2700, 35, 150, 35, 150},
       {"Q2", 1800, 35, 160, 35, 160}, {"Q3", 900, 25, 150, 25, 150},
       {"Q9", 0, 35, 130, 35, 130},
   };

@@ -110,19 +110,19 @@ TEST_F(Printing, AfterAnAbortTheNextPageStartsANewDocument) {
   EXPECT_EQ(f.engine.print_aborted, 0);  // reset by the new document
 }
 
-TEST_F(Printing, FirstPageOfEveryDocumentReplaysFromResetStyles) {
+TEST_F(Printing, EveryPageReplaysFromTheStylesItsScreenPageStartedWith) {
   f.feed("");
-  f.engine.screen.expanded = 1;  // double width on screen
-  f.engine.printer.expanded = 1;
-  f.feed("AB\f");
-  // The replay measured the printer afresh: the printer page drew plain width.
+  f.engine.screen.expanded = 1;  // double width on screen before the page starts
+  f.feed(std::string("AB\x1bW\x00" "CD\f", 8));
+  // The document was measured afresh, yet the printer page starts expanded
+  // like the screen page did, and follows the change within the page.
   auto sheets = f.printed().sheets();
   ASSERT_EQ(sheets.size(), 1u);
   std::vector<std::int32_t> xs;
   for (const auto& r : sheets[0])
     if (r.kind == DrawKind::draw_text) xs.push_back(r.x0);
-  EXPECT_EQ(xs, (std::vector<std::int32_t>{25, 35}));
-  EXPECT_EQ(f.engine.printer.expanded, 1);  // synchronised after the page
+  EXPECT_EQ(xs, (std::vector<std::int32_t>{25, 45, 65, 75}));
+  EXPECT_EQ(f.engine.printer.expanded, 0);  // synchronised after the page
 }
 
 TEST_F(Printing, EndRunDeletesTheSpoolFileOfAnUnfinishedPageOnly) {

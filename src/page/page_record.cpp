@@ -1,0 +1,131 @@
+#include "page/page_record.h"
+
+#include <cstdio>
+
+#include "emul/emulation.h"
+#include "page/engine.h"
+#include "page/feed.h"
+#include "page/page_state_ops.h"
+
+namespace morvane {
+
+namespace {
+
+PageStart capture(const Engine& e) {
+  return {e.screen, e.tab_table, e.dot, e.plot, e.emulation, e.short_line_feed, e.current_font};
+}
+
+// The shared interpreter state goes back to what it was; the page itself is
+// not touched.
+void restore_shared(Engine& e, const PageStart& s) {
+  e.tab_table = s.tab_table;
+  e.dot = s.dot;
+  e.plot = s.plot;
+  e.emulation = s.emulation;
+  e.short_line_feed = s.short_line_feed;
+  e.current_font = s.current_font;
+  e.font_changed = 0;
+}
+
+// The printer page takes over what the screen page had at its first byte;
+// its own measurements and margins stay, and it starts at its top.
+void start_printer_like_screen(Engine& e, const PageStart& s) {
+  PageState& p = e.printer;
+  const PageState& from = s.screen;
+  p.double_width = from.double_width;
+  p.condensed = from.condensed;
+  p.emphasized = from.emphasized;
+  p.double_strike = from.double_strike;
+  p.superscript = from.superscript;
+  p.subscript = from.subscript;
+  p.expanded = from.expanded;
+  p.spacing_num = from.spacing_num;
+  p.spacing_den = from.spacing_den;
+  p.tab_count = from.tab_count;
+  p.tab_stops = from.tab_stops;
+  p.skip_perforation = from.skip_perforation;
+  p.page_length_lines = from.page_length_lines;
+  p.plotter = from.plotter;
+  p.font = from.font;
+  home_page(p);
+  restore_shared(e, s);
+}
+
+void apply_event(Engine& e, const PageEvent& ev) {
+  switch (ev.kind) {
+    case PageEventKind::move_to_line:
+      move_to_line(e.printer, ev.value);
+      break;
+    case PageEventKind::select_emulation:
+      e.emulation = static_cast<std::int32_t>(ev.value);
+      break;
+    case PageEventKind::abandon_command:
+      give_up_command(e, e.printer);
+      break;
+    case PageEventKind::home:
+      home_page(e.printer);
+      break;
+  }
+}
+
+// The spool file through the printer page, in runs of at most 256 bytes cut
+// at every recorded event.
+void replay_bytes(Engine& e, std::FILE* in) {
+  const std::vector<PageEvent>& events = e.page_record.events;
+  std::size_t next = 0;
+  std::uint64_t offset = 0;
+  std::uint8_t block[256];
+  for (;;) {
+    while (next < events.size() && events[next].offset <= offset) apply_event(e, events[next++]);
+    std::size_t want = sizeof block;
+    if (next < events.size() && events[next].offset - offset < want)
+      want = static_cast<std::size_t>(events[next].offset - offset);
+    const std::size_t n = std::fread(block, 1, want, in);
+    if (n == 0) break;
+    feed_page(e, e.printer, block, n);
+    offset += n;
+  }
+}
+
+}  // namespace
+
+void note_page_byte(Engine& e) {
+  PageRecord& r = e.page_record;
+  if (r.bytes == 0) r.start = capture(e);
+  r.bytes += 1;
+}
+
+void forget_page(Engine& e) {
+  e.page_record.events.clear();
+  e.page_record.bytes = 0;
+  e.page_record.spool_failed = false;
+}
+
+void record_page_event(Engine& e, PageEventKind kind, std::uint32_t value) {
+  // Before the page's first byte the event comes first in the replay, and
+  // the state it changes is already in the start taken at that byte.
+  e.page_record.events.push_back({e.page_record.bytes, kind, value});
+}
+
+void move_print_line(Engine& e, std::uint32_t line) {
+  move_to_line(e.screen, line);
+  move_to_line(e.printer, line);
+  record_page_event(e, PageEventKind::move_to_line, line);
+}
+
+void select_emulation(Engine& e, std::int32_t emulation) {
+  e.emulation = emulation;
+  record_page_event(e, PageEventKind::select_emulation, static_cast<std::uint32_t>(emulation));
+}
+
+void replay_page(Engine& e) {
+  std::FILE* in = std::fopen(e.spool_path.c_str(), "rb");
+  if (!in) return;
+  const PageStart live = capture(e);
+  start_printer_like_screen(e, e.page_record.start);
+  replay_bytes(e, in);
+  std::fclose(in);
+  restore_shared(e, live);
+}
+
+}  // namespace morvane

@@ -1,0 +1,89 @@
+// Giving up a command that the sender never finished (end of input, a pause).
+#include "emul/idle.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "emul/emulation.h"
+#include "support/engine_fixture.h"
+
+namespace morvane {
+namespace {
+
+using Styles = std::tuple<int, int, int, int, int, int, int, int, int>;
+
+Styles styles(const Engine& e) {
+  const PageState& p = e.screen;
+  return {p.double_width, p.condensed, p.emphasized,     p.double_strike, p.superscript,
+          p.subscript,    p.expanded,  p.font.underline, p.font.weight};
+}
+
+// Each case: giving up leaves every style and the sheet as the bytes before
+// left them, adds nothing to the spool file, and the form feed after it ends
+// the page; the next job's first byte is read as text.
+TEST(AbandonIncompleteCommand, ComesBackToIdleChangingNothing) {
+  struct Case {
+    const char* name;
+    int emulation;
+    std::string before;  // complete
+    std::string open;    // unfinished
+  };
+  const Case cases[] = {
+      {"idle", 0, "", ""},
+      {"escape", 0, "", "\x1b"},
+      {"superscript parameter", 0, "", "\x1bS"},
+      {"expanded parameter, double width on", 0, "\x0e", "\x1bW"},
+      {"underline parameter, underline on", 0, std::string("\x1b-\x01", 3), "\x1b-"},
+      {"bit-image count low", 0, "", "\x1bK"},
+      {"bit-image count high", 0, "", "\x1bK\x05"},
+      {"bit-image data", 0, "", std::string("\x1bK\x05\x00\xff", 5)},
+      {"tab list", 0, "\x0e", "\x1b\x44\x05\x0a"},
+      {"plotter escape", 1, "", "\x1b"},
+      {"plotter pen parameter", 1, "", "\x1b" "C1"},
+      {"plotter size parameter", 1, "", "\x12" "5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::EngineFixture f;
+    f.engine.emulation = c.emulation;
+    f.feed("text " + c.before);
+    const Styles kept = styles(f.engine);
+    f.feed(c.open);
+    const std::size_t drawn = f.sheet().records().size();
+
+    EXPECT_EQ(abandon_incomplete_command(f.engine), !c.open.empty());
+    EXPECT_FALSE(command_pending(f.engine, f.engine.screen));
+    EXPECT_EQ(styles(f.engine), kept);
+    EXPECT_EQ(f.sheet().records().size(), drawn);
+    EXPECT_EQ(f.spool_contents(), "text " + c.before + c.open);
+
+    ASSERT_TRUE(f.feed("\x0c"));
+    EXPECT_EQ(f.shell.pages_ending, 1);
+    EXPECT_FALSE(command_pending(f.engine, f.engine.screen));  // the replay ended idle too
+    f.sheet().clear();
+    f.feed("1Z");
+    EXPECT_EQ(f.sheet().all_text(), "1Z");
+  }
+}
+
+// The columns that came stay, on screen and on paper; the missing ones are
+// drawn nowhere, so the text under them survives.
+TEST(AbandonIncompleteCommand, CutOffBitImageDrawsOnlyTheColumnsThatCame) {
+  test::EngineFixture f;
+  f.feed(std::string("ABCDEFGH\r\x1bK\x64\x00\xff\x81", 15));  // 100 columns promised, 2 sent
+  abandon_incomplete_command(f.engine);
+  f.feed("\x0c");
+  std::size_t screen_columns = 0;
+  for (const DrawRecord& r : f.sheet().of_kind(DrawKind::blit_columns)) screen_columns += r.columns.size();
+  const auto sheets = f.printed().sheets();
+  ASSERT_EQ(sheets.size(), 1u);
+  std::vector<std::uint8_t> printed;
+  for (const DrawRecord& r : sheets[0])
+    if (r.kind == DrawKind::blit_columns) printed.insert(printed.end(), r.columns.begin(), r.columns.end());
+  EXPECT_EQ(screen_columns, 2u);
+  EXPECT_EQ(printed, (std::vector<std::uint8_t>{0xFF, 0x81}));
+}
+
+}  // namespace
+}  // namespace morvane
