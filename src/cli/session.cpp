@@ -142,7 +142,8 @@ void Session::close() {
 void Session::finish_output() {
   std::string error;
   if (!output_->finish(printers_.sheets(), error)) reporter_.error(error);
-  if (pdf_path_ && printers_.sheets() == 0)
+  // After a failure that one line says why; this one would only repeat it.
+  if (pdf_path_ && printers_.sheets() == 0 && !reporter_.failed())
     reporter_.warning("no sheet was printed: " + *pdf_path_ + " is not written");
 }
 

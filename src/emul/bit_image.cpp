@@ -25,24 +25,45 @@ void show_column(Engine& e, const PageState& page, std::int32_t index) {
   sheet->blit_columns(x, static_cast<std::int32_t>(page.cur_y), &e.bit_image.columns[index], 1);
 }
 
-// The printer gets the finished strip at once, opaque, top-left at the
-// print position. Like text, it reaches paper only inside an open document.
-void print_strip(Engine& e, const PageState& page, std::uint32_t count) {
-  if (count == 0) return;  // an image cut off before its first column shows nothing
+// The printer gets the columns [from, to) of the current run at once,
+// opaque, where the sheet showed them. Like text, they reach paper only
+// inside an open document.
+void print_run(Engine& e, std::int32_t from, std::int32_t to) {
+  if (to > kBitImageWidth) to = kBitImageWidth;
+  if (from < 0 || to <= from) return;  // an image cut off before a column came shows nothing
   if (e.job_active == 0 || e.printer_enabled == 0 || !e.printer_dc) return;
   start_printer_page(e);
-  e.printer_dc->surface().blit_columns(static_cast<std::int32_t>(page.cur_x),
-                                       static_cast<std::int32_t>(page.cur_y),
-                                       e.bit_image.columns.data(), count);
+  const BitImageBuffer& b = e.bit_image;
+  const std::uint32_t x = b.run_x + static_cast<std::uint32_t>(from);
+  e.printer_dc->surface().blit_columns(
+      static_cast<std::int32_t>(x), static_cast<std::int32_t>(b.run_y),
+      &b.columns[static_cast<std::size_t>(from)], static_cast<std::size_t>(to - from));
+}
+
+// On the printer page: the run goes on where the print position still is;
+// if it moved (the marker was dragged) what came so far is printed and a
+// new run starts here.
+void follow_position(Engine& e, const PageState& page, std::int32_t index) {
+  BitImageBuffer& b = e.bit_image;
+  if (index != b.run_first && (page.cur_x != b.run_x || page.cur_y != b.run_y)) {
+    print_run(e, b.run_first, index);
+    b.run_first = index;
+  }
+  if (index == b.run_first) {
+    b.run_x = page.cur_x;
+    b.run_y = page.cur_y;
+  }
 }
 
 // The image takes its whole count of columns on the line, however many of
-// them came; the printer gets the `columns` that did.
-void finish_image(Engine& e, PageState& page, std::uint32_t columns) {
+// them came; the printer gets the columns up to `end` that did.
+void finish_image(Engine& e, PageState& page, std::uint32_t end) {
   DotMatrixState& d = e.dot;
   d.bit_image_mode = 0;
-  const std::uint32_t count = std::min<std::uint32_t>(columns, kBitImageWidth);
-  if (page.is_printer == 1) print_strip(e, page, count);
+  if (page.is_printer == 1) {
+    const std::uint32_t last = std::min<std::uint32_t>(end, kBitImageWidth);
+    print_run(e, e.bit_image.run_first, static_cast<std::int32_t>(last));
+  }
   page.cur_x += d.bit_image_count;
   e.short_line_feed = 1;
 }
@@ -51,7 +72,23 @@ void finish_image(Engine& e, PageState& page, std::uint32_t columns) {
 
 void bit_image_start(Engine& e) {
   clear_buffer(e.bit_image);
+  e.bit_image.run_first = 0;
   e.dot.bit_image_received = 0;
+}
+
+void bit_image_page_restarts(Engine& e) {
+  BitImageBuffer& b = e.bit_image;
+  const std::int32_t received = e.dot.bit_image_received;
+  b.run_first = received;
+  // The columns still to come start white, as after the image's start.
+  if (received >= 0 && received < kBitImageWidth)
+    std::fill(b.columns.begin() + received, b.columns.end(), std::uint8_t{0});
+}
+
+void bit_image_interrupted(Engine& e) {
+  if (e.dot.bit_image_mode == 0) return;
+  print_run(e, e.bit_image.run_first, e.dot.bit_image_received);
+  bit_image_page_restarts(e);
 }
 
 void bit_image_column(Engine& e, PageState& page, std::uint8_t byte) {
@@ -64,6 +101,7 @@ void bit_image_column(Engine& e, PageState& page, std::uint8_t byte) {
   if (stored) e.bit_image.columns[index] |= byte;
   d.bit_image_received += 1;
   if (stored && page.is_printer == 0) show_column(e, page, index);
+  if (stored && page.is_printer == 1) follow_position(e, page, index);
   if (static_cast<std::uint32_t>(d.bit_image_received) >= d.bit_image_count)
     finish_image(e, page, d.bit_image_count);
 }

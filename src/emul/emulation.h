@@ -22,6 +22,14 @@ void enter_graphic_mode(Engine& e, PageState& page);
 void bit_image_start(Engine& e);
 void bit_image_column(Engine& e, PageState& page, std::uint8_t byte);
 void release_bit_image(Engine& e);
+// The page starts again while an image is arriving (a clear, or the replay
+// of a page that began after one): the columns that came before are not on it.
+void bit_image_page_restarts(Engine& e);
+// The printer page leaves the dot-matrix emulation while an image is still
+// arriving (the user chose the plotter): the columns the sheet shows go on
+// paper now, in the order the sheet got them; the rest follow when the
+// emulation comes back.
+void bit_image_interrupted(Engine& e);
 // A bit image cut off by its sender: it ends now, the columns that came stay
 // as they are and the missing ones are drawn nowhere.
 void bit_image_cut_off(Engine& e, PageState& page);

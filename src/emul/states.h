@@ -22,10 +22,16 @@ struct DotMatrixState {
 
 constexpr int kBitImageWidth = 1920;
 
-// The bit-image buffer: one byte per column, bit 7 the top dot.
+// The bit-image buffer: one byte per column, bit 7 the top dot. The printer
+// page puts the columns where the sheet showed them: column k of the run
+// that starts at column `run_first` goes to (run_x + k, run_y). A new run
+// starts only where the print position moved while the image was arriving.
 struct BitImageBuffer {
   bool exists = false;
   std::array<std::uint8_t, kBitImageWidth> columns{};
+  std::int32_t run_first = 0;
+  std::uint32_t run_x = 0;
+  std::uint32_t run_y = 0;
 };
 
 constexpr int kPlotLineMax = 132;

@@ -49,6 +49,7 @@ void start_printer_like_screen(Engine& e, const PageStart& s) {
   p.font = from.font;
   home_page(p);
   restore_shared(e, s);
+  bit_image_page_restarts(e);
 }
 
 void apply_event(Engine& e, const PageEvent& ev) {
@@ -57,6 +58,7 @@ void apply_event(Engine& e, const PageEvent& ev) {
       move_to_line(e.printer, ev.value);
       break;
     case PageEventKind::select_emulation:
+      if (e.emulation == 0) bit_image_interrupted(e);
       e.emulation = static_cast<std::int32_t>(ev.value);
       break;
     case PageEventKind::abandon_command:

@@ -169,6 +169,24 @@ class Case(unittest.TestCase):
             self.assertIn(w, err)
 
 
+def ink_profile(img):
+    """The rows and the columns that hold ink: anything darker or more colourful
+    than the sheet's light grey margin frame."""
+    rows, cols = set(), set()
+    for y in range(img.height):
+        row = img.rgb[y * img.width * 3:(y + 1) * img.width * 3]
+        for x in range(img.width):
+            if min(row[3 * x:3 * x + 3]) < 150:
+                rows.add(y)
+                cols.add(x)
+    return rows, cols
+
+
+def unmatched(a, b, tolerance=3):
+    """The positions of `a` with nothing of `b` within `tolerance`."""
+    return sorted(p for p in a if not any(q in b for q in range(p - tolerance, p + tolerance + 1)))
+
+
 def text_lines_with_ink(img, lines):
     """Which of the first `lines` text lines hold dark pixels."""
     inked = []
@@ -353,12 +371,40 @@ class InfoAndSettings(Case):
         self.assertTrue(os.path.exists(self.path("Morvane.$$$")))  # the spool file of the last page
 
     def test_unfinished_command_at_end_of_input_still_prints(self):
-        # A bit image promised 100 columns and sent 3: the page is still printed,
-        # and the dots that came are on it.
-        pdf = self.render(self.write("cut.bin", b"\x1bK\x64\x00\xff\xff\xff"))
+        # A bit image promised 100 columns over a line of text and sent 3: the
+        # page is still printed, the dots that came are on it, and the text
+        # under the columns that never came is untouched.
+        pdf = self.render(self.write("cut.bin", b"ABCDEFGH\r\x1bK\x64\x00\xff\xff\xff"))
         self.assertEqual(self.pdf_pages(pdf), 1)
         img = self.raster(pdf, 1)
         self.assertTrue(all(is_dark(img.pixel(MARGIN + c, MARGIN + r)) for c in range(3) for r in range(8)))
+        for k in range(1, 6):  # B to F, below the image's first 3 columns
+            cell = img.box(MARGIN + k * CHAR, MARGIN, MARGIN + (k + 1) * CHAR, MARGIN + 8)
+            self.assertTrue(any(is_dark(p) for p in cell), "letter %d wiped" % k)
+
+    def test_paper_matches_screen(self):
+        # Every page of the PDF, rendered at one pixel per page unit, has its ink
+        # on the same rows and columns as the PNG of the screen sheet.
+        styled = (b"\x0fCONDENSED TO THE PAGE END\r\n\x0cSTILL CONDENSED\x12 NORMAL\r\n"
+                  b"\x1bW\x01WIDE\x0c\x1bW\x00A\nB\x1bK\x08\x00" + b"\xff" * 8 + b"\x0cC\nD\r\n"
+                  b"\x1bS\x00SUPER\x0c\x1bTTEXT\r\n\x1b#M100,-100\r\nQ1\r\nPDOWN\r\nA\r\nAFTER\x0c")
+        streams = [self.sample("listing.bin"), self.sample("banner.bin"), self.sample("plotter.bin"),
+                   self.write("styled.bin", styled)]
+        for stream in streams:
+            with self.subTest(stream=os.path.basename(stream)):
+                png_dir = self.path("png-" + os.path.basename(stream))
+                pdf = self.path(os.path.basename(stream) + ".pdf")
+                r = self.run_morvane("render", stream, "--pdf", pdf, "--png", png_dir)
+                self.assertEqual(r.returncode, 0, r.stderr.decode())
+                pngs = sorted(os.listdir(png_dir))
+                self.assertEqual(self.pdf_pages(pdf), len(pngs))
+                for page, name in enumerate(pngs, 1):
+                    screen = ink_profile(read_png(os.path.join(png_dir, name)))
+                    paper = ink_profile(self.raster(pdf, page))
+                    for axis in (0, 1):
+                        self.assertTrue(screen[axis], "page %d has no ink" % page)
+                        self.assertEqual(unmatched(screen[axis], paper[axis]), [], "page %d axis %d" % (page, axis))
+                        self.assertEqual(unmatched(paper[axis], screen[axis]), [], "page %d axis %d" % (page, axis))
 
 
 class Printing(Case):
@@ -606,6 +652,13 @@ class Errors(Case):
         self.assert_failure(r, 1, "no/such/dir/out.pdf")
         r = self.run_morvane("render", "--png", "plain", stdin=b"x\x0c")
         self.assert_failure(r, 1, "plain")
+
+    def test_unwritable_spool_file(self):
+        # A page that cannot be spooled is not printed, and the run says so once.
+        os.mkdir(self.path("Morvane.$$$"))
+        r = self.run_morvane("render", "--pdf", "out.pdf", stdin=b"one\x0ctwo\x0c")
+        self.assert_failure(r, 1, "Morvane.$$$", "directory")
+        self.assertEqual(len(r.stderr.decode().splitlines()), 1, r.stderr.decode())
 
     def test_settings_file_missing(self):
         r = self.run_morvane("info", "--settings", "nowhere.ini")

@@ -39,6 +39,7 @@ inline std::string describe(const DrawRecord& r) {
     << ") color " << r.color << " dash " << r.dash << " text '" << r.text << "' font h"
     << r.font.height << " w" << r.font.width << " wt" << r.font.weight << " esc"
     << r.font.escapement << " u" << int(r.font.underline) << " columns " << r.columns.size();
+  if (r.columns.size() == 1) s << " (" << int(r.columns[0]) << ")";
   return s.str();
 }
 
