@@ -658,7 +658,8 @@ class Errors(Case):
         os.mkdir(self.path("Morvane.$$$"))
         r = self.run_morvane("render", "--pdf", "out.pdf", stdin=b"one\x0ctwo\x0c")
         self.assert_failure(r, 1, "Morvane.$$$", "directory")
-        self.assertEqual(len(r.stderr.decode().splitlines()), 1, r.stderr.decode())
+        said = [l for l in r.stderr.decode().splitlines() if l.startswith("morvane:")]
+        self.assertEqual(len(said), 1, r.stderr.decode())
 
     def test_settings_file_missing(self):
         r = self.run_morvane("info", "--settings", "nowhere.ini")
