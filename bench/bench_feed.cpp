@@ -15,7 +15,7 @@
 #include "gfx/cairo/cairo_sheet.h"
 #include "page/engine.h"
 #include "page/feed.h"
-#include "page/page_state_ops.h"
+#include "layout/text_style.h"
 #include "page/printing.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "gfx/recording/recording_printer.h"
+#include "print/recording/recording_printer.h"
 #include "page/engine.h"
 #include "page/feed.h"
-#include "page/page_state_ops.h"
+#include "layout/text_style.h"
 #include "page/printing.h"
 #ifdef MORVANE_BENCH_CAIRO
 #include "gfx/cairo/cairo_sheet.h"
@@ -75,7 +75,7 @@ void run_plotter(benchmark::State& state, bool cairo) {
   Engine e(shell, printers);
   e.spool_path = "/tmp/morvane-bench-plotter-" + std::to_string(reinterpret_cast<std::uintptr_t>(&e)) + ".$$$";
   set_printer_font(e, base_font(-24, 400, 0, "Courier New"));
-  e.emulation = 1;
+  e.interp.emulation = Emulation::plotter;
   const std::string start = "\n\n\n\n\n\n\n\n\n\n\x1b#";
   feed_screen(e, reinterpret_cast<const std::uint8_t*>(start.data()), start.size());
 

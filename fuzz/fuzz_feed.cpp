@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "gfx/recording/recording_printer.h"
+#include "print/recording/recording_printer.h"
 #include "gfx/recording/recording_surface.h"
 #include "page/engine.h"
 #include "page/feed.h"
@@ -37,7 +37,7 @@ void check(bool ok, const char* what) {
 }
 
 void check_bit_image(const Engine& e) {
-  const DotMatrixState& d = e.dot;
+  const DotMatrixState& d = e.interp.dot;
   if (d.bit_image_mode == 0) return;
   check(d.bit_image_count != 0 && d.bit_image_count <= kBitImageWidth, "bit-image count out of range");
   check(d.bit_image_received >= 0 &&
@@ -46,7 +46,7 @@ void check_bit_image(const Engine& e) {
 }
 
 bool dot_matrix_idle(const Engine& e) {
-  const DotMatrixState& d = e.dot;
+  const DotMatrixState& d = e.interp.dot;
   return d.bit_image_mode == 0 && d.esc_pending == 0 && d.param_pending == 0 &&
          d.count_high_pending == 0 && d.tab_collecting == 0;
 }
@@ -62,7 +62,7 @@ void feed_runs(Engine& e, const std::uint8_t* data, std::size_t size) {
 // CR carries out any pending command line, FF then ends the page (replayed
 // into the printer) in text mode, whatever state the bytes left behind.
 void check_plotter_ends_page(Engine& e) {
-  check(e.plot.plot_length >= 0 && e.plot.plot_length <= kPlotLineMax, "plotter line overran");
+  check(e.interp.plot.plot_length >= 0 && e.interp.plot.plot_length <= kPlotLineMax, "plotter line overran");
   feed_runs(e, reinterpret_cast<const std::uint8_t*>("\r\f"), 2);
   check(e.screen.plotter.graphic_mode == 0 && e.screen.line_count == 0,
         "plotter did not end the page in text mode");
@@ -86,11 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   {
     Engine e(shell, printers);
     e.spool_path = spool_path();
-    e.emulation = data[0] % 2;
+    e.interp.emulation = static_cast<Emulation>(data[0] % 2);
     // Bit 1: the run starts with ESC #, the hand-over into plotter graphic mode.
     if (data[0] & 2) feed_runs(e, reinterpret_cast<const std::uint8_t*>("\x1b#"), 2);
     feed_runs(e, data + 1, size - 1);
-    if (e.emulation == 0) {
+    if (e.interp.emulation == Emulation::dot_matrix) {
       static const std::uint8_t zeros[kDrainBytes] = {};
       feed_runs(e, zeros, sizeof zeros);
     } else {

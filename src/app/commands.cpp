@@ -56,7 +56,7 @@ void clear_page_command(App& app) {
 void choose_emulation(App& app, int n) {
   // A replay in progress is interpreted by the emulation it started with.
   if (engine_busy(app)) return;
-  select_emulation(app.engine, n);
+  select_emulation(app.engine, static_cast<Emulation>(n));
   refresh_toolbar(app);
 }
 
@@ -163,7 +163,7 @@ void update_menu_marks(App& app, HWND hwnd) {
   HMENU menu = GetMenu(hwnd);
   if (!menu) return;
   const Engine& e = app.engine;
-  for (const MenuMark& m : menu_marks(e.view_mode, e.emulation, e.printer_enabled,
+  for (const MenuMark& m : menu_marks(e.view_mode, static_cast<std::int32_t>(e.interp.emulation), e.printer_enabled,
                                       e.close_document, e.screen.plotter.pen_color)) {
     const auto id = static_cast<UINT>(m.id);
     if (m.sets_check) CheckMenuItem(menu, id, MF_BYCOMMAND | (m.checked ? MF_CHECKED : MF_UNCHECKED));

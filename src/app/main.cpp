@@ -100,7 +100,7 @@ int run(HINSTANCE instance) {
   app->spool_path = app->program_dir + kSpoolFileName;
   app->engine.spool_path = app->spool_path;
   app->os_version = query_os_version();
-  app->engine.os_version = app->os_version;
+  app->engine.interp.os_version = app->os_version;
   app->background_color = kBackgroundColor;
   app->font_dialog_color = 0;
   app->frame = query_frame_metrics();

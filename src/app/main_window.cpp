@@ -8,7 +8,7 @@
 #include "app/toolbar.h"
 #include "menu_ids.h"
 #include "page/feed.h"
-#include "page/page_state_ops.h"
+#include "layout/text_style.h"
 #include "page/printing.h"
 #include "view/paper_window.h"
 
@@ -189,7 +189,7 @@ void apply_settings(App& app) {
   app.main.height = s.height;
   app.main.open = s.open;
   app.port_index = s.com;
-  app.engine.emulation = s.printertype;
+  app.engine.interp.emulation = static_cast<Emulation>(s.printertype);
   app.engine.view_mode = view_mode_of_setting(s.printerview);
   app.engine.printer_enabled = s.printerenable;
   app.engine.close_document = s.closedocument;
@@ -203,7 +203,7 @@ void collect_settings(App& app) {
   s.height = app.main.height;
   s.open = app.main.open;
   s.com = app.port_index;
-  s.printertype = app.engine.emulation;
+  s.printertype = static_cast<std::int32_t>(app.engine.interp.emulation);
   s.printerview = app.engine.view_mode;
   s.printerenable = app.engine.printer_enabled;
   s.closedocument = app.engine.close_document;

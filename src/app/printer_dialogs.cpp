@@ -13,7 +13,6 @@
 #include "dialog_ids.h"
 #include "gfx/gdi/gdi_surface.h"
 #include "page/page_setup_values.h"
-#include "page/page_state_ops.h"
 #include "page/printing.h"
 #include "view/paper_window.h"
 

@@ -13,7 +13,7 @@ constexpr COLORREF kLight = 0xFFFFFF;
 constexpr COLORREF kDark = 0x000000;
 
 LookState look_state(const App& app) {
-  return {app.engine.printer_enabled, app.engine.emulation, app.engine.screen.plotter.pen_color};
+  return {app.engine.printer_enabled, static_cast<std::int32_t>(app.engine.interp.emulation), app.engine.screen.plotter.pen_color};
 }
 
 // The button records and their looks from the table; the looks point at the

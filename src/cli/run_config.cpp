@@ -7,7 +7,7 @@
 
 #include "config/ini_profile.h"
 #include "config/paths.h"
-#include "page/page_state_ops.h"
+#include "layout/text_style.h"
 
 namespace morvane::cli {
 

@@ -7,9 +7,9 @@
 
 #include "cli/measuring_sheet.h"
 #include "cli/run_config.h"
-#include "emul/idle.h"
+#include "page/page_record.h"
 #include "page/feed.h"
-#include "page/page_state_ops.h"
+#include "layout/text_style.h"
 #include "page/printing.h"
 
 namespace morvane::cli {
@@ -102,7 +102,7 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
   std::unique_ptr<Session> s(new Session(reporter, std::move(output)));
   Engine& e = *s->engine_;
   e.spool_path = spool_path;
-  e.emulation = settings.printertype;
+  e.interp.emulation = static_cast<Emulation>(settings.printertype);
   e.close_document = settings.closedocument;
   e.printer_enabled = setup.wants_output() ? settings.printerenable : 0;
   if (setup.wants_output() && settings.printerenable == 0)

@@ -1,10 +1,9 @@
 // The dot-matrix emulation: control codes and escape sequences of the M1009.
-// One interpreter state serves both pages; a byte is consumed (0), turned
-// into a line feed (10), form feed (12) or carriage return (13), or passed on.
+// One interpreter state serves both pages; a byte is consumed, turned into a
+// line feed or carriage return, or passed on as it came.
 #include <algorithm>
 
 #include "emul/emulation.h"
-#include "page/engine.h"
 
 namespace morvane {
 
@@ -45,16 +44,16 @@ void set_spacing(PageState& page, std::int32_t num, std::int32_t den) {
 }
 
 // Switches a style flag; the font is re-made only when the flag really changed.
-bool switch_flag(Engine& e, std::uint8_t& flag, std::uint8_t value) {
+bool switch_flag(Interpreters& in, std::uint8_t& flag, std::uint8_t value) {
   if (flag == value) return false;
   flag = value;
-  e.font_changed = 1;
+  in.font_changed = true;
   return true;
 }
 
-void set_double_width(Engine& e, PageState& page, std::uint8_t value) {
+void set_double_width(Interpreters& in, PageState& page, std::uint8_t value) {
   page.double_width = value;
-  e.font_changed = 1;
+  in.font_changed = true;
 }
 
 void line_spacing_from_esc_a(const DotMatrixState& d, PageState& page) {
@@ -62,36 +61,36 @@ void line_spacing_from_esc_a(const DotMatrixState& d, PageState& page) {
   else set_spacing(page, 1, 6);
 }
 
-void start_tab_list(Engine& e) {
-  e.tab_table.count = 0;
-  e.dot.tab_collecting = 1;
+void start_tab_list(Interpreters& in) {
+  in.tab_table.count = 0;
+  in.dot.tab_collecting = 1;
 }
 
 // The command byte after ESC. Commands with a parameter wait for it.
-std::uint8_t escape_command(Engine& e, PageState& page, std::uint8_t byte) {
-  DotMatrixState& d = e.dot;
+ByteResult escape_command(Interpreters& in, PageState& page, std::uint8_t byte) {
+  DotMatrixState& d = in.dot;
   d.esc_command = byte;
   if (takes_parameter(byte)) {
     d.param_pending = 1;
-    return 0;
+    return ByteResult::consumed();
   }
   switch (byte) {
-    case '#': enter_graphic_mode(e, page); break;
+    case '#': enter_graphic_mode(in, page); break;
     case '0': set_spacing(page, 1, 8); break;
     case '1': set_spacing(page, 7, 72); break;
     case '2': line_spacing_from_esc_a(d, page); break;
-    case '<': return 13;
-    case 'D': start_tab_list(e); break;
-    case 'E': switch_flag(e, page.emphasized, 1); break;
-    case 'F': switch_flag(e, page.emphasized, 0); break;
+    case '<': return ByteResult::carriage_return();
+    case 'D': start_tab_list(in); break;
+    case 'E': switch_flag(in, page.emphasized, 1); break;
+    case 'F': switch_flag(in, page.emphasized, 0); break;
     case 'G':
-      if (switch_flag(e, page.double_strike, 1)) page.font.weight = 500;
+      if (switch_flag(in, page.double_strike, 1)) page.font.weight = 500;
       break;
     case 'H':
-      if (switch_flag(e, page.double_strike, 0)) page.font.weight = 400;
+      if (switch_flag(in, page.double_strike, 0)) page.font.weight = 400;
       break;
     case 'K': case 'L': case 'Y': case 'Z':
-      bit_image_start(e);
+      bit_image_start(in);
       d.param_pending = 1;
       d.count_high_pending = 1;
       break;
@@ -99,37 +98,37 @@ std::uint8_t escape_command(Engine& e, PageState& page, std::uint8_t byte) {
     case 'T':
       page.superscript = 0;
       page.subscript = 0;
-      e.font_changed = 1;
+      in.font_changed = true;
       break;
     default: break;  // unknown sequences are consumed without effect
   }
-  return 0;
+  return ByteResult::consumed();
 }
 
-void script_from_parameter(Engine& e, PageState& page, std::uint8_t n) {
+void script_from_parameter(Interpreters& in, PageState& page, std::uint8_t n) {
   const bool odd = (n & 1) != 0;
   page.subscript = odd ? 1 : 0;
   page.superscript = odd ? 0 : 1;
-  e.font_changed = 1;
+  in.font_changed = true;
 }
 
-void expanded_from_parameter(Engine& e, PageState& page, std::uint8_t n) {
+void expanded_from_parameter(Interpreters& in, PageState& page, std::uint8_t n) {
   if ((n & 1) != 0) {
     page.expanded = 1;
   } else {
     page.expanded = 0;
     page.double_width = 0;
   }
-  e.font_changed = 1;
+  in.font_changed = true;
 }
 
 // The parameter byte n of the command in esc_command.
-void escape_parameter(Engine& e, PageState& page, std::uint8_t n) {
-  DotMatrixState& d = e.dot;
+void escape_parameter(Interpreters& in, PageState& page, std::uint8_t n) {
+  DotMatrixState& d = in.dot;
   switch (d.esc_command) {
     case '-':
       page.font.underline = n & 1;
-      e.font_changed = 1;
+      in.font_changed = true;
       break;
     case '3':
       if (n != 0) set_spacing(page, n, 216);
@@ -143,16 +142,16 @@ void escape_parameter(Engine& e, PageState& page, std::uint8_t n) {
     case 'N':
       if (n >= 1 && n <= 127) page.skip_perforation = n;
       break;
-    case 'S': script_from_parameter(e, page, n); break;
-    case 'W': expanded_from_parameter(e, page, n); break;
+    case 'S': script_from_parameter(in, page, n); break;
+    case 'W': expanded_from_parameter(in, page, n); break;
     case 'K': case 'L': case 'Y': case 'Z': d.count_low = n; break;
     default: break;  // ESC J n and ESC U n only consume n
   }
 }
 
 // The high byte completes the column count; exactly that many data bytes follow.
-void bit_image_count_high(Engine& e, std::uint8_t high) {
-  DotMatrixState& d = e.dot;
+void bit_image_count_high(Interpreters& in, std::uint8_t high) {
+  DotMatrixState& d = in.dot;
   const BitImageCommand* c = find_bit_image_command(d.esc_command);
   if (c == nullptr) return;
   std::uint32_t count = static_cast<std::uint32_t>(d.count_low) + 256u * high;
@@ -162,9 +161,9 @@ void bit_image_count_high(Engine& e, std::uint8_t high) {
 }
 
 // After ESC D: stops ascend strictly, lie in 1..132, at most 28 of them.
-void collect_tab_stop(Engine& e, PageState& page, std::uint8_t b) {
-  TabTable& t = e.tab_table;
-  DotMatrixState& d = e.dot;
+void collect_tab_stop(Interpreters& in, PageState& page, std::uint8_t b) {
+  TabTable& t = in.tab_table;
+  DotMatrixState& d = in.dot;
   if (t.count < 0 || t.count >= kMaxTabStops) {
     d.tab_collecting = 0;
     return;
@@ -185,13 +184,13 @@ void collect_tab_stop(Engine& e, PageState& page, std::uint8_t b) {
 
 // To the first stop beyond the current column. Unsigned arithmetic throughout;
 // without a measured character width there is no column, so nothing moves.
-void horizontal_tab(Engine& e, PageState& page) {
+void horizontal_tab(Interpreters& in, PageState& page) {
   const std::uint32_t cw = page.char_width;
   if (cw == 0) return;
   const std::uint32_t d = page.cur_x - page.margin_left;
   std::uint32_t column = d / cw + 1;
   if (d % cw != 0) column += 1;
-  const TabTable& t = e.tab_table;
+  const TabTable& t = in.tab_table;
   const std::int32_t n = std::clamp(t.count, 0, kMaxTabStops);
   for (std::int32_t i = 0; i < n; ++i) {
     const std::int32_t s = t.stops[i];
@@ -202,50 +201,51 @@ void horizontal_tab(Engine& e, PageState& page) {
   }
 }
 
-std::uint8_t control_code(Engine& e, PageState& page, std::uint8_t byte) {
+ByteResult control_code(Interpreters& in, PageState& page, std::uint8_t byte) {
   switch (byte) {
-    case 0: return 0;
-    case 9: horizontal_tab(e, page); return 0;
-    case 11: return 10;
+    case 0: return ByteResult::consumed();
+    case 9: horizontal_tab(in, page); return ByteResult::consumed();
+    case 11: return ByteResult::line_feed();
     case 12: case 13:
-      if (page.double_width == 1) set_double_width(e, page, 0);
-      return byte;
-    case 14: set_double_width(e, page, 1); return 0;
-    case 15: page.condensed = 1; e.font_changed = 1; return 0;
-    case 18: page.condensed = 0; e.font_changed = 1; return 0;
-    case 20: case 24: set_double_width(e, page, 0); return 0;
-    case kEsc: e.dot.esc_pending = 1; return 0;
-    default: return byte;
+      if (page.double_width == 1) set_double_width(in, page, 0);
+      return ByteResult::passed(byte);
+    case 14: set_double_width(in, page, 1); return ByteResult::consumed();
+    case 15: page.condensed = 1; in.font_changed = true; return ByteResult::consumed();
+    case 18: page.condensed = 0; in.font_changed = true; return ByteResult::consumed();
+    case 20: case 24: set_double_width(in, page, 0); return ByteResult::consumed();
+    case kEsc: in.dot.esc_pending = 1; return ByteResult::consumed();
+    default: return ByteResult::passed(byte);
   }
 }
 
 }  // namespace
 
-std::uint8_t dot_matrix_byte(Engine& e, PageState& page, std::uint8_t byte) {
-  DotMatrixState& d = e.dot;
+ByteResult dot_matrix_byte(Interpreters& in, PageTarget& target, std::uint8_t byte) {
+  DotMatrixState& d = in.dot;
+  PageState& page = target.page;
   if (d.bit_image_mode != 0) {
-    bit_image_column(e, page, byte);
-    return 0;
+    bit_image_column(in, target, byte);
+    return ByteResult::consumed();
   }
   if (d.esc_pending) {
     d.esc_pending = 0;
-    return escape_command(e, page, byte);
+    return escape_command(in, page, byte);
   }
   if (d.param_pending) {
     d.param_pending = 0;
-    escape_parameter(e, page, byte);
-    return 0;
+    escape_parameter(in, page, byte);
+    return ByteResult::consumed();
   }
   if (d.count_high_pending) {
     d.count_high_pending = 0;
-    bit_image_count_high(e, byte);
-    return 0;
+    bit_image_count_high(in, byte);
+    return ByteResult::consumed();
   }
   if (d.tab_collecting) {
-    collect_tab_stop(e, page, byte);
-    return 0;
+    collect_tab_stop(in, page, byte);
+    return ByteResult::consumed();
   }
-  return control_code(e, page, byte);
+  return control_code(in, page, byte);
 }
 
 }  // namespace morvane

@@ -1,8 +1,5 @@
-#include "emul/idle.h"
-
+// Giving up a command whose sender stopped part-way through it.
 #include "emul/emulation.h"
-#include "page/engine.h"
-#include "page/page_record.h"
 
 namespace morvane {
 
@@ -22,35 +19,28 @@ bool plotter_pending(const PlotterState& s, const PageState& page) {
 
 }  // namespace
 
-bool command_pending(const Engine& e, const PageState& page) {
-  if (e.emulation == 0) return dot_matrix_pending(e.dot);
-  if (e.emulation == 1) return plotter_pending(e.plot, page);
+bool command_pending(const Interpreters& in, const PageState& page) {
+  if (in.emulation == Emulation::dot_matrix) return dot_matrix_pending(in.dot);
+  if (in.emulation == Emulation::plotter) return plotter_pending(in.plot, page);
   return false;
 }
 
-void give_up_command(Engine& e, PageState& page) {
-  if (!command_pending(e, page)) return;
-  if (e.emulation == 0) {
-    bit_image_cut_off(e, page);
-    DotMatrixState& d = e.dot;
+void give_up_command(Interpreters& in, PageTarget& target) {
+  if (!command_pending(in, target.page)) return;
+  if (in.emulation == Emulation::dot_matrix) {
+    bit_image_cut_off(in, target);
+    DotMatrixState& d = in.dot;
     d.esc_pending = 0;
     d.param_pending = 0;
     d.count_high_pending = 0;
     d.tab_collecting = 0;
     return;
   }
-  PlotterState& s = e.plot;
+  PlotterState& s = in.plot;
   s.plot_esc = 0;
   s.plot_param = 0;
   s.plot_collecting = 0;
   s.plot_line_open = 0;
-}
-
-bool abandon_incomplete_command(Engine& e) {
-  if (!command_pending(e, e.screen)) return false;
-  record_page_event(e, PageEventKind::abandon_command, 0);
-  give_up_command(e, e.screen);
-  return true;
 }
 
 }  // namespace morvane

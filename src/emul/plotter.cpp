@@ -2,7 +2,6 @@
 // and the collection of command lines in graphic mode.
 #include "emul/emulation.h"
 #include "emul/plotter_internal.h"
-#include "page/engine.h"
 
 namespace morvane {
 
@@ -48,102 +47,104 @@ void apply_parameter(const PlotterState& st, PageState& page) {
   }
 }
 
-std::uint8_t graphic_byte(Engine& e, PageState& page, std::uint8_t byte) {
-  PlotterState& st = e.plot;
+ByteResult graphic_byte(Interpreters& in, PageTarget& target, std::uint8_t byte) {
+  PlotterState& st = in.plot;
   switch (byte) {
     case kLf:
-      return 0;
+      return ByteResult::consumed();
     case kFf:
       st.plot_collecting = 0;
-      run_plotter_line(e, page);
-      page.plotter.graphic_mode = 0;
-      return kFf;
+      run_plotter_line(in, target);
+      target.page.plotter.graphic_mode = 0;
+      return ByteResult::passed(kFf);
     case kCr:
       st.plot_collecting = 0;
-      run_plotter_line(e, page);
-      return 0;
+      run_plotter_line(in, target);
+      return ByteResult::consumed();
     default:
       if (st.plot_collecting && st.plot_line_open) append_to_line(st, byte);
-      return 0;  // bytes past the end of a full line are dropped
+      return ByteResult::consumed();  // bytes past the end of a full line are dropped
   }
 }
 
-std::uint8_t parameter_byte(PlotterState& st, PageState& page, std::uint8_t byte) {
+ByteResult parameter_byte(PlotterState& st, PageState& page, std::uint8_t byte) {
   if (byte == kLf) {
     st.plot_line_open = 0;
     st.plot_param = 0;
-    return 0;
+    return ByteResult::consumed();
   }
   if (byte == kCr) {
     st.plot_collecting = 0;
     st.plot_param = 0;
     apply_parameter(st, page);
-    return 0;
+    return ByteResult::consumed();
   }
-  if (is_digit(byte)) return append_to_line(st, byte) ? 0 : byte;
+  if (is_digit(byte))
+    return append_to_line(st, byte) ? ByteResult::consumed() : ByteResult::passed(byte);
   st.plot_param = 0;
   st.plot_collecting = 0;
   st.plot_line_open = 0;
-  return byte;
+  return ByteResult::passed(byte);
 }
 
-void escape_byte(Engine& e, PageState& page, std::uint8_t byte) {
-  PlotterState& st = e.plot;
+void escape_byte(Interpreters& in, PageState& page, std::uint8_t byte) {
+  PlotterState& st = in.plot;
   st.plot_esc = 0;
   st.plot_command = byte;
-  if (byte == '#') enter_graphic_mode(e, page);
+  if (byte == '#') enter_graphic_mode(in, page);
   else if (byte == 'C') start_parameter(st);
 }
 
 // Text mode, outside any sequence. Positions compare unsigned.
-std::uint8_t text_byte(PlotterState& st, PageState& page, std::uint8_t byte) {
+ByteResult text_byte(PlotterState& st, PageState& page, std::uint8_t byte) {
   switch (byte) {
     case kBs:
       if (page.cur_x > page.margin_left + page.char_width) page.cur_x -= page.char_width;
       else page.cur_x = page.margin_left;
-      return 0;
+      return ByteResult::consumed();
     case kVt:
       if (page.cur_y > page.margin_top + page.line_height) page.cur_y -= page.line_height;
       else page.cur_y = page.margin_top;
-      return 0;
+      return ByteResult::consumed();
     case kDc2:
       st.plot_command = kDc2;
       start_parameter(st);
-      return 0;
+      return ByteResult::consumed();
     case kEsc:
       st.plot_esc = 1;
-      return 0;
+      return ByteResult::consumed();
     default:
-      return byte;
+      return ByteResult::passed(byte);
   }
 }
 
 }  // namespace
 
-std::uint8_t plotter_byte(Engine& e, PageState& page, std::uint8_t byte) {
-  PlotterState& st = e.plot;
-  if (page.plotter.graphic_mode == 1) return graphic_byte(e, page, byte);
+ByteResult plotter_byte(Interpreters& in, PageTarget& target, std::uint8_t byte) {
+  PlotterState& st = in.plot;
+  PageState& page = target.page;
+  if (page.plotter.graphic_mode == 1) return graphic_byte(in, target, byte);
   if (st.plot_param || st.plot_collecting || st.plot_line_open)
     return parameter_byte(st, page, byte);
   if (st.plot_esc) {
-    escape_byte(e, page, byte);
-    return 0;
+    escape_byte(in, page, byte);
+    return ByteResult::consumed();
   }
   return text_byte(st, page, byte);
 }
 
-void reset_plotter_parse(Engine& e, PageState& page) {
-  e.plot.plot_length = 0;
-  e.plot.plot_collecting = page.plotter.graphic_mode;
-  e.plot.plot_line_open = page.plotter.graphic_mode;
+void reset_plotter_parse(Interpreters& in, const PageState& page) {
+  in.plot.plot_length = 0;
+  in.plot.plot_collecting = page.plotter.graphic_mode;
+  in.plot.plot_line_open = page.plotter.graphic_mode;
 }
 
-void enter_graphic_mode(Engine& e, PageState& page) {
-  e.emulation = 1;
+void enter_graphic_mode(Interpreters& in, PageState& page) {
+  in.emulation = Emulation::plotter;
   page.plotter.graphic_mode = 1;
-  e.plot.plot_collecting = 1;
-  e.plot.plot_line_open = 1;
-  e.plot.plot_length = 0;
+  in.plot.plot_collecting = 1;
+  in.plot.plot_line_open = 1;
+  in.plot.plot_length = 0;
   page.plotter.origin_x = 0;
   page.plotter.pen_x = 0;
   page.plotter.pen_y = 0;

@@ -4,8 +4,6 @@
 #include <cstring>
 
 #include "emul/plotter_internal.h"
-#include "page/engine.h"
-#include "page/printing.h"
 
 namespace morvane {
 
@@ -23,24 +21,15 @@ std::int32_t clamp32(std::int64_t v) {
 // Pen and origin sums saturate instead of wrapping on endless relative moves.
 std::int32_t add_steps(std::int32_t a, std::int64_t b) { return clamp32(a + b); }
 
-// Where a page draws the plotter's work; null when it cannot draw now. The
-// printer page draws only into an open document, on a started sheet.
-Surface* drawing_surface(Engine& e, const PageState& page) {
-  if (page.is_printer != 0) {
-    if (e.job_active == 0 || e.printer_enabled == 0 || !e.printer_dc) return nullptr;
-    start_printer_page(e);
-  }
-  return page_surface(e, page);
-}
-
 // A line of the current pen from the pen position to each accepted pair:
 // D sets the pen to the pair, J moves it by the pair. A rejected pair ends
 // the command line (false). The sheet is opened and the pen taken before any
 // pair is read, so a D or J that draws nothing still opens the printed sheet.
-bool draw_pairs(Engine& e, PageState& page, PlotScan& s, bool relative) {
+bool draw_pairs(Interpreters& in, PageTarget& t, PlotScan& s, bool relative) {
+  PageState& page = t.page;
   PlotterPen& p = page.plotter;
-  Surface* surface = drawing_surface(e, page);
-  if (surface) surface->set_pen(p.pen_color, plotter_dash(e, page));
+  Surface* surface = t.drawing_surface();
+  if (surface) surface->set_pen(p.pen_color, plotter_dash(in.os_version, page));
   while (!s.at_end()) {
     std::int32_t x = 0;
     std::int32_t y = 0;
@@ -93,13 +82,13 @@ PagePoint label_origin(const PageState& page) {
 
 // P: the rest of the line is the label, commas and letters included. Like
 // D and J, an empty P still opens the printed sheet.
-void print_label(Engine& e, PageState& page, const PlotScan& s) {
+void print_label(PageTarget& t, const PlotScan& s) {
   const char* text = s.line + s.pos;
   const std::size_t length = std::strlen(text);
-  Surface* surface = drawing_surface(e, page);
+  Surface* surface = t.drawing_surface();
   if (!surface || length == 0) return;
-  const PagePoint at = label_origin(page);
-  surface->draw_text(at.x, at.y, text, length, e.current_font, page.plotter.pen_color);
+  const PagePoint at = label_origin(t.page);
+  surface->draw_text(at.x, at.y, text, length, t.current_font(), t.page.plotter.pen_color);
 }
 
 // A: back to text mode; the text goes on at the pen's height, within the
@@ -119,14 +108,15 @@ void leave_graphic_mode(PageState& page) {
   page.cur_y = static_cast<std::uint32_t>(y);
 }
 
-void text_direction(Engine& e, PageState& page, std::int32_t n) {
+void text_direction(Interpreters& in, PageState& page, std::int32_t n) {
   static constexpr std::int32_t kAngles[4] = {0, 2700, 1800, 900};
   if (n >= 0 && n <= 3) page.plotter.text_angle = kAngles[n];
-  e.font_changed = 1;
+  in.font_changed = true;
 }
 
 // One command letter; false when the line ends with it.
-bool run_command(Engine& e, PageState& page, PlotScan& s, char letter) {
+bool run_command(Interpreters& in, PageTarget& t, PlotScan& s, char letter) {
+  PageState& page = t.page;
   PlotterPen& p = page.plotter;
   switch (letter) {
     case 'A':
@@ -138,7 +128,7 @@ bool run_command(Engine& e, PageState& page, PlotScan& s, char letter) {
       return true;
     }
     case 'D':
-      return draw_pairs(e, page, s, false);
+      return draw_pairs(in, t, s, false);
     case 'F':
       p.pen_x = 0;
       return true;
@@ -153,7 +143,7 @@ bool run_command(Engine& e, PageState& page, PlotScan& s, char letter) {
       p.pen_y = 0;
       return true;
     case 'J':
-      return draw_pairs(e, page, s, true);
+      return draw_pairs(in, t, s, true);
     case 'L': {
       const std::int32_t n = read_number(s);
       if (n >= 0 && n <= 15) p.line_type = n;
@@ -162,17 +152,17 @@ bool run_command(Engine& e, PageState& page, PlotScan& s, char letter) {
     case 'M':
       return move_pairs(page, s, false);
     case 'P':
-      print_label(e, page, s);
+      print_label(t, s);
       return false;
     case 'Q':
-      text_direction(e, page, read_number(s));
+      text_direction(in, page, read_number(s));
       return true;
     case 'R':
       return move_pairs(page, s, true);
     case 'S': {
       const std::int32_t n = read_number(s);
       if (n >= 0 && n <= 15) p.char_size = n;
-      e.font_changed = 1;
+      in.font_changed = true;
       return true;
     }
     default:
@@ -182,8 +172,8 @@ bool run_command(Engine& e, PageState& page, PlotScan& s, char letter) {
 
 }  // namespace
 
-void run_plotter_line(Engine& e, PageState& page) {
-  PlotterState& st = e.plot;
+void run_plotter_line(Interpreters& in, PageTarget& target) {
+  PlotterState& st = in.plot;
   std::int32_t length = st.plot_length;
   if (length < 0) length = 0;
   if (length > kPlotLineMax) length = kPlotLineMax;
@@ -193,7 +183,7 @@ void run_plotter_line(Engine& e, PageState& page) {
   while (!s.at_end()) {
     const char letter = s.peek();
     ++s.pos;
-    if (!run_command(e, page, s, letter)) break;
+    if (!run_command(in, target, s, letter)) break;
   }
 
   st.plot_collecting = 1;
@@ -213,9 +203,9 @@ bool dashes_available(std::int32_t os_version) {
   return os_version == 0 || os_version % 100 == 2;
 }
 
-std::int32_t plotter_dash(const Engine& e, const PageState& page) {
+std::int32_t plotter_dash(std::int32_t os_version, const PageState& page) {
   const std::int32_t type = page.plotter.line_type;
-  if (type < 1 || type > 14 || !dashes_available(e.os_version)) return 0;
+  if (type < 1 || type > 14 || !dashes_available(os_version)) return 0;
   return type;
 }
 

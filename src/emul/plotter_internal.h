@@ -6,18 +6,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "emul/interpreters.h"
 #include "gfx/surface.h"
 
 namespace morvane {
-
-struct Engine;
-struct PageState;
 
 // Pens 0 to 3: black, blue, green, red.
 inline constexpr std::array<Color, 4> kPlotterPens{0x000000, 0x840000, 0x008000, 0x000080};
 
 // Carries out the collected command line on the page and readies the next one.
-void run_plotter_line(Engine& e, PageState& page);
+void run_plotter_line(Interpreters& in, PageTarget& target);
 
 // A scan over a zero-terminated command line; the zero byte is its end.
 struct PlotScan {
@@ -39,7 +37,7 @@ bool read_pair(PlotScan& s, std::int32_t& x, std::int32_t& y);
 void skip_separator(PlotScan& s);
 
 // The dash length of the plotter's pen: 0 for solid.
-std::int32_t plotter_dash(const Engine& e, const PageState& page);
+std::int32_t plotter_dash(std::int32_t os_version, const PageState& page);
 
 // Whether the backend draws dashed lines: every NT-based Windows (platform
 // id 2) and the portable backends (os_version 0).

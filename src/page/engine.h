@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "emul/states.h"
+#include "emul/interpreters.h"
 #include "gfx/surface.h"
+#include "layout/page_state.h"
 #include "page/page_record.h"
-#include "page/page_state.h"
 #include "print/printer.h"
 
 namespace morvane {
@@ -38,22 +38,15 @@ struct Engine {
   EngineHooks& hooks;
   PrinterSystem& printers;
 
-  // Page state and its companions.
+  // The two pages and their fonts.
   PageState screen;
   PageState printer;
-  TabTable tab_table;
-  std::int32_t font_changed = 0;
-  std::uint8_t short_line_feed = 0;
   FontDesc current_font;  // the one font used for text on either page
   FontDesc page_font;     // the page font as configured, without styles: pages are measured with it
   PrinterMetrics metrics;
 
-  // Emulations.
-  std::int32_t emulation = 0;  // 0 dot-matrix, 1 plotter
-  DotMatrixState dot;
-  BitImageBuffer bit_image;
-  PlotterState plot;
-  std::int32_t os_version = 0;
+  // The emulations' interpreters and what they share with the feed loop.
+  Interpreters interp;
 
   // Sheet and view.
   std::unique_ptr<Surface> page_bitmap;
@@ -82,8 +75,31 @@ struct Engine {
   bool printing = false;
 };
 
-// The surface a page draws on: the sheet for the screen page, the printer's
-// surface for the printer page; null when there is none.
-Surface* page_surface(Engine& e, const PageState& page);
+// What the interpreters lay out and draw on: the screen page and the sheet,
+// or the printer page and the printer's surface (inside a print document
+// only, opening the sheet at the first drawing).
+class ScreenTarget final : public PageTarget {
+ public:
+  explicit ScreenTarget(Engine& e) : PageTarget(e.screen), e_(e) {}
+  Surface* drawing_surface() override { return e_.page_bitmap.get(); }
+  const FontDesc& current_font() const override { return e_.current_font; }
+
+ private:
+  Engine& e_;
+};
+
+class PrinterTarget final : public PageTarget {
+ public:
+  explicit PrinterTarget(Engine& e) : PageTarget(e.printer), e_(e) {}
+  Surface* drawing_surface() override;
+  const FontDesc& current_font() const override { return e_.current_font; }
+
+ private:
+  Engine& e_;
+};
+
+// The page font as the settings or the font chooser give it: the printer
+// page's font, the current font and the font pages are measured with.
+void set_printer_font(Engine& e, const FontDesc& font);
 
 }  // namespace morvane

@@ -5,8 +5,9 @@
 #include <string>
 
 #include "emul/emulation.h"
+#include "layout/page_ops.h"
+#include "layout/text_style.h"
 #include "page/engine.h"
-#include "page/page_state_ops.h"
 #include "page/printing.h"
 
 namespace morvane {
@@ -59,13 +60,13 @@ void spool_byte(Engine& e, PageState& page, std::uint8_t byte) {
 // byte, and a short line feed left by an image line does not carry over.
 void start_new_page(Engine& e) {
   forget_page(e);
-  e.short_line_feed = 0;
+  e.interp.short_line_feed = false;
 }
 
-std::uint8_t interpret(Engine& e, PageState& page, std::uint8_t byte) {
-  if (e.emulation == 0) return dot_matrix_byte(e, page, byte);
-  if (e.emulation == 1) return plotter_byte(e, page, byte);
-  return byte;
+ByteResult interpret(Engine& e, PageTarget& target, std::uint8_t byte) {
+  if (e.interp.emulation == Emulation::dot_matrix) return dot_matrix_byte(e.interp, target, byte);
+  if (e.interp.emulation == Emulation::plotter) return plotter_byte(e.interp, target, byte);
+  return ByteResult::passed(byte);
 }
 
 bool page_full(const PageState& p) {
@@ -78,33 +79,46 @@ void end_page(Engine& e, PageState& page, FeedFlags& f) {
   f.ff_pending = false;
   const bool screen = page.is_printer == 0;
   if (screen) {
-    reset_plotter_parse(e, e.printer);
+    reset_plotter_parse(e.interp, e.printer);
     e.hooks.page_ending(*e.page_bitmap);
     print_page(e);
   }
-  reset_plotter_parse(e, e.screen);
+  reset_plotter_parse(e.interp, e.screen);
   if (screen) start_new_page(e);
-  else e.short_line_feed = 0;
+  else e.interp.short_line_feed = false;
   page.dirty = 0;
   f.bitmap_new = false;
   if (screen) clear_page(e, *e.page_bitmap);
   home_page(page);
 }
 
-void feed_byte(Engine& e, PageState& page, std::uint8_t byte, FeedFlags& f) {
+// One character at the print position, in the current font; the position
+// moves on by the styles' advance. Nothing happens where nothing may be
+// drawn (the printer page outside a document): the position stays.
+void draw_char(Engine& e, PageTarget& target, char ch) {
+  Surface* s = target.drawing_surface();
+  if (s == nullptr) return;
+  PageState& p = target.page;
+  const CharStep step = char_step(p);
+  s->draw_text(static_cast<std::int32_t>(p.cur_x), static_cast<std::int32_t>(p.cur_y + step.y_offset),
+               &ch, 1, e.current_font, text_color(p, e.interp.emulation));
+  p.cur_x += step.advance;
+}
+
+void feed_byte(Engine& e, PageTarget& target, std::uint8_t byte, FeedFlags& f) {
+  PageState& page = target.page;
   const bool screen = page.is_printer == 0;
   if (screen) spool_byte(e, page, byte);
 
-  const std::uint8_t r = interpret(e, page, byte);
-  if (r == 10) {
-    f.lf_pending = true;
-  } else if (r == 12) {
-    f.ff_pending = true;
-  } else if (r == 13) {
-    f.cr_pending = true;
-  } else if (r >= 0x20 && r <= 0x7E) {
-    if (screen) draw_char_screen(e, *e.page_bitmap, static_cast<char>(r));
-    else draw_char_printer(e, static_cast<char>(r));
+  const ByteResult r = interpret(e, target, byte);
+  switch (r.kind) {
+    case ByteResult::Kind::consumed: break;
+    case ByteResult::Kind::line_feed: f.lf_pending = true; break;
+    case ByteResult::Kind::form_feed: f.ff_pending = true; break;
+    case ByteResult::Kind::carriage_return: f.cr_pending = true; break;
+    case ByteResult::Kind::character:
+      if (r.byte >= 0x20 && r.byte <= 0x7E) draw_char(e, target, static_cast<char>(r.byte));
+      break;
   }
 
   // Line end: runs after every byte, so a tab or an image past the end wraps at once.
@@ -119,8 +133,8 @@ void feed_byte(Engine& e, PageState& page, std::uint8_t byte, FeedFlags& f) {
   bool full = false;
   if (f.lf_pending) {
     f.lf_pending = false;
-    if (e.short_line_feed) {
-      e.short_line_feed = 0;
+    if (e.interp.short_line_feed) {
+      e.interp.short_line_feed = false;
       page.cur_y += 8;
     } else {
       page.cur_y += page.line_height;
@@ -131,9 +145,9 @@ void feed_byte(Engine& e, PageState& page, std::uint8_t byte, FeedFlags& f) {
 
   if (f.ff_pending || full) end_page(e, page, f);
 
-  if (e.font_changed) {
-    e.font_changed = 0;
-    e.current_font = make_font(e, page);
+  if (e.interp.font_changed) {
+    e.interp.font_changed = false;
+    e.current_font = make_font(page, e.interp.emulation);
   }
 }
 
@@ -143,7 +157,7 @@ bool ensure_page_bitmap(Engine& e) {
   if (e.page_bitmap) return false;
   // The sheet has the printer's paper size at one pixel per page unit.
   e.page_bitmap = e.hooks.create_sheet(e.printer.paper_width, e.printer.paper_height);
-  derive_screen_page(e, e.page_bitmap->text_metrics(e.page_font));
+  derive_screen_page(e.screen, e.printer, e.metrics, e.page_bitmap->text_metrics(e.page_font));
   clear_and_home(e);
   record_page_event(e, PageEventKind::home, 0);
   return true;
@@ -175,7 +189,10 @@ void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_
   }
 
   if (bytes != nullptr) {
-    for (std::size_t i = 0; i < count; ++i) feed_byte(e, page, bytes[i], f);
+    ScreenTarget sheet(e);
+    PrinterTarget paper(e);
+    PageTarget& target = page.is_printer ? static_cast<PageTarget&>(paper) : sheet;
+    for (std::size_t i = 0; i < count; ++i) feed_byte(e, target, bytes[i], f);
   }
 
   if (page.is_printer) return;
@@ -199,70 +216,6 @@ void clear_page(Engine& e, Surface& sheet) {
   sheet.line_to(right, bottom);
   sheet.line_to(left, bottom);
   sheet.line_to(left, top);
-}
-
-FontDesc make_font(const Engine& e, const PageState& page) {
-  FontDesc f = page.font;
-  if (e.emulation != 0) {
-    f.escapement = page.plotter.text_angle;
-    f.width = 0;
-    f.weight = 400;
-    return f;
-  }
-  std::int32_t w = f.width;
-  const bool script = page.superscript || page.subscript;
-  if (script) {
-    f.height = f.height * 2 / 3;
-    w = f.width / 2;
-  }
-  if (page.double_width || page.expanded) {
-    f.width = 2 * w;
-    f.weight = page.emphasized ? 700 : 400;
-  } else if (page.condensed && !page.emphasized) {
-    f.width = w / 2;
-    if (script) f.weight = 400;
-  } else {
-    f.width = 0;
-    f.weight = page.emphasized ? 700 : 400;
-  }
-  return f;
-}
-
-namespace {
-
-// Where a character goes and how far the position then moves, by the styles.
-struct CharStep {
-  std::uint32_t y_offset;
-  std::uint32_t advance;
-};
-
-CharStep char_step(const PageState& p) {
-  if (p.subscript) return {p.line_height / 3, p.char_width / 2};
-  if (p.superscript) return {0, p.char_width / 2};
-  if (p.double_width || p.expanded) return {0, 2 * p.char_width};
-  if (p.condensed && !p.emphasized) return {0, p.char_width / 2};
-  return {0, p.char_width};
-}
-
-Color text_color(const Engine& e, const PageState& p) {
-  return e.emulation == 0 ? 0 : p.plotter.pen_color;
-}
-
-void draw_char(Engine& e, PageState& p, Surface& s, char ch) {
-  const CharStep step = char_step(p);
-  s.draw_text(static_cast<std::int32_t>(p.cur_x), static_cast<std::int32_t>(p.cur_y + step.y_offset),
-              &ch, 1, e.current_font, text_color(e, p));
-  p.cur_x += step.advance;
-}
-
-}  // namespace
-
-void draw_char_screen(Engine& e, Surface& sheet, char ch) { draw_char(e, e.screen, sheet, ch); }
-
-void draw_char_printer(Engine& e, char ch) {
-  if (e.job_active == 0 || e.printer_enabled == 0 || !e.printer_dc) return;
-  start_printer_page(e);
-  draw_char(e, e.printer, e.printer_dc->surface(), ch);
 }
 
 void repaint_page(Engine& e) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "gfx/surface.h"
-#include "page/page_state.h"
+#include "layout/page_state.h"
 
 namespace morvane {
 
@@ -21,12 +21,6 @@ void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_
 
 // Paints the empty sheet with the screen page's margin frame.
 void clear_page(Engine& e, Surface& sheet);
-
-// The current font for a page's font description and print styles.
-FontDesc make_font(const Engine& e, const PageState& page);
-
-void draw_char_screen(Engine& e, Surface& sheet, char ch);
-void draw_char_printer(Engine& e, char ch);
 
 // Redraws the view from the sheet, creating the sheet first when needed.
 void repaint_page(Engine& e);

@@ -5,26 +5,20 @@
 #include "emul/emulation.h"
 #include "page/engine.h"
 #include "page/feed.h"
-#include "page/page_state_ops.h"
+#include "layout/page_ops.h"
 
 namespace morvane {
 
 namespace {
 
-PageStart capture(const Engine& e) {
-  return {e.screen, e.tab_table, e.dot, e.plot, e.emulation, e.short_line_feed, e.current_font};
-}
+PageStart capture(const Engine& e) { return {e.screen, e.interp, e.current_font}; }
 
 // The shared interpreter state goes back to what it was; the page itself is
 // not touched.
 void restore_shared(Engine& e, const PageStart& s) {
-  e.tab_table = s.tab_table;
-  e.dot = s.dot;
-  e.plot = s.plot;
-  e.emulation = s.emulation;
-  e.short_line_feed = s.short_line_feed;
+  e.interp = s.interp;
+  e.interp.font_changed = false;
   e.current_font = s.current_font;
-  e.font_changed = 0;
 }
 
 // The printer page takes over what the screen page had at its first byte;
@@ -49,20 +43,21 @@ void start_printer_like_screen(Engine& e, const PageStart& s) {
   p.font = from.font;
   home_page(p);
   restore_shared(e, s);
-  bit_image_page_restarts(e);
+  bit_image_page_restarts(e.interp);
 }
 
 void apply_event(Engine& e, const PageEvent& ev) {
+  PrinterTarget printer(e);
   switch (ev.kind) {
     case PageEventKind::move_to_line:
       move_to_line(e.printer, ev.value);
       break;
     case PageEventKind::select_emulation:
-      if (e.emulation == 0) bit_image_interrupted(e);
-      e.emulation = static_cast<std::int32_t>(ev.value);
+      if (e.interp.emulation == Emulation::dot_matrix) bit_image_interrupted(e.interp, printer);
+      e.interp.emulation = static_cast<Emulation>(ev.value);
       break;
     case PageEventKind::abandon_command:
-      give_up_command(e, e.printer);
+      give_up_command(e.interp, printer);
       break;
     case PageEventKind::home:
       home_page(e.printer);
@@ -115,9 +110,17 @@ void move_print_line(Engine& e, std::uint32_t line) {
   record_page_event(e, PageEventKind::move_to_line, line);
 }
 
-void select_emulation(Engine& e, std::int32_t emulation) {
-  e.emulation = emulation;
+void select_emulation(Engine& e, Emulation emulation) {
+  e.interp.emulation = emulation;
   record_page_event(e, PageEventKind::select_emulation, static_cast<std::uint32_t>(emulation));
+}
+
+bool abandon_incomplete_command(Engine& e) {
+  if (!command_pending(e.interp, e.screen)) return false;
+  record_page_event(e, PageEventKind::abandon_command, 0);
+  ScreenTarget screen(e);
+  give_up_command(e.interp, screen);
+  return true;
 }
 
 void replay_page(Engine& e) {

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "emul/states.h"
+#include "emul/interpreters.h"
 #include "gfx/surface.h"
-#include "page/page_state.h"
+#include "layout/page_state.h"
 
 namespace morvane {
 
@@ -19,11 +19,7 @@ struct Engine;
 // Taken just before the page's first byte is interpreted.
 struct PageStart {
   PageState screen;  // styles, font, tab snapshot, spacing, perforation skip, plotter
-  TabTable tab_table;
-  DotMatrixState dot;
-  PlotterState plot;
-  std::int32_t emulation = 0;
-  std::uint8_t short_line_feed = 0;
+  Interpreters interp;
   FontDesc current_font;
 };
 
@@ -56,7 +52,15 @@ void record_page_event(Engine& e, PageEventKind kind, std::uint32_t value);
 // The user's operations between bytes, applied to the screen page now and to
 // the printer page at the same point of the replay.
 void move_print_line(Engine& e, std::uint32_t line);
-void select_emulation(Engine& e, std::int32_t emulation);
+void select_emulation(Engine& e, Emulation emulation);
+
+// At the end of input or after a pause in the data: the active interpreter is
+// brought back to idle so that a following form feed really ends the page,
+// and the page stays exactly as the bytes that came left it (the rest of a
+// bit image is not drawn, an open sequence changes no style). Nothing is
+// spooled for it: the print replay gives the command up at the same byte.
+// Returns true when a command was given up.
+bool abandon_incomplete_command(Engine& e);
 
 // Lays the ended page out again on the printer page from the spool file: from
 // the state the screen page started with, with every recorded event at its

@@ -7,7 +7,8 @@
 #include "emul/emulation.h"
 #include "page/engine.h"
 #include "page/feed.h"
-#include "page/page_state_ops.h"
+#include "layout/page_ops.h"
+#include "layout/text_style.h"
 
 namespace morvane {
 
@@ -38,7 +39,8 @@ std::vector<std::string> split_names(std::string text) {
 void measure_printer(Engine& e) {
   DeviceCaps caps = e.printer_dc->caps();
   if (caps.dpi_x == 0 || caps.dpi_y == 0) caps = kFallbackCaps;
-  init_printer_page(e, caps, e.printer_dc->surface().text_metrics(e.page_font));
+  init_printer_page(e.printer, e.metrics, e.interp.tab_table, caps,
+                    e.printer_dc->surface().text_metrics(e.page_font));
   e.printer_measured = true;
 }
 
@@ -47,7 +49,8 @@ void measure_printer(Engine& e) {
 void measure_fallback(Engine& e) {
   if (e.metrics.dpi_x != 0) return;  // keep the last printer that was measured
   auto probe = e.hooks.create_sheet(1, 1);
-  init_printer_page(e, kFallbackCaps, probe->text_metrics(e.page_font));
+  init_printer_page(e.printer, e.metrics, e.interp.tab_table, kFallbackCaps,
+                    probe->text_metrics(e.page_font));
 }
 
 bool make_printer_dc(Engine& e) {
@@ -140,12 +143,14 @@ void print_page(Engine& e) {
       end_printer_page(e, e.close_document == 1 ? 3 : 1);
     }
   }
-  sync_printer_page(e);
+  sync_printer_page(e.screen, e.printer);
+  // The font of the styles that stay in force on the next page.
+  e.current_font = make_font(e.screen, e.interp.emulation);
   e.printing = false;
 }
 
 void end_printer_page(Engine& e, int mode) {
-  release_bit_image(e);
+  release_bit_image(e.interp);
   if (!e.printer_dc) return;
   if (e.job_active == 1) {
     if (e.page_started == 1) e.printer_dc->end_page();
@@ -185,9 +190,17 @@ Engine::~Engine() {
   if (spool_stream) std::fclose(spool_stream);
 }
 
-Surface* page_surface(Engine& e, const PageState& page) {
-  if (page.is_printer == 0) return e.page_bitmap.get();
-  return e.printer_dc ? &e.printer_dc->surface() : nullptr;
+Surface* PrinterTarget::drawing_surface() {
+  // A printer reaches paper only inside an open document, on a started sheet.
+  if (e_.job_active == 0 || e_.printer_enabled == 0 || !e_.printer_dc) return nullptr;
+  start_printer_page(e_);
+  return &e_.printer_dc->surface();
+}
+
+void set_printer_font(Engine& e, const FontDesc& font) {
+  e.printer.font = font;
+  e.current_font = font;
+  e.page_font = font;
 }
 
 }  // namespace morvane

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "page/page_state.h"
+#include "layout/page_state.h"
 
 namespace morvane {
 

@@ -38,12 +38,12 @@ TEST_F(BitImage, EachColumnReachesTheSheetAsItArrives) {
     EXPECT_EQ(b[k].columns, Bytes{data[k]});
   }
   EXPECT_EQ(page().cur_x, 29u);
-  EXPECT_EQ(run.engine.short_line_feed, 1);
+  EXPECT_EQ(run.engine.interp.short_line_feed, 1);
 }
 
 TEST_F(BitImage, ColumnsArrivingInSeveralRunsGrowOneImage) {
   run.feed({ESC, 'K', 3, 0, 7});
-  EXPECT_EQ(run.engine.dot.bit_image_mode, 1);
+  EXPECT_EQ(run.engine.interp.dot.bit_image_mode, 1);
   EXPECT_EQ(page().cur_x, 25u) << "the position moves only when the image is complete";
   run.feed({8, 9});
   const auto b = blits(run.sheet().records());
@@ -88,7 +88,7 @@ TEST_F(BitImage, ImagePastTheLineEndIsDrawnWholeThenWraps) {
   EXPECT_EQ(b.back().x0, 984);
   EXPECT_EQ(page().cur_x, page().margin_left);
   EXPECT_EQ(page().cur_y, y + 8) << "the wrap is the short line feed";
-  EXPECT_EQ(run.engine.short_line_feed, 0);
+  EXPECT_EQ(run.engine.interp.short_line_feed, 0);
 }
 
 TEST_F(BitImage, EmptyImageClearsButDrawsAndMovesNothing) {
@@ -96,19 +96,19 @@ TEST_F(BitImage, EmptyImageClearsButDrawsAndMovesNothing) {
   run.feed({ESC, 'K', 0, 0});
   EXPECT_EQ(blits(run.sheet().records()).size(), 3u);
   EXPECT_EQ(page().cur_x, 28u);
-  EXPECT_EQ(run.engine.bit_image.columns[0], 0) << "the buffer was cleared";
+  EXPECT_EQ(run.engine.interp.bit_image.columns[0], 0) << "the buffer was cleared";
 }
 
 TEST_F(BitImage, ReleasedBufferIsMadeAgainAndTheImageStillEnds) {
   run.feed(Bytes{ESC, 'K', 10, 0} + repeat(0xFF, 5));
-  release_bit_image(run.engine);
-  EXPECT_FALSE(run.engine.bit_image.exists);
+  release_bit_image(run.engine.interp);
+  EXPECT_FALSE(run.engine.interp.bit_image.exists);
   run.feed(repeat(0x0F, 5));
-  EXPECT_TRUE(run.engine.bit_image.exists);
-  EXPECT_EQ(run.engine.dot.bit_image_mode, 0);
+  EXPECT_TRUE(run.engine.interp.bit_image.exists);
+  EXPECT_EQ(run.engine.interp.dot.bit_image_mode, 0);
   EXPECT_EQ(page().cur_x, 35u);
-  for (int k = 0; k < 5; ++k) EXPECT_EQ(run.engine.bit_image.columns[k], 0) << "made again white";
-  for (int k = 5; k < 10; ++k) EXPECT_EQ(run.engine.bit_image.columns[k], 0x0F);
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(run.engine.interp.bit_image.columns[k], 0) << "made again white";
+  for (int k = 5; k < 10; ++k) EXPECT_EQ(run.engine.interp.bit_image.columns[k], 0x0F);
   const auto b = blits(run.sheet().records());
   ASSERT_EQ(b.size(), 10u);
   EXPECT_EQ(b[4].columns, Bytes{0xFF}) << "columns already shown stay on the sheet";
@@ -150,7 +150,7 @@ TEST_F(BitImage, PrinterPageWithoutDocumentOnlyMoves) {
   run.interpret(pr, {ESC, 'K', 2, 0, 255, 255});
   EXPECT_EQ(run.printed().count(PrinterCall::start_page), 0u);
   EXPECT_EQ(pr.cur_x, 42u);
-  EXPECT_EQ(run.engine.short_line_feed, 1);
+  EXPECT_EQ(run.engine.interp.short_line_feed, 1);
 }
 
 }  // namespace

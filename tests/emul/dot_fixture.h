@@ -26,11 +26,18 @@ constexpr std::uint8_t ESC = 27;
 
 class DotRun : public test::EngineFixture {
  public:
-  // Through the interpreter alone: the result of every byte.
+  // Through the interpreter alone: the result of every byte, as the byte the
+  // feed loop acts on (0 consumed, 10, 12, 13, or the character).
   Bytes interpret(const Bytes& bytes) { return interpret(engine.screen, bytes); }
   Bytes interpret(PageState& page, const Bytes& bytes) {
+    ScreenTarget sheet(engine);
+    PrinterTarget paper(engine);
+    PageTarget& target = &page == &engine.printer ? static_cast<PageTarget&>(paper) : sheet;
     Bytes out;
-    for (std::uint8_t b : bytes) out.push_back(dot_matrix_byte(engine, page, b));
+    for (std::uint8_t b : bytes) {
+      const ByteResult r = dot_matrix_byte(engine.interp, target, b);
+      out.push_back(r.kind == ByteResult::Kind::consumed ? 0 : r.byte);
+    }
     return out;
   }
 

@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "emul/dot_fixture.h"
-#include "page/page_state_ops.h"
+#include "layout/page_ops.h"
+#include "layout/text_style.h"
 
 namespace morvane::testing {
 namespace {
@@ -11,7 +12,7 @@ class DotMatrix : public ::testing::Test {
  protected:
   DotMatrix() {
     PageState& p = run.engine.screen;
-    reset_style(run.engine, p);
+    reset_style(p, TabTable{});
     p.lines_per_page = 61;
     p.margin_left = 25;
     p.char_width = 10;
@@ -51,9 +52,9 @@ TEST_F(DotMatrix, ResultOfEveryByte) {
   };
   for (const auto& c : cases) {
     DotRun fresh;
-    reset_style(fresh.engine, fresh.engine.screen);
+    reset_style(fresh.engine.screen, TabTable{});
     EXPECT_EQ(fresh.interpret(c.input), c.expected) << c.name;
-    const DotMatrixState& d = fresh.engine.dot;
+    const DotMatrixState& d = fresh.engine.interp.dot;
     EXPECT_EQ(d.esc_pending | d.param_pending | d.count_high_pending | d.tab_collecting, 0) << c.name;
     EXPECT_EQ(d.bit_image_mode, 0) << c.name;
   }
@@ -81,7 +82,7 @@ TEST_F(DotMatrix, LineSpacingIsRecorded) {
   };
   for (const auto& c : cases) {
     DotRun fresh;
-    reset_style(fresh.engine, fresh.engine.screen);
+    reset_style(fresh.engine.screen, TabTable{});
     fresh.interpret(c.input);
     EXPECT_EQ(fresh.engine.screen.spacing_num, c.num) << c.name;
     EXPECT_EQ(fresh.engine.screen.spacing_den, c.den) << c.name;
@@ -117,25 +118,25 @@ TEST_F(DotMatrix, FormLengthAndPerforationSkip) {
 TEST_F(DotMatrix, EmphasisAndDoubleStrikeChangeTheFontOnlyWhenTheyChange) {
   run.interpret({ESC, 'E'});
   EXPECT_EQ(page().emphasized, 1);
-  EXPECT_EQ(run.engine.font_changed, 1);
-  run.engine.font_changed = 0;
+  EXPECT_EQ(run.engine.interp.font_changed, 1);
+  run.engine.interp.font_changed = 0;
   run.interpret({ESC, 'E'});
-  EXPECT_EQ(run.engine.font_changed, 0);
+  EXPECT_EQ(run.engine.interp.font_changed, 0);
   run.interpret({ESC, 'F'});
   EXPECT_EQ(page().emphasized, 0);
-  EXPECT_EQ(run.engine.font_changed, 1);
+  EXPECT_EQ(run.engine.interp.font_changed, 1);
 
   // Off while already off keeps a weight that came from the settings.
-  run.engine.font_changed = 0;
+  run.engine.interp.font_changed = 0;
   page().font.weight = 700;
   run.interpret({ESC, 'H', ESC, 'F'});
   EXPECT_EQ(page().font.weight, 700);
-  EXPECT_EQ(run.engine.font_changed, 0);
+  EXPECT_EQ(run.engine.interp.font_changed, 0);
 
   run.interpret({ESC, 'G'});
   EXPECT_EQ(page().double_strike, 1);
   EXPECT_EQ(page().font.weight, 500);
-  EXPECT_EQ(run.engine.font_changed, 1);
+  EXPECT_EQ(run.engine.interp.font_changed, 1);
   page().font.weight = 600;
   run.interpret({ESC, 'G'});
   EXPECT_EQ(page().font.weight, 600);
@@ -147,13 +148,13 @@ TEST_F(DotMatrix, EmphasisAndDoubleStrikeChangeTheFontOnlyWhenTheyChange) {
 TEST_F(DotMatrix, CarriageReturnAndFormFeedEndDoubleWidth) {
   for (std::uint8_t code : {std::uint8_t{13}, std::uint8_t{12}}) {
     run.interpret({14});
-    run.engine.font_changed = 0;
+    run.engine.interp.font_changed = 0;
     EXPECT_EQ(run.interpret({code}), Bytes{code});
     EXPECT_EQ(page().double_width, 0);
-    EXPECT_EQ(run.engine.font_changed, 1);
-    run.engine.font_changed = 0;
+    EXPECT_EQ(run.engine.interp.font_changed, 1);
+    run.engine.interp.font_changed = 0;
     EXPECT_EQ(run.interpret({code}), Bytes{code});
-    EXPECT_EQ(run.engine.font_changed, 0) << "no double width, no font change";
+    EXPECT_EQ(run.engine.interp.font_changed, 0) << "no double width, no font change";
   }
   run.interpret({14});
   EXPECT_EQ(run.interpret({ESC, '<'}), (Bytes{0, 13}));
@@ -195,10 +196,10 @@ TEST_F(DotMatrix, StyleFlagsByCommand) {
 
 TEST_F(DotMatrix, EndOfTabListByZeroLeavesTheFontAlone) {
   run.interpret({14});
-  run.engine.font_changed = 0;
+  run.engine.interp.font_changed = 0;
   run.interpret({ESC, 'D', 0});
   EXPECT_EQ(page().double_width, 0);
-  EXPECT_EQ(run.engine.font_changed, 0);
+  EXPECT_EQ(run.engine.interp.font_changed, 0);
 }
 
 TEST_F(DotMatrix, StylesMakeTheFont) {
@@ -225,12 +226,12 @@ TEST_F(DotMatrix, StylesMakeTheFont) {
   for (const auto& c : cases) {
     DotRun fresh;
     PageState& p = fresh.engine.screen;
-    reset_style(fresh.engine, p);
+    reset_style(p, TabTable{});
     p.font.height = -30;
     p.font.width = 12;
     p.font.weight = 400;
     fresh.interpret(c.input);
-    const FontDesc f = make_font(fresh.engine, p);
+    const FontDesc f = make_font(p, fresh.engine.interp.emulation);
     EXPECT_EQ(f.height, c.height) << c.name;
     EXPECT_EQ(f.width, c.width) << c.name;
     EXPECT_EQ(f.weight, c.weight) << c.name;
@@ -259,7 +260,7 @@ TEST_F(DotMatrix, HorizontalTabWithoutCharacterWidthDoesNothing) {
 
 TEST_F(DotMatrix, EmptyTabListStopsNothing) {
   run.interpret({ESC, 'D', 0});
-  EXPECT_EQ(run.engine.tab_table.count, 0);
+  EXPECT_EQ(run.engine.interp.tab_table.count, 0);
   run.interpret({9});
   EXPECT_EQ(page().cur_x, 25u);
 }
@@ -281,7 +282,7 @@ TEST_F(DotMatrix, TabListCollection) {
     DotRun fresh;
     const Bytes results = fresh.interpret(Bytes{ESC, 'D'} + c.stops);
     EXPECT_EQ(Bytes(results.begin() + 2, results.end()), c.results) << c.name;
-    const TabTable& t = fresh.engine.tab_table;
+    const TabTable& t = fresh.engine.interp.tab_table;
     ASSERT_EQ(t.count, static_cast<std::int32_t>(c.expected.size())) << c.name;
     for (std::size_t i = 0; i < c.expected.size(); ++i) EXPECT_EQ(t.stops[i], c.expected[i]) << c.name;
   }
@@ -291,8 +292,8 @@ TEST_F(DotMatrix, ThirtyStopsKeepTwentyEight) {
   Bytes input{ESC, 'D'};
   for (std::uint8_t s = 40; s < 70; ++s) input.push_back(s);
   const Bytes results = run.interpret(input);
-  EXPECT_EQ(run.engine.tab_table.count, 28);
-  EXPECT_EQ(run.engine.tab_table.stops[27], 67);
+  EXPECT_EQ(run.engine.interp.tab_table.count, 28);
+  EXPECT_EQ(run.engine.interp.tab_table.stops[27], 67);
   EXPECT_EQ(results[29], 0) << "the 28th stop is consumed";
   EXPECT_EQ(results[30], 68) << "the 29th byte is ordinary input";
   EXPECT_EQ(results[31], 69);
@@ -315,7 +316,7 @@ TEST_F(DotMatrix, BitImageCountsAreCapped) {
   for (const auto& c : cases) {
     DotRun fresh;
     EXPECT_EQ(fresh.interpret({ESC, c.command, c.low, c.high}), (Bytes{0, 0, 0, 0}));
-    const DotMatrixState& d = fresh.engine.dot;
+    const DotMatrixState& d = fresh.engine.interp.dot;
     EXPECT_EQ(d.bit_image_count, c.count) << c.command << " " << int{c.low} << " " << int{c.high};
     EXPECT_EQ(d.bit_image_mode, c.mode);
     const Bytes data = fresh.interpret(repeat('A', c.count));
@@ -333,7 +334,7 @@ TEST_F(DotMatrix, ExcessBitImageDataIsOrdinaryInput) {
 
 TEST_F(DotMatrix, EscHashHandsOverToThePlotter) {
   EXPECT_EQ(run.interpret({ESC, '#'}), (Bytes{0, 0}));
-  EXPECT_EQ(run.engine.emulation, 1);
+  EXPECT_EQ(run.engine.interp.emulation, Emulation::plotter);
   EXPECT_EQ(page().plotter.graphic_mode, 1);
 }
 

@@ -21,7 +21,7 @@ struct PlotterPixels : ::testing::Test {
                                           static_cast<std::int32_t>(h));
     };
     f.feed("");
-    f.engine.emulation = 1;
+    f.engine.interp.emulation = Emulation::plotter;
     f.engine.screen.cur_y = 125;
     f.feed("\x1b#");  // origin at page (25, 150)
   }

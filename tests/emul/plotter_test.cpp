@@ -23,7 +23,7 @@ struct Plotter : ::testing::Test {
   Plotter() {
     f.use_metrics(TextMetrics{20, 0, 10, 10});
     f.feed("");
-    f.engine.emulation = 1;
+    f.engine.interp.emulation = Emulation::plotter;
     f.sheet().clear();
   }
   PageState& screen() { return f.engine.screen; }
@@ -81,7 +81,7 @@ TEST_F(Plotter, ParameterSequencesTakeEffectOnlyWithTheRightDigits) {
     EXPECT_EQ(pen().char_size, c.size) << c.bytes + 1;
     EXPECT_EQ(screen().cur_x, 25u) << c.bytes + 1;
     EXPECT_EQ(screen().line_count, 0u) << c.bytes + 1;
-    EXPECT_EQ(f.engine.font_changed, 0) << c.bytes + 1;
+    EXPECT_EQ(f.engine.interp.font_changed, 0) << c.bytes + 1;
   }
   EXPECT_TRUE(texts().empty());
 }
@@ -137,7 +137,7 @@ TEST_F(Plotter, DigitsPastAFullParameterArePrinted) {
 
 TEST_F(Plotter, GraphicModeTakesItsOriginFromThePrintLine) {
   graphic();
-  EXPECT_EQ(f.engine.emulation, 1);
+  EXPECT_EQ(f.engine.interp.emulation, Emulation::plotter);
   EXPECT_EQ(pen().graphic_mode, 1);
   EXPECT_EQ(pen().origin_x, 0);
   EXPECT_EQ(pen().origin_y, 150);
@@ -290,7 +290,7 @@ TEST_F(Plotter, LineTypesDashWhereverTheBackendCan) {
       {30100, "L3", 0},
   };
   for (const Case& c : cases) {
-    f.engine.os_version = c.os_version;
+    f.engine.interp.os_version = c.os_version;
     pen().line_type = 0;
     graphic();
     f.sheet().clear();

@@ -80,10 +80,10 @@ TEST_F(Feed, UnprintableResultsAreNotDrawnButTheLineEndStillRuns) {
 
 TEST_F(Feed, ShortLineFeedMovesEightThenFullLinesAgain) {
   f.feed("");
-  f.engine.short_line_feed = 1;
+  f.engine.interp.short_line_feed = 1;
   f.feed("\n");
   EXPECT_EQ(screen().cur_y, 33u);
-  EXPECT_EQ(f.engine.short_line_feed, 0);
+  EXPECT_EQ(f.engine.interp.short_line_feed, 0);
   f.feed("\n");
   EXPECT_EQ(screen().cur_y, 50u);
 }
@@ -160,7 +160,7 @@ TEST_F(Feed, SpoolHoldsExactlyThePageAndStaysAfterItsEnd) {
 }
 
 TEST_F(Feed, UnknownEmulationUsesEveryByteUnchanged) {
-  f.engine.emulation = 5;
+  f.engine.interp.emulation = static_cast<Emulation>(5);
   f.feed("A\nB");
   EXPECT_EQ(f.sheet().all_text(), "AB");
   EXPECT_EQ(screen().cur_y, 42u);

@@ -136,5 +136,32 @@ TEST_F(Printing, EndRunDeletesTheSpoolFileOfAnUnfinishedPageOnly) {
   EXPECT_EQ(g.engine.page_bitmap, nullptr);
 }
 
+TEST(NoPrinter, PagesAreLaidOutForTheFallbackWithoutDividingByZero) {
+  for (const char* device : {",,,", "OnlyAName,,"}) {
+    SCOPED_TRACE(device);
+    RecordingPrinterConfig config;
+    config.device_string = device;
+    EngineFixture f(config);
+    EXPECT_TRUE(f.feed("AB\r\n\f"));
+    ASSERT_FALSE(f.shell.errors.empty());
+    EXPECT_EQ(f.shell.errors.front().first, "Unable to get handle to default printer");
+    EXPECT_EQ(f.shell.errors.front().second, "Morvane");
+    EXPECT_EQ(f.engine.screen.margin_left, 25u);
+    EXPECT_GT(f.engine.screen.lines_per_page, 0u);
+    EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 0u);
+  }
+}
+
+TEST(NoPrinter, AContextThatCannotBeMadeRefusesPrintingAndSaysSo) {
+  RecordingPrinterConfig config;
+  config.fail_create_device = true;
+  EngineFixture f(config);
+  EXPECT_TRUE(f.feed("X\fY\fZ\f"));
+  ASSERT_EQ(f.shell.errors.size(), 1u);  // told once, not at every page
+  EXPECT_NE(f.shell.errors.front().first.find("Recording Printer"), std::string::npos);
+  EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 0u);
+  EXPECT_EQ(f.engine.screen.paper_width, 850u);
+}
+
 }  // namespace
 }  // namespace morvane

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <random>
 
-#include "page/feed.h"
+#include "layout/text_style.h"
 #include "support/screen_paper.h"
 
 namespace morvane {
@@ -225,7 +225,7 @@ TEST(ScreenPaper, TheNextScreenPageStartsConsistently) {
     const auto texts = f.sheet().of_kind(DrawKind::draw_text);
     ASSERT_GE(texts.size(), 2u);
     const DrawRecord& last = texts.back();
-    EXPECT_EQ(last.font, make_font(e, e.screen));
+    EXPECT_EQ(last.font, make_font(e.screen, e.interp.emulation));
     EXPECT_EQ(static_cast<std::uint32_t>(last.y0), e.screen.margin_top + e.screen.line_height);
   }
 }

@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "gfx/recording/recording_printer.h"
+#include "print/recording/recording_printer.h"
 #include "gfx/recording/recording_surface.h"
 #include "page/engine.h"
 #include "page/feed.h"
-#include "page/page_state_ops.h"
+#include "layout/text_style.h"
 
 namespace morvane::test {
 

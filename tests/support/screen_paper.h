@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "emul/idle.h"
 #include "page/page_record.h"
 #include "support/engine_fixture.h"
 
@@ -78,7 +77,7 @@ struct ScreenAndPaper {
 class ScriptRun {
  public:
   ScriptRun(std::int32_t emulation, bool close_document) {
-    f_.engine.emulation = emulation;
+    f_.engine.interp.emulation = static_cast<Emulation>(emulation);
     f_.engine.close_document = close_document ? 1 : 0;
     f_.shell.on_page_ending = [this](Surface& sheet) {
       auto& rec = static_cast<RecordingSurface&>(sheet);
@@ -97,7 +96,7 @@ class ScriptRun {
         move_print_line(e, step.value);
         break;
       case StepKind::emulation:
-        select_emulation(e, static_cast<std::int32_t>(step.value % 2));
+        select_emulation(e, static_cast<Emulation>(step.value % 2));
         break;
       case StepKind::end_now:
         if (!e.screen.dirty) break;

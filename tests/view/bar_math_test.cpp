@@ -1,7 +1,7 @@
 // The head-position bar's arithmetic: marker place and limits, the grab
 // zone, the dragged line and where a drop puts both pages.
 #include "view/bar_math.h"
-#include "page/page_state_ops.h"
+#include "layout/page_ops.h"
 
 #include <gtest/gtest.h>
 

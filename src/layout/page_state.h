@@ -16,6 +16,11 @@ namespace morvane {
 
 constexpr int kMaxTabStops = 28;
 
+// Which printer the bytes are read for (settings key "printertype"). The
+// settings file may hold any number: other values pass bytes through as they
+// are.
+enum class Emulation : std::int32_t { dot_matrix = 0, plotter = 1 };
+
 struct PlotterPen {
   std::uint8_t graphic_mode = 0;
   Color pen_color = 0;

@@ -1,4 +1,4 @@
-#include "gfx/recording/recording_printer.h"
+#include "print/recording/recording_printer.h"
 
 namespace morvane {
 

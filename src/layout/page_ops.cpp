@@ -1,13 +1,8 @@
-#include "page/page_state_ops.h"
-
-#include <algorithm>
-
-#include "page/engine.h"
-#include "page/feed.h"
+#include "layout/page_ops.h"
 
 namespace morvane {
 
-void reset_style(Engine& e, PageState& page) {
+void reset_style(PageState& page, const TabTable& tabs) {
   page.double_width = 0;
   page.condensed = 0;
   page.emphasized = 0;
@@ -17,8 +12,8 @@ void reset_style(Engine& e, PageState& page) {
   page.expanded = 0;
   page.spacing_num = 12;
   page.spacing_den = 72;
-  page.tab_count = e.tab_table.count;
-  page.tab_stops = e.tab_table.stops;
+  page.tab_count = tabs.count;
+  page.tab_stops = tabs.stops;
 }
 
 void reset_plotter(PageState& page) { page.plotter = PlotterPen{}; }
@@ -29,9 +24,9 @@ static std::uint32_t at_least_one(std::int32_t v) {
   return v > 0 ? static_cast<std::uint32_t>(v) : 1u;
 }
 
-void init_printer_page(Engine& e, const DeviceCaps& caps, const TextMetrics& tm) {
-  PageState& p = e.printer;
-  reset_style(e, p);
+void init_printer_page(PageState& p, PrinterMetrics& metrics, const TabTable& tabs,
+                       const DeviceCaps& caps, const TextMetrics& tm) {
+  reset_style(p, tabs);
   reset_plotter(p);
   p.is_printer = 1;
 
@@ -39,7 +34,7 @@ void init_printer_page(Engine& e, const DeviceCaps& caps, const TextMetrics& tm)
   p.char_width = at_least_one(tm.max_char_width);
   p.font.width = tm.ave_char_width;
 
-  e.metrics = caps;
+  metrics = caps;
   const std::uint32_t dpi_x = caps.dpi_x, dpi_y = caps.dpi_y;
   const std::uint32_t h = caps.vert_res * 100u / dpi_y;
   p.lines_per_page = h / p.line_height;
@@ -55,10 +50,8 @@ void init_printer_page(Engine& e, const DeviceCaps& caps, const TextMetrics& tm)
   p.wrap_margin = p.margin_right;
 }
 
-void derive_screen_page(Engine& e, const TextMetrics& tm) {
-  PageState& s = e.screen;
-  const PageState& p = e.printer;
-  const DeviceCaps& m = e.metrics;
+void derive_screen_page(PageState& s, const PageState& p, const PrinterMetrics& m,
+                        const TextMetrics& tm) {
   s = p;
   s.is_printer = 0;
   s.paper_width = m.phys_width * 100u / m.dpi_x;
@@ -71,9 +64,7 @@ void derive_screen_page(Engine& e, const TextMetrics& tm) {
   s.font.width = tm.ave_char_width;
 }
 
-void sync_printer_page(Engine& e) {
-  PageState& s = e.screen;
-  PageState& p = e.printer;
+void sync_printer_page(PageState& s, PageState& p) {
   s.plotter.text_angle = 0;
   s.plotter.origin_x = 0;
   s.plotter.origin_y = 0;
@@ -93,32 +84,12 @@ void sync_printer_page(Engine& e) {
   p.tab_count = s.tab_count;
   p.tab_stops = s.tab_stops;
   p.plotter = s.plotter;
-
-  // The font of the styles that stay in force on the next page.
-  e.current_font = make_font(e, s);
 }
 
 void home_page(PageState& page) {
   page.cur_x = page.margin_left;
   page.cur_y = page.margin_top;
   page.line_count = 0;
-}
-
-FontDesc base_font(std::int32_t height, std::int32_t weight, std::int32_t italic, const char* face) {
-  FontDesc f;
-  f.height = height;
-  f.weight = weight;
-  f.italic = italic != 0 ? 1 : 0;
-  f.quality = 2;             // PROOF_QUALITY
-  f.pitch_and_family = 0x12;  // VARIABLE_PITCH | FF_ROMAN
-  f.set_face(face);
-  return f;
-}
-
-void set_printer_font(Engine& e, const FontDesc& font) {
-  e.printer.font = font;
-  e.current_font = font;
-  e.page_font = font;
 }
 
 void move_to_line(PageState& page, std::uint32_t n) {

@@ -1,11 +1,11 @@
 // Giving up a command that the sender never finished (end of input, a pause).
-#include "emul/idle.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "emul/emulation.h"
+#include "page/page_record.h"
 #include "support/engine_fixture.h"
 
 namespace morvane {
@@ -46,21 +46,21 @@ TEST(AbandonIncompleteCommand, ComesBackToIdleChangingNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     test::EngineFixture f;
-    f.engine.emulation = c.emulation;
+    f.engine.interp.emulation = static_cast<Emulation>(c.emulation);
     f.feed("text " + c.before);
     const Styles kept = styles(f.engine);
     f.feed(c.open);
     const std::size_t drawn = f.sheet().records().size();
 
     EXPECT_EQ(abandon_incomplete_command(f.engine), !c.open.empty());
-    EXPECT_FALSE(command_pending(f.engine, f.engine.screen));
+    EXPECT_FALSE(command_pending(f.engine.interp, f.engine.screen));
     EXPECT_EQ(styles(f.engine), kept);
     EXPECT_EQ(f.sheet().records().size(), drawn);
     EXPECT_EQ(f.spool_contents(), "text " + c.before + c.open);
 
     ASSERT_TRUE(f.feed("\x0c"));
     EXPECT_EQ(f.shell.pages_ending, 1);
-    EXPECT_FALSE(command_pending(f.engine, f.engine.screen));  // the replay ended idle too
+    EXPECT_FALSE(command_pending(f.engine.interp, f.engine.screen));  // the replay ended idle too
     f.sheet().clear();
     f.feed("1Z");
     EXPECT_EQ(f.sheet().all_text(), "1Z");

@@ -1,21 +1,18 @@
 // Measuring the printer into the two pages, and carrying state between them.
-#include <gtest/gtest.h>
+#include "layout/page_ops.h"
 
-#include "page/page_state_ops.h"
-#include "support/engine_fixture.h"
+#include <gtest/gtest.h>
 
 namespace morvane {
 namespace {
 
-using test::EngineFixture;
-
 TEST(InitPrinterPage, TruncatesEachQuantityAtItsOwnDivision) {
-  EngineFixture f;
   // 600 dpi, 150-pixel offsets; printable height 3780 px = 630 hundredths.
   const DeviceCaps caps{4800, 3780, 600, 600, 5100, 6600, 150, 150};
   TextMetrics tm{15, 2, 9, 11};
-  init_printer_page(f.engine, caps, tm);
-  const PageState& p = f.engine.printer;
+  PageState p;
+  PrinterMetrics m;
+  init_printer_page(p, m, TabTable{}, caps, tm);
   EXPECT_EQ(p.is_printer, 1);
   EXPECT_EQ(p.margin_left, 25u);
   EXPECT_EQ(p.margin_top, 25u);
@@ -34,8 +31,8 @@ TEST(InitPrinterPage, TruncatesEachQuantityAtItsOwnDivision) {
 }
 
 TEST(InitPrinterPage, ResetsStylesAndPlotterButKeepsPositions) {
-  EngineFixture f;
-  PageState& p = f.engine.printer;
+  PageState p;
+  PrinterMetrics m;
   p.cur_x = 300;
   p.cur_y = 400;
   p.line_count = 7;
@@ -44,7 +41,7 @@ TEST(InitPrinterPage, ResetsStylesAndPlotterButKeepsPositions) {
   p.plotter.graphic_mode = 1;
   p.plotter.pen_color = 0x80;
   p.font.underline = 1;
-  init_printer_page(f.engine, DeviceCaps{4800, 6300, 600, 600, 5100, 6600, 150, 150},
+  init_printer_page(p, m, TabTable{}, DeviceCaps{4800, 6300, 600, 600, 5100, 6600, 150, 150},
                     TextMetrics{20, 0, 12, 12});
   EXPECT_EQ(p.cur_x, 300u);
   EXPECT_EQ(p.cur_y, 400u);
@@ -60,13 +57,13 @@ TEST(InitPrinterPage, ResetsStylesAndPlotterButKeepsPositions) {
 }
 
 TEST(DeriveScreenPage, FrameIsSymmetricButWrapsWhereThePrinterDoes) {
-  EngineFixture f;
   // 100 dpi: 30 unprintable on the left, 50 on the right.
-  init_printer_page(f.engine, DeviceCaps{770, 1000, 100, 100, 850, 1100, 30, 40},
+  PageState p;
+  PageState s;
+  PrinterMetrics m;
+  init_printer_page(p, m, TabTable{}, DeviceCaps{770, 1000, 100, 100, 850, 1100, 30, 40},
                     TextMetrics{17, 0, 10, 10});
-  derive_screen_page(f.engine, TextMetrics{19, 0, 8, 9});
-  const PageState& p = f.engine.printer;
-  const PageState& s = f.engine.screen;
+  derive_screen_page(s, p, m, TextMetrics{19, 0, 8, 9});
   EXPECT_EQ(p.margin_right, 50u);
   EXPECT_EQ(s.margin_right, 30u);
   EXPECT_EQ(s.margin_left, 30u);
@@ -82,9 +79,8 @@ TEST(DeriveScreenPage, FrameIsSymmetricButWrapsWhereThePrinterDoes) {
 }
 
 TEST(SyncPrinterPage, CarriesStylesFontAndPlotterButNotPositions) {
-  EngineFixture f;
-  PageState& s = f.engine.screen;
-  PageState& p = f.engine.printer;
+  PageState s;
+  PageState p;
   s.condensed = 1;
   s.double_strike = 1;
   s.font.weight = 500;
@@ -97,7 +93,7 @@ TEST(SyncPrinterPage, CarriesStylesFontAndPlotterButNotPositions) {
   s.line_count = 3;
   p.cur_x = 222;
   p.line_count = 9;
-  sync_printer_page(f.engine);
+  sync_printer_page(s, p);
   EXPECT_EQ(p.condensed, 1);
   EXPECT_EQ(p.double_strike, 1);
   EXPECT_EQ(p.font.weight, 500);
@@ -109,13 +105,11 @@ TEST(SyncPrinterPage, CarriesStylesFontAndPlotterButNotPositions) {
   EXPECT_EQ(p.plotter.pen_x, 0);
   EXPECT_EQ(p.cur_x, 222u);
   EXPECT_EQ(p.line_count, 9u);
-  // The current font is the plain description, without style adjustments.
-  EXPECT_EQ(f.engine.current_font, s.font);
 }
 
 TEST(ResetStyle, LeavesPerforationLengthFontAndPositions) {
-  EngineFixture f;
-  PageState& p = f.engine.screen;
+  PageState p;
+  TabTable tabs;
   p.superscript = 1;
   p.expanded = 1;
   p.skip_perforation = 5;
@@ -123,9 +117,9 @@ TEST(ResetStyle, LeavesPerforationLengthFontAndPositions) {
   p.font.underline = 1;
   p.font.weight = 500;
   p.cur_y = 77;
-  f.engine.tab_table.count = 2;
-  f.engine.tab_table.stops[0] = 5;
-  reset_style(f.engine, p);
+  tabs.count = 2;
+  tabs.stops[0] = 5;
+  reset_style(p, tabs);
   EXPECT_EQ(p.superscript, 0);
   EXPECT_EQ(p.expanded, 0);
   EXPECT_EQ(p.skip_perforation, 5u);
@@ -135,33 +129,6 @@ TEST(ResetStyle, LeavesPerforationLengthFontAndPositions) {
   EXPECT_EQ(p.cur_y, 77u);
   EXPECT_EQ(p.tab_count, 2);
   EXPECT_EQ(p.tab_stops[0], 5);
-}
-
-TEST(NoPrinter, PagesAreLaidOutForTheFallbackWithoutDividingByZero) {
-  for (const char* device : {",,,", "OnlyAName,,"}) {
-    SCOPED_TRACE(device);
-    RecordingPrinterConfig config;
-    config.device_string = device;
-    EngineFixture f(config);
-    EXPECT_TRUE(f.feed("AB\r\n\f"));
-    ASSERT_FALSE(f.shell.errors.empty());
-    EXPECT_EQ(f.shell.errors.front().first, "Unable to get handle to default printer");
-    EXPECT_EQ(f.shell.errors.front().second, "Morvane");
-    EXPECT_EQ(f.engine.screen.margin_left, 25u);
-    EXPECT_GT(f.engine.screen.lines_per_page, 0u);
-    EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 0u);
-  }
-}
-
-TEST(NoPrinter, AContextThatCannotBeMadeRefusesPrintingAndSaysSo) {
-  RecordingPrinterConfig config;
-  config.fail_create_device = true;
-  EngineFixture f(config);
-  EXPECT_TRUE(f.feed("X\fY\fZ\f"));
-  ASSERT_EQ(f.shell.errors.size(), 1u);  // told once, not at every page
-  EXPECT_NE(f.shell.errors.front().first.find("Recording Printer"), std::string::npos);
-  EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 0u);
-  EXPECT_EQ(f.engine.screen.paper_width, 850u);
 }
 
 }  // namespace
