@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "gfx/surface.h"
 
@@ -55,6 +56,8 @@ class GdiSurface : public Surface {
 
   std::int32_t dev_y(std::int32_t y) const { return printer_ ? -y : y; }
   HFONT realise_font(const FontDesc& font);
+  // Whether the device has the face; the last answer is kept.
+  bool face_available(const char* face);
   void release_pen();
   void release_font();
 
@@ -73,6 +76,9 @@ class GdiSurface : public Surface {
 
   HFONT font_ = nullptr;
   FontDesc font_desc_;
+  bool face_checked_ = false;
+  std::string checked_face_;
+  bool face_present_ = false;
 };
 
 // LOGFONTA with the same fields as the description, and back.

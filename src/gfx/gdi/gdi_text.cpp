@@ -1,5 +1,6 @@
 // GdiSurface: fonts and text. The engine draws one character at a time, so the
 // realised font is kept until the description changes.
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -49,9 +50,54 @@ FontDesc from_logfont(const LOGFONTA& lf) {
   return f;
 }
 
+namespace {
+
+int CALLBACK note_face(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;  // one is enough
+}
+
+// The page's columns assume every character advances the same width. A named
+// face the device does not have is replaced by whatever the family bits
+// suggest, and the page font's ask for a proportional serif face: then a
+// fixed-pitch face of the modern family is asked for instead.
+bool face_installed(HDC dc, const char* face) {
+  if (face[0] == '\0') return false;
+  LOGFONTA query{};
+  query.lfCharSet = DEFAULT_CHARSET;
+  std::strncpy(query.lfFaceName, face, sizeof query.lfFaceName - 1);
+  bool found = false;
+  EnumFontFamiliesExA(dc, &query, note_face, reinterpret_cast<LPARAM>(&found), 0);
+  return found;
+}
+
+// The widest advance among the characters the emulations draw (0x20 to 0xFF).
+// Some rasterisers report the glyphs' combined bounding box as the maximum
+// width, about twice the advance of a fixed-pitch face, which would space
+// the page's characters twice too wide.
+std::int32_t widest_advance(HDC dc) {
+  INT widths[0xFF - 0x20 + 1] = {};
+  if (!GetCharWidth32A(dc, 0x20, 0xFF, widths)) return 0;
+  std::int32_t widest = 0;
+  for (INT w : widths) widest = std::max<std::int32_t>(widest, w);
+  return widest;
+}
+
+}  // namespace
+
+bool GdiSurface::face_available(const char* face) {
+  if (!face_checked_ || checked_face_ != face) {
+    face_checked_ = true;
+    checked_face_ = face;
+    face_present_ = face_installed(dc_, face);
+  }
+  return face_present_;
+}
+
 HFONT GdiSurface::realise_font(const FontDesc& font) {
   if (font_ && font == font_desc_) return font_;
   LOGFONTA lf = to_logfont(font);
+  if (!face_available(lf.lfFaceName)) lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
   HFONT made = CreateFontIndirectA(&lf);
   if (!made) return font_;  // keep drawing with the last good font
   release_font();
@@ -90,6 +136,8 @@ TextMetrics GdiSurface::text_metrics(const FontDesc& font) {
     result.external_leading = tm.tmExternalLeading;
     result.ave_char_width = tm.tmAveCharWidth;
     result.max_char_width = tm.tmMaxCharWidth;
+    const std::int32_t widest = widest_advance(dc_);
+    if (widest > 0) result.max_char_width = widest;
   }
   if (previous) SelectObject(dc_, previous);
   return result;
