@@ -5,7 +5,9 @@
 #  - with the printer disabled the print-action buttons are disabled, in the
 #    dot-matrix emulation the pen buttons are; toolbar clicks change that;
 #  - dragging the bar's marker moves the print line: the next text lands on
-#    the chosen line (found on a screenshot of the original-size view).
+#    the chosen line (found on a screenshot of the original-size view), also
+#    when the button is released outside the bar;
+#  - below the bar the main window's background shows, not a stale strip.
 # usage: bar-toolbar-e2e.sh BUILD_DIR   (the Windows build directory)
 # Writes a screenshot to $MORVANE_SCREENS (default: the work directory's screens/)/toolbar.png.
 set -u
@@ -13,7 +15,7 @@ build=$(cd "${1:?usage: bar-toolbar-e2e.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 skip() { echo "skipped: $*"; exit 77; }
 fail() { echo "FAILED: $*"; exit 1; }
-for tool in wine xwd xwdtopnm pnmtopng python3; do
+for tool in wine xwd xwdtopnm pnmtopng python3 xdotool; do
   command -v $tool >/dev/null || skip "$tool is not installed"
 done
 if [ -z "${DISPLAY:-}" ]; then
@@ -184,6 +186,30 @@ want=$((b0 + target * lh))
 [ $((c2 - want)) -ge -1 ] && [ $((c2 - want)) -le 1 ] || fail "text after the drop at row $c2, expected line $target at $want"
 [ $((tip2 - 10 - (target + 1) * lh)) -eq $((tip - 10 - 2 * lh)) ] || fail "marker at $tip2 after line $target"
 echo "ok: dropped on line $target, next text at row $c2"
+
+# A real drag (X pointer events) released over the paper window, outside the
+# bar: the bar holds the mouse while dragging, so the drop still counts.
+target2=10
+xdotool mousemove $((bx + 2)) $((by + tip2)) mousedown 1
+for y in $((target2 * lh - lh)) $((target2 * lh + lh / 2)); do
+  xdotool mousemove $((bx + 2)) $((by + y)); sleep 0.1
+done
+xdotool mousemove $((px + 200)) $((by + target2 * lh + lh / 2)); sleep 0.1
+xdotool mouseup 1
+sleep 0.4
+send 'XXXXXX\r\n'
+shot "$work/outside.ppm"
+read -r tip3 d0 d1 d2 d3 rest < <(analyse "$work/outside.ppm")
+want=$((b0 + target2 * lh))
+[ -n "${d3:-}" ] && [ -z "${rest:-}" ] || fail "expected a fourth text line, found: $d0 $d1 ${d2:-} ${d3:-} ${rest:-}"
+[ $((d3 - want)) -ge -1 ] && [ $((d3 - want)) -le 1 ] || fail "text after a drop outside the bar at row $d3, expected line $target2 at $want"
+echo "ok: a drag released outside the bar moves the print line to line $target2"
+
+# Below the bar (as tall as the shown sheet plus 10) the main window shows
+# its grey background: nothing is left of the bar's first, taller size.
+strip=$(python3 "$here/dark_pixels.py" "$work/outside.ppm" "$bx" $((by + bh)) $((bx + bw)) $((by + bh + 8)) C6C3C6)
+[ "$strip" = $((bw * 8)) ] || fail "below the bar: $strip of $((bw * 8)) pixels grey (a stale strip of the bar?)"
+echo "ok: nothing of the bar below its height"
 
 xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > "$screens/toolbar.png" 2>/dev/null
 echo "screenshot: $screens/toolbar.png"
