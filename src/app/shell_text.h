@@ -18,6 +18,11 @@ std::string title_text(const std::string& title, std::int32_t port_index,
                        const std::string& port_description, std::int32_t line_number,
                        bool printer_enabled);
 
+// Said when "Abort printing" could not cancel the document.
+inline constexpr const char* kNotCancelledText =
+    "The printer could not cancel the document: the pages sent to it so far "
+    "will still be printed.\nThe next page starts a new document.";
+
 // The about box's text format: arguments major, minor, revision letter, date.
 inline constexpr const char* kAboutFormat =
     "Morvane\n"

@@ -12,6 +12,7 @@
 #    chooser opens and cancels without changes;
 #  - "Print Setup": cancelled it changes nothing, confirmed it measures the
 #    chosen printer again;
+#  - every dialog opens centred on the window it belongs to;
 #  - Morvane.ini written at exit holds "lyn" 12 and the five port settings.
 # usage: dialogs-e2e.sh BUILD_DIR   (the Windows build directory)
 set -u -o pipefail
@@ -75,6 +76,13 @@ open_dialog() {  # open_dialog COMMAND CAPTION
   p command "$1" || fail "command $1"
   p wait "$2" 10000 || fail "\"$2\" did not open"
 }
+# A dialog opens centred on the window it belongs to (one pixel of rounding).
+centred() {  # centred CAPTION OWNER|- [OVER]
+  local dx dy owner
+  read -r dx dy owner < <(p placement "$1" ${3:+"$3"}) || fail "no placement of \"$1\""
+  case $owner in $2*) ;; *) fail "\"$1\" is owned by '$owner', expected '$2'";; esac
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ] || fail "\"$1\" is off the centre of ${3:-its owner} by $dx, $dy"
+}
 click_closes() {  # click_closes CAPTION ID
   p click "$1" "$2" || fail "click $2 in \"$1\""
   p gone "$1" 10000 || fail "\"$1\" still open after button $2"
@@ -89,6 +97,7 @@ sleep 3.5
 # --- Connection setup --------------------------------------------------------
 C="Connection setup"
 open_dialog 110 "$C"
+centred "$C" "Morvane - "
 expect "line list entries" 99 entries "$C" 1011
 expect "port list entries" 21 entries "$C" 1037
 expect "line list shows line 5" 5 text "$C" 1011
@@ -109,6 +118,7 @@ P="Comport settings"
 p select "$C" 1037 1
 p click "$C" 1040
 p wait "$P" 10000 || fail "\"$P\" did not open"
+centred "$P" "$C"
 expect "baud rate list" 9600 text "$P" 1041
 expect "data bits list" 8 text "$P" 1042
 expect "parity list" "No Parity" text "$P" 1043
@@ -152,6 +162,7 @@ echo "ok: cancel leaves the connection as it was"
 # --- Serialport status -------------------------------------------------------
 S="Serialport status"
 open_dialog 112 "$S"
+centred "$S" "Morvane - "
 p command 112
 sleep 0.5
 expect "status windows after asking twice" 1 count "$S"
@@ -187,9 +198,11 @@ check_spacing() {  # check_spacing WHEN; sets line_units
   expect "$1: characters per line" $((800 / cw)) text "$G" 1074
 }
 open_dialog 113 "$G"
+centred "$G" "Morvane - "
 check_page_setup "page setup"
 p click "$G" 1070
 p wait Font 10000 || fail "the font chooser did not open"
+centred Font - "$G"
 click_closes Font 2
 check_page_setup "after cancelling the font chooser"
 click_closes "$G" 1
@@ -198,6 +211,7 @@ echo "ok: page setup shows the measured printer"
 # --- Printer setup -----------------------------------------------------------
 R="Print Setup"
 open_dialog 40014 "$R"
+centred "$R" "Morvane - "
 click_closes "$R" 2
 p command 40014
 p wait "$R" 10000 || fail "\"$R\" did not reopen"

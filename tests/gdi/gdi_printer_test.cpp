@@ -71,6 +71,9 @@ TEST_F(RealPrinter, DocumentShowsProgressWindowUntilItEnds) {
   GetWindowTextA(progress, caption, sizeof caption);
   EXPECT_STREQ(caption, "Morvane");
   EXPECT_EQ(GetWindow(progress, GW_OWNER), owner_.hwnd);
+  // Shown, but without taking the focus.
+  EXPECT_TRUE(IsWindowVisible(progress));
+  EXPECT_NE(GetForegroundWindow(), progress);
   UINT close = GetMenuState(GetSystemMenu(progress, FALSE), SC_CLOSE, MF_BYCOMMAND);
   EXPECT_TRUE(close & MF_GRAYED);
   char button[64] = {};
@@ -106,6 +109,10 @@ TEST_F(RealPrinter, AbortPrintingButtonCancelsTheDocument) {
   EXPECT_FALSE(IsWindow(progress));
   EXPECT_TRUE(IsWindowEnabled(owner_.hwnd));
   EXPECT_FALSE(device_->keep_printing());
+  // Wine's PostScript driver refuses AbortDoc: the document is ended instead
+  // and the owner hears of it, to tell the user.
+  MSG told{};
+  EXPECT_TRUE(PeekMessageA(&told, owner_.hwnd, kDocumentNotCancelled, kDocumentNotCancelled, PM_REMOVE));
   // The engine still ends the sheet and the document later: harmless now.
   device_->end_page();
   device_->end_doc();
