@@ -15,8 +15,7 @@
 #  5. Quitting with a page in progress deletes its spool file; the settings
 #     file keeps the values of the run.
 # Then the companion scripts beside this one (toolbar and bar, dialogs,
-# printing) run
-# in the same prefix, unless MORVANE_E2E_ONLY_MAIN=1.
+# printing) run, unless MORVANE_E2E_ONLY_MAIN=1.
 #
 # usage: run-wine-e2e.sh BUILD_DIR   (the Windows build directory)
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
