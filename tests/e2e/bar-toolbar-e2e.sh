@@ -111,27 +111,50 @@ tips=$(p tooltips)
 [ "$tips" = "tools=10 background=0xFFFF80" ] || fail "tooltip window: $tips"
 echo "ok: one tooltip window with ten tools"
 shot "$work/buttons.ppm"
-# The frame's bottom-right corner: black when raised, white when sunken,
-# neither when the button is flat (no frame over its grey icon).
-corner() {  # corner ID -> "R G B" of (width - 2, height - 2) inside the button
+# Across the middle of a button, the two columns at each side: a raised
+# frame is light on the left (3D light, highlight) and dark on the right
+# (shadow, dark shadow), a sunken one the other way round, all in the
+# system's 3D colours; a flat button shows only its face there.
+edges() {  # edges ID -> the four colours left to right, as RRGGBB
   local x y w h
   read -r x y w h < <(p button-rect "$1")
-  PYTHONPATH=$here python3 - "$work/buttons.ppm" $((x + w - 2)) $((y + h - 2)) <<'PY'
+  PYTHONPATH=$here python3 - "$work/buttons.ppm" "$x" $((y + h / 2)) "$w" <<'PY'
 import sys
 from dark_pixels import read_ppm
 pixels, width, height, maxval = read_ppm(sys.argv[1])
 size = 2 if maxval > 255 else 1
-x, y = int(sys.argv[2]), int(sys.argv[3])
-o = (y * width + x) * 3 * size
-print(*(pixels[o + size * i] for i in range(3)))  # the high byte of each channel
+x, y, w = (int(v) for v in sys.argv[2:5])
+def rgb(px):
+    o = (y * width + px) * 3 * size
+    return "%02X%02X%02X" % tuple(pixels[o + size * i] for i in range(3))
+print(*(rgb(x + dx) for dx in (0, 1, w - 2, w - 1)))
 PY
 }
-[ "$(corner 2004)" = "255 255 255" ] || fail "the active emulation's button is not sunken: $(corner 2004)"
-[ "$(corner 2005)" = "0 0 0" ] || fail "the other emulation's button is not raised: $(corner 2005)"
+read -r light highlight shadow dark face < <(p syscolors)
+[ "$(edges 2004)" = "$shadow $dark $light $highlight" ] || fail "the active emulation's button is not sunken: $(edges 2004)"
+[ "$(edges 2005)" = "$light $highlight $shadow $dark" ] || fail "the other emulation's button is not raised: $(edges 2005)"
 for id in 2001 2002 2006; do
-  case $(corner $id) in "0 0 0"|"255 255 255") fail "button $id has a frame with the printer off";; esac
+  [ "$(edges $id)" = "$face $face $face $face" ] || fail "button $id has a frame with the printer off: $(edges $id)"
 done
-echo "ok: sunken, raised and flat buttons"
+# The flat black pen shows its whole grey icon, at the size the button holds:
+# as many pixels off the face as the 24-pixel picture has opaque ones.
+read -r x y w h < <(p button-rect 2006)
+drawn=$(($(python3 "$here/dark_pixels.py" "$work/buttons.ppm" "$x" "$y" $((x + w)) $((y + h)) "$face") * -1 + w * h))
+opaque=$(python3 - "$here/../../res/toolbar/pen_grey.ico" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+for i in range(struct.unpack("<H", data[4:6])[0]):
+    w, h, _, _, _, _, size, offset = struct.unpack("<BBBBHHII", data[6 + 16 * i:22 + 16 * i])
+    if w != 24:
+        continue
+    mask = offset + 40 + 16 * 4 + h * ((w * 4 + 31) // 32 * 4)  # header, palette, colour rows
+    row = (w + 31) // 32 * 4
+    clear = sum(bin(data[mask + r * row + b]).count("1") for r in range(h) for b in range(w // 8))
+    print(w * h - clear)
+PY
+)
+[ "$drawn" = "$opaque" ] || fail "the pen button shows $drawn icon pixels, its 24-pixel icon has $opaque"
+echo "ok: sunken, raised and flat buttons in the 3D colours, icons drawn whole"
 
 # --- marker drag -------------------------------------------------------------
 send() { printf "$1" | (cd "$run" && wine "$peer" --line 7 --drain --timeout 10) || fail "serial peer"; sleep 0.6; }
