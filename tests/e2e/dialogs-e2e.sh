@@ -8,8 +8,9 @@
 #    flow stores 8, 0, 2, 2, 2; Cancel changes nothing;
 #  - "Serialport status": asked for twice it stays one window; OK and the close
 #    box both close it;
-#  - "Page setup": the measured values of a 300-dpi Letter printer, the font
-#    chooser opens and cancels without changes;
+#  - "Page setup": the measured values of a 300-dpi Letter printer, the
+#    characters spaced as a fixed-pitch face advances, the font chooser opens
+#    and cancels without changes;
 #  - "Print Setup": cancelled it changes nothing, confirmed it measures the
 #    chosen printer again;
 #  - every dialog opens centred on the window it belongs to;
@@ -188,12 +189,16 @@ check_page_setup() {  # check_page_setup WHEN
   check_spacing "$1"
 }
 # Lines and characters follow from the printable area (1050 x 800 page units).
+# The characters are as far apart as a fixed-pitch face advances, about 0.6
+# of the font size, whatever face the prefix has for the font named.
 check_spacing() {  # check_spacing WHEN; sets line_units
-  local cw
+  local cw size
   line_units=$(p text "$G" 1079 | tr -d .)
   cw=$(p text "$G" 1085 | tr -d .)
+  size=$(p text "$G" 1084)
   line_units=$((10#$line_units)) cw=$((10#$cw))
   [ "$line_units" -gt 0 ] && [ "$cw" -gt 0 ] || fail "$1: spacing $line_units x $cw"
+  [ $((cw * 10)) -le $((size * 7 + 10)) ] || fail "$1: characters $cw units apart in a $size-unit font (not a fixed-pitch face?)"
   expect "$1: lines per page" $((1050 / line_units)) text "$G" 1073
   expect "$1: characters per line" $((800 / cw)) text "$G" 1074
 }

@@ -61,6 +61,10 @@ TEST_F(RealPrinter, MeasuresTheDevice) {
   TextMetrics tm = device_->surface().text_metrics(f);
   EXPECT_GE(tm.height, 24);
   EXPECT_LT(tm.height, 48);
+  // Whatever face the printer has for it, characters advance as in a
+  // fixed-pitch face, about 0.6 of the size (a printer may list a face of
+  // another name for a missing one).
+  EXPECT_LE(tm.max_char_width * 10, 24 * 7);
 }
 
 TEST_F(RealPrinter, DocumentShowsProgressWindowUntilItEnds) {

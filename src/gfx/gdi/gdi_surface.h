@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "gfx/surface.h"
 
@@ -56,8 +55,6 @@ class GdiSurface : public Surface {
 
   std::int32_t dev_y(std::int32_t y) const { return printer_ ? -y : y; }
   HFONT realise_font(const FontDesc& font);
-  // Whether the device has the face; the last answer is kept.
-  bool face_available(const char* face);
   void release_pen();
   void release_font();
 
@@ -76,9 +73,6 @@ class GdiSurface : public Surface {
 
   HFONT font_ = nullptr;
   FontDesc font_desc_;
-  bool face_checked_ = false;
-  std::string checked_face_;
-  bool face_present_ = false;
 };
 
 // LOGFONTA with the same fields as the description, and back.

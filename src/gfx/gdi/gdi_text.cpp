@@ -52,23 +52,17 @@ FontDesc from_logfont(const LOGFONTA& lf) {
 
 namespace {
 
-int CALLBACK note_face(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;  // one is enough
-}
-
-// The page's columns assume every character advances the same width. A named
-// face the device does not have is replaced by whatever the family bits
-// suggest, and the page font's ask for a proportional serif face: then a
-// fixed-pitch face of the modern family is asked for instead.
-bool face_installed(HDC dc, const char* face) {
+// Whether the device gave the face the font asks for. A face it lacks is
+// replaced by whatever the family bits suggest (the page font's ask for a
+// proportional serif face); asking the device by enumeration is not enough,
+// as a printer may list a face of another name for it.
+bool face_granted(HDC dc, HFONT font, const char* face) {
   if (face[0] == '\0') return false;
-  LOGFONTA query{};
-  query.lfCharSet = DEFAULT_CHARSET;
-  std::strncpy(query.lfFaceName, face, sizeof query.lfFaceName - 1);
-  bool found = false;
-  EnumFontFamiliesExA(dc, &query, note_face, reinterpret_cast<LPARAM>(&found), 0);
-  return found;
+  HGDIOBJ previous = SelectObject(dc, font);
+  char got[LF_FACESIZE] = {};
+  const int n = GetTextFaceA(dc, sizeof got, got);
+  if (previous) SelectObject(dc, previous);
+  return n > 0 && lstrcmpiA(got, face) == 0;
 }
 
 // The widest advance among the characters the emulations draw (0x20 to 0xFF).
@@ -85,21 +79,20 @@ std::int32_t widest_advance(HDC dc) {
 
 }  // namespace
 
-bool GdiSurface::face_available(const char* face) {
-  if (!face_checked_ || checked_face_ != face) {
-    face_checked_ = true;
-    checked_face_ = face;
-    face_present_ = face_installed(dc_, face);
-  }
-  return face_present_;
-}
-
 HFONT GdiSurface::realise_font(const FontDesc& font) {
   if (font_ && font == font_desc_) return font_;
   LOGFONTA lf = to_logfont(font);
-  if (!face_available(lf.lfFaceName)) lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
   HFONT made = CreateFontIndirectA(&lf);
   if (!made) return font_;  // keep drawing with the last good font
+  // The page's columns assume every character advances the same width:
+  // without the named face, a fixed-pitch face of the modern family.
+  if (!face_granted(dc_, made, lf.lfFaceName)) {
+    lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    if (HFONT fixed = CreateFontIndirectA(&lf)) {
+      DeleteObject(made);
+      made = fixed;
+    }
+  }
   release_font();
   font_ = made;
   font_desc_ = font;
