@@ -53,14 +53,7 @@ closedocument=0
 INI
 
 pid=
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    wine "$probe" close-main 20000 >/dev/null 2>&1
-    kill "$pid" 2>/dev/null
-  fi
-  wineserver -k >/dev/null 2>&1
-}
-trap cleanup EXIT
+close_program_at_exit "$probe" close-main
 
 p() { wine "$probe" "$@" | tr -d '\r'; }
 boxes() { wine "$driver" boxes | tr -d '\r'; }
