@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the toolbar icons (toolbar/*.ico: 32x32, 16 colours) and the splash
-picture (splash.bmp: 436x402, 24 bits per pixel). Standard library only; run
-it from res/. The pictures are drawn here from rectangles, lines and
-polygons, so they can be changed and written again at any time."""
+"""Writes the toolbar icons (toolbar/*.ico: 32x32 and 24x24, 16 colours)
+and the splash picture (splash.bmp: 436x402, 24 bits per pixel). Standard
+library only; run it from res/. The pictures are drawn here from
+rectangles, lines and polygons, so they can be changed and written again at
+any time."""
 import struct
 
 SIZE = 32
@@ -20,25 +21,45 @@ CLEAR = None  # transparent: AND mask bit set
 
 
 class Canvas:
-    def __init__(self, width, height, fill):
-        self.width, self.height = width, height
+    """Drawing in the coordinates of a picture `scale` times the canvas's size
+    (the icons are drawn on a 32-pixel grid at every size); outlines stay one
+    pixel wide and nothing drawn shrinks to nothing."""
+
+    def __init__(self, width, height, fill, scale=1):
+        self.width, self.height, self.scale = width, height, scale
         self.px = [[fill] * width for _ in range(height)]
+
+    def at(self, v):
+        return int(v * self.scale + 0.5)
+
+    def span(self, v0, v1):
+        """[v0, v1) on the canvas, at least one pixel when v1 > v0."""
+        a, b = self.at(v0), self.at(v1)
+        return a, (max(b, a + 1) if v1 > v0 else b)
 
     def put(self, x, y, c):
         if 0 <= x < self.width and 0 <= y < self.height:
             self.px[y][x] = c
 
-    def rect(self, x0, y0, x1, y1, c):
-        """Fills [x0, x1) x [y0, y1)."""
+    def fill(self, x0, y0, x1, y1, c):
         for y in range(y0, y1):
             for x in range(x0, x1):
                 self.put(x, y, c)
 
+    def rect(self, x0, y0, x1, y1, c):
+        """Fills [x0, x1) x [y0, y1)."""
+        (a, b), (d, e) = self.span(x0, x1), self.span(y0, y1)
+        self.fill(a, d, b, e, c)
+
     def box(self, x0, y0, x1, y1, fill, edge):
-        self.rect(x0, y0, x1, y1, edge)
-        self.rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, fill)
+        (a, b), (d, e) = self.span(x0, x1), self.span(y0, y1)
+        self.fill(a, d, b, e, edge)
+        self.fill(a + 1, d + 1, b - 1, e - 1, fill)
 
     def line(self, x0, y0, x1, y1, c):
+        self.pixel_line(self.at(x0), self.at(y0), self.at(x1), self.at(y1), c)
+
+    def pixel_line(self, x0, y0, x1, y1, c):
         dx, dy = abs(x1 - x0), -abs(y1 - y0)
         sx, sy = (1 if x0 < x1 else -1), (1 if y0 < y1 else -1)
         err = dx + dy
@@ -56,6 +77,7 @@ class Canvas:
 
     def polygon(self, pts, fill, edge=None):
         """Even-odd scanline fill through pixel centres, then the outline."""
+        pts = [(x * self.scale, y * self.scale) for x, y in pts]
         for y in range(self.height):
             yc = y + 0.5
             xs = []
@@ -68,7 +90,7 @@ class Canvas:
                     self.put(x, y, fill)
         if edge is not None:
             for (x0, y0), (x1, y1) in zip(pts, pts[1:] + pts[:1]):
-                self.line(round(x0), round(y0), round(x1), round(y1), edge)
+                self.pixel_line(round(x0), round(y0), round(x1), round(y1), edge)
 
 
 # ---- icons ---------------------------------------------------------------
@@ -146,12 +168,17 @@ def greyed(c):
                 row[x] = GREYED.get(col, SILVER) if col not in (BLACK, NAVY) else GREY
 
 
-def icon(draw, grey=False):
-    c = Canvas(SIZE, SIZE, CLEAR)
+def icon(draw, grey=False, size=SIZE):
+    c = Canvas(size, size, CLEAR, size / SIZE)
     draw(c)
     if grey:
         greyed(c)
     return c
+
+
+# Each icon holds a 32-pixel picture and the 24-pixel one the toolbar's
+# 30-pixel buttons draw inside their frames.
+SIZES = (SIZE, 24)
 
 
 ICONS = {
@@ -172,24 +199,37 @@ ICONS = {
 }
 
 
-def ico_bytes(c):
-    # 4-bit colour rows and 1-bit mask rows, bottom-up, each padded to 4 bytes.
+def image_bytes(c):
+    """One 4-bit icon image: header, palette, colour rows and mask rows,
+    bottom-up, each row padded to 4 bytes."""
+    size = c.width
+    xor_row = (size * 4 + 31) // 32 * 4
+    mask_row = (size + 31) // 32 * 4
     xor = bytearray()
     mask = bytearray()
     for row in reversed(c.px):
-        idx = [0 if p is CLEAR else p for p in row]
-        xor += bytes((idx[i] << 4) | idx[i + 1] for i in range(0, SIZE, 2))
+        idx = [0 if p is CLEAR else p for p in row] + [0]
+        line = bytes((idx[i] << 4) | idx[i + 1] for i in range(0, size, 2))
+        xor += line + b"\x00" * (xor_row - len(line))
         bits = 0
         for p in row:
             bits = (bits << 1) | (1 if p is CLEAR else 0)
-        mask += bits.to_bytes(SIZE // 8, "big")
+        bits <<= mask_row * 8 - size
+        mask += bits.to_bytes(mask_row, "big")
     palette = b"".join(struct.pack("BBBB", b, g, r, 0) for (r, g, b) in PALETTE)
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 4, 0,
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0,
                          len(xor) + len(mask), 0, 0, 16, 0)
-    image = header + palette + bytes(xor) + bytes(mask)
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 6 + 16)
-    return directory + entry + image
+    return header + palette + bytes(xor) + bytes(mask)
+
+
+def ico_bytes(canvases):
+    images = [image_bytes(c) for c in canvases]
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for c, image in zip(canvases, images):
+        out += struct.pack("<BBBBHHII", c.width, c.width, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
+    return out + b"".join(images)
 
 
 # ---- splash picture --------------------------------------------------------
@@ -277,6 +317,6 @@ def bmp_bytes(c):
 if __name__ == "__main__":
     for number, (name, draw, grey) in ICONS.items():
         with open(f"toolbar/{name}.ico", "wb") as f:
-            f.write(ico_bytes(icon(draw, grey)))
+            f.write(ico_bytes([icon(draw, grey, size) for size in SIZES]))
     with open("splash.bmp", "wb") as f:
         f.write(bmp_bytes(splash()))

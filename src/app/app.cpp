@@ -70,6 +70,12 @@ void ShellHooks::error(const std::string& text, const std::string& caption) {
               MB_OK | MB_ICONERROR);
 }
 
+void ShellHooks::page_ending(Surface&) {
+  // The page is printed next: meanwhile the toolbar shows that its commands
+  // cannot act (the menu does so when it opens).
+  if (app_.engine.printer_enabled == 1) refresh_toolbar(app_);
+}
+
 bool engine_busy(const App& app) { return app.busy > 0 || app.engine.printing; }
 
 App* app_of(HWND hwnd) {

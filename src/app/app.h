@@ -32,6 +32,7 @@ class ShellHooks final : public EngineHooks {
   std::unique_ptr<Surface> create_sheet(std::uint32_t width, std::uint32_t height) override;
   void show_page(Surface& sheet) override;
   void error(const std::string& text, const std::string& caption) override;
+  void page_ending(Surface& sheet) override;
 
  private:
   App& app_;
@@ -118,12 +119,14 @@ struct App {
 // or a finished page is being printed.
 bool engine_busy(const App& app);
 
-// Runs f with the busy mark set.
+// Runs f with the busy mark set. Commands greyed while a page was printed
+// are shown available again once the engine is left.
 template <typename F>
 void in_engine(App& app, F&& f) {
   ++app.busy;
   f();
   --app.busy;
+  if (app.busy == 0 && app.toolbar.shows_busy) refresh_toolbar(app);
 }
 
 // The App a window of this program carries in its user data.

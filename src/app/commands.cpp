@@ -30,6 +30,8 @@ void feed_command(App& app, const std::string& bytes) {
 }
 
 void toggle_printer(App& app, HWND hwnd) {
+  // The page being printed was started with the printer on.
+  if (engine_busy(app)) return;
   app.engine.printer_enabled = app.engine.printer_enabled == 0 ? 1 : 0;
   update_menu_marks(app, hwnd);
   update_title(app, hwnd);
@@ -163,8 +165,9 @@ void update_menu_marks(App& app, HWND hwnd) {
   HMENU menu = GetMenu(hwnd);
   if (!menu) return;
   const Engine& e = app.engine;
-  for (const MenuMark& m : menu_marks(e.view_mode, static_cast<std::int32_t>(e.interp.emulation), e.printer_enabled,
-                                      e.close_document, e.screen.plotter.pen_color)) {
+  for (const MenuMark& m : menu_marks(e.view_mode, static_cast<std::int32_t>(e.interp.emulation),
+                                      e.printer_enabled, e.close_document,
+                                      e.screen.plotter.pen_color, engine_busy(app))) {
     const auto id = static_cast<UINT>(m.id);
     if (m.sets_check) CheckMenuItem(menu, id, MF_BYCOMMAND | (m.checked ? MF_CHECKED : MF_UNCHECKED));
     if (m.sets_enable)

@@ -1,6 +1,6 @@
 // "Connection setup", "Comport settings" and "Serialport status". What OK
 // does to the channels is decided in config/connection_choice; here are the
-// windows around it.
+// windows around it. Each opens centred on the window it belongs to.
 #include "app/dialogs.h"
 
 #include <string_view>
@@ -9,6 +9,7 @@
 #include "config/connection_choice.h"
 #include "config/port_labels.h"
 #include "dialog_ids.h"
+#include "gfx/gdi/window_placement.h"
 
 namespace morvane {
 
@@ -88,6 +89,7 @@ INT_PTR CALLBACK comport_procedure(HWND dialog, UINT msg, WPARAM wparam, LPARAM 
   if (msg == WM_INITDIALOG) {
     SetWindowLongPtrA(dialog, DWLP_USER, lparam);
     fill_port_lists(dialog, reinterpret_cast<App*>(lparam)->serial_port.port_settings());
+    centre_window(dialog);
     return TRUE;
   }
   if (msg != WM_COMMAND) return FALSE;
@@ -135,6 +137,7 @@ INT_PTR CALLBACK connection_procedure(HWND dialog, UINT msg, WPARAM wparam, LPAR
   if (msg == WM_INITDIALOG) {
     SetWindowLongPtrA(dialog, DWLP_USER, lparam);
     init_connection_dialog(dialog, *reinterpret_cast<ConnectionDialog*>(lparam));
+    centre_window(dialog);
     return TRUE;
   }
   if (msg != WM_COMMAND) return FALSE;
@@ -166,6 +169,7 @@ INT_PTR CALLBACK status_procedure(HWND dialog, UINT msg, WPARAM wparam, LPARAM l
   switch (msg) {
     case WM_INITDIALOG:
       SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+      centre_window(dialog);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wparam) != IDOK && LOWORD(wparam) != IDCANCEL) return FALSE;

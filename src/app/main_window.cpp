@@ -30,6 +30,8 @@ LRESULT on_create(App& app, HWND hwnd) {
   app.background_brush = CreateSolidBrush(app.background_color);
   SetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(app.background_brush));
   make_page_font(app);
+  // Every printer made from now on shows its progress window over this one.
+  app.printers.set_owner(hwnd);
   create_toolbar(app, hwnd);
   load_toolbar_icons(app);
   if (SetTimer(hwnd, kPollTimer, 10, nullptr) == 0) {
@@ -146,6 +148,9 @@ LRESULT handle(App& app, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_INITMENU:
       update_menu_marks(app, hwnd);
+      return 0;
+    case kDocumentNotCancelled:
+      MessageBoxA(hwnd, kNotCancelledText, "Morvane", MB_OK | MB_ICONWARNING);
       return 0;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC: {

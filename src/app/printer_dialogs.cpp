@@ -12,6 +12,7 @@
 #include "config/printer_choice.h"
 #include "dialog_ids.h"
 #include "gfx/gdi/gdi_surface.h"
+#include "gfx/gdi/window_placement.h"
 #include "page/page_setup_values.h"
 #include "page/printing.h"
 #include "view/paper_window.h"
@@ -48,6 +49,19 @@ void fill_page_fields(HWND dialog, const App& app) {
     SendDlgItemMessageA(dialog, row.id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.text.c_str()));
 }
 
+// The font chooser has no owner but opens over the dialog that asked for
+// it, which comes in its custom data.
+UINT_PTR CALLBACK centre_font_chooser(HWND dialog, UINT msg, WPARAM, LPARAM lparam) {
+  if (msg == WM_INITDIALOG && lparam)
+    centre_window(dialog, reinterpret_cast<HWND>(reinterpret_cast<const CHOOSEFONTA*>(lparam)->lCustData));
+  return 0;  // the chooser's own handling goes on
+}
+
+UINT_PTR CALLBACK centre_printer_selection(HWND dialog, UINT msg, WPARAM, LPARAM) {
+  if (msg == WM_INITDIALOG) centre_window(dialog);
+  return 0;
+}
+
 // The chooser's font becomes the page font: kept in the settings, and the
 // printer page measured again with it.
 void apply_font(App& app, const LOGFONTA& chosen) {
@@ -80,6 +94,9 @@ void select_font(HWND dialog, App& app) {
   cf.rgbColors = app.font_dialog_color;
   cf.nSizeMin = kSmallestPoints;
   cf.nSizeMax = kLargestPoints;
+  cf.Flags |= CF_ENABLEHOOK;
+  cf.lpfnHook = centre_font_chooser;
+  cf.lCustData = reinterpret_cast<LPARAM>(dialog);
   if (ChooseFontA(&cf)) {
     app.font_dialog_color = cf.rgbColors;
     apply_font(app, lf);
@@ -92,6 +109,7 @@ INT_PTR CALLBACK page_setup_procedure(HWND dialog, UINT msg, WPARAM wparam, LPAR
   if (msg == WM_INITDIALOG) {
     SetWindowLongPtrA(dialog, DWLP_USER, lparam);
     fill_page_fields(dialog, *reinterpret_cast<App*>(lparam));
+    centre_window(dialog);
     return TRUE;
   }
   if (msg != WM_COMMAND) return FALSE;
@@ -159,6 +177,10 @@ void select_printer(App& app, HWND owner) {
   pd.nMinPage = 1;
   pd.nMaxPage = 1;
   pd.nCopies = 1;
+  // Some implementations show the setup through the print dialog's hook.
+  pd.Flags |= PD_ENABLESETUPHOOK | PD_ENABLEPRINTHOOK;
+  pd.lpfnSetupHook = centre_printer_selection;
+  pd.lpfnPrintHook = centre_printer_selection;
   const BOOL chosen = PrintDlgA(&pd);
   // The dialog may have replaced the blocks either way; what it hands back is ours.
   app.dialogs.dev_mode = pd.hDevMode;

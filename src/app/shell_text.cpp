@@ -54,20 +54,25 @@ std::string help_file_path(const std::string& directory) {
   return path_in_directory(directory, "morvane.hlp", '\\');
 }
 
-std::array<MenuMark, 12> menu_marks(std::int32_t view_mode, std::int32_t emulation,
+std::array<MenuMark, 16> menu_marks(std::int32_t view_mode, std::int32_t emulation,
                                     std::int32_t printer_enabled, std::int32_t close_document,
-                                    std::uint32_t pen) {
-  const bool printer = printer_enabled != 0;
-  const bool plotter = emulation == 1;
+                                    std::uint32_t pen, bool printing) {
+  const bool idle = !printing;
+  const bool printer = printer_enabled != 0 && idle;
+  const bool plotter = emulation == 1 && idle;
   return {{
       {IDM_FIT_TO_WINDOW, view_mode == 0, true, true, false},
       {IDM_ORIGINAL_SIZE, view_mode == 1, true, true, false},
-      {IDM_BROTHER, emulation == 0, true, true, false},
-      {IDM_SONY, emulation == 1, true, true, false},
-      {IDM_ENABLE_PRINTER, printer, true, true, false},
+      {IDM_BROTHER, emulation == 0, idle, true, true},
+      {IDM_SONY, emulation == 1, idle, true, true},
+      {IDM_ENABLE_PRINTER, printer_enabled != 0, idle, true, true},
       {IDM_CLOSE_AFTER_PAGE, close_document != 0, true, true, false},
       {IDM_PRINT_PAGE_NOW, false, printer, false, true},
       {IDM_CLOSE_DOCUMENT_NOW, false, printer, false, true},
+      {IDM_CLEAR_PAGE, false, idle, false, true},
+      {IDM_CONNECTION_SETUP, false, idle, false, true},
+      {IDM_PAGE_SETUP, false, idle, false, true},
+      {IDM_PRINTER_SETUP, false, idle, false, true},
       {IDM_PEN_BLACK, pen == kPenColors[0], plotter, true, true},
       {IDM_PEN_BLUE, pen == kPenColors[1], plotter, true, true},
       {IDM_PEN_GREEN, pen == kPenColors[2], plotter, true, true},

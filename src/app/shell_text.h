@@ -18,6 +18,11 @@ std::string title_text(const std::string& title, std::int32_t port_index,
                        const std::string& port_description, std::int32_t line_number,
                        bool printer_enabled);
 
+// Said when "Abort printing" could not cancel the document.
+inline constexpr const char* kNotCancelledText =
+    "The printer could not cancel the document: the pages sent to it so far "
+    "will still be printed.\nThe next page starts a new document.";
+
 // The about box's text format: arguments major, minor, revision letter, date.
 inline constexpr const char* kAboutFormat =
     "Morvane\n"
@@ -59,9 +64,12 @@ struct MenuMark {
   bool sets_enable;  // the item is grayed and disabled unless `enabled`
 };
 
-// The marks of every item update_menu_marks touches.
-std::array<MenuMark, 12> menu_marks(std::int32_t view_mode, std::int32_t emulation,
+// The marks of every item update_menu_marks touches. While a page is being
+// printed (`printing`) every command that would feed the page, end the
+// document, switch the printer or the emulation, or open a dialog that
+// changes them is grayed: it could not act then.
+std::array<MenuMark, 16> menu_marks(std::int32_t view_mode, std::int32_t emulation,
                                     std::int32_t printer_enabled, std::int32_t close_document,
-                                    std::uint32_t screen_pen_color);
+                                    std::uint32_t screen_pen_color, bool printing = false);
 
 }  // namespace morvane

@@ -9,11 +9,13 @@ namespace morvane {
 namespace {
 
 constexpr COLORREF kTipBackground = 0xFFFF80;  // light cyan
-constexpr COLORREF kLight = 0xFFFFFF;
-constexpr COLORREF kDark = 0x000000;
+// The icons' own size for the 30-pixel buttons: inside the 2-pixel frame,
+// with room for the pressed icon's one-pixel shift.
+constexpr int kIconSize = 24;
 
 LookState look_state(const App& app) {
-  return {app.engine.printer_enabled, static_cast<std::int32_t>(app.engine.interp.emulation), app.engine.screen.plotter.pen_color};
+  return {app.engine.printer_enabled, static_cast<std::int32_t>(app.engine.interp.emulation),
+          app.engine.screen.plotter.pen_color, engine_busy(app)};
 }
 
 // The button records and their looks from the table; the looks point at the
@@ -51,30 +53,31 @@ HWND create_tooltip_window(HINSTANCE instance) {
   return tip;
 }
 
-// Raised (white top-left, black bottom-right) or sunken, 2 pixels in.
-void draw_frame(HDC dc, const RECT& r, bool pressed) {
-  HPEN light = CreatePen(PS_SOLID, 0, pressed ? kDark : kLight);
-  HPEN dark = CreatePen(PS_SOLID, 0, pressed ? kLight : kDark);
-  HGDIOBJ old = SelectObject(dc, light);
-  MoveToEx(dc, 2, r.bottom - 2, nullptr);
-  LineTo(dc, 2, 2);
-  LineTo(dc, r.right - 2, 2);
-  SelectObject(dc, dark);
-  LineTo(dc, r.right - 2, r.bottom - 2);
-  LineTo(dc, 2, r.bottom - 2);
-  SelectObject(dc, old);
-  DeleteObject(light);
-  DeleteObject(dark);
+// Raised or sunken in the system's 3D colours, so that the two stay apart on
+// any button face.
+void draw_frame(HDC dc, RECT r, bool pressed) {
+  DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
 }
 
-bool has_enabled_state(const LookRule& rule) {
-  return rule.kind == LookKind::print_action || rule.kind == LookKind::pen;
+// The icon centred in the button (one pixel down and right when pressed),
+// greyed for a button that cannot act now.
+void draw_icon(HDC dc, const RECT& r, HICON icon, bool pressed, bool dimmed) {
+  const int shift = pressed ? 1 : 0;
+  const int x = r.left + (r.right - r.left - kIconSize) / 2 + shift;
+  const int y = r.top + (r.bottom - r.top - kIconSize) / 2 + shift;
+  if (dimmed) {
+    DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, kIconSize, kIconSize,
+               DST_ICON | DSS_DISABLED);
+  } else {
+    DrawIconEx(dc, x, y, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+  }
 }
 
 void update_enabled_states(App& app) {
   const LookState now = look_state(app);
+  app.toolbar.shows_busy = now.busy;
   for (const ButtonLook& l : app.toolbar.looks) {
-    if (!l.button || !l.button->hwnd || !has_enabled_state(l.look)) continue;
+    if (!l.button || !l.button->hwnd) continue;
     EnableWindow(l.button->hwnd, button_enabled(l.look, now) ? TRUE : FALSE);
   }
 }
@@ -160,7 +163,8 @@ void restore_toolbar_procedures(App& app) {
 
 void load_toolbar_icons(App& app) {
   for (const int id : kToolbarIconOrder) {
-    HICON icon = LoadIconA(app.instance, MAKEINTRESOURCEA(id));
+    HICON icon = static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                               kIconSize, kIconSize, LR_DEFAULTCOLOR));
     for (std::size_t i = 0; i < kToolbarEntries.size(); ++i)
       for (std::size_t slot = 0; slot < 3; ++slot)
         if (kToolbarEntries[i].icons[slot] == id) app.toolbar.looks[i].icons[slot] = icon;
@@ -179,10 +183,8 @@ void draw_toolbar_button(App& app, const DRAWITEMSTRUCT* item) {
   DeleteObject(face);
   const bool pressed = (code & kLookPressed) != 0;
   const std::size_t slot = code & kLookSlotMask;
-  if (slot < look->icons.size() && look->icons[slot]) {
-    const int p = pressed ? 1 : 0;
-    DrawIcon(dc, p, p, look->icons[slot]);
-  }
+  if (slot < look->icons.size() && look->icons[slot])
+    draw_icon(dc, r, look->icons[slot], pressed, (code & kLookDimmed) != 0);
   if ((code & 0xF0) == (kLookFlat & 0xF0)) return;
   draw_frame(dc, r, pressed);
 }

@@ -51,6 +51,7 @@ struct ToolbarState {
   std::array<ToolbarButton, kToolbarEntries.size()> buttons{};
   std::array<ButtonLook, kToolbarEntries.size()> looks{};
   ControlRegistry registry;
+  bool shows_busy = false;  // drawn greyed and disabled while a page prints
 };
 
 // Creates the ten buttons in table order.

@@ -10,10 +10,8 @@ bool is_press(std::uint32_t action, std::uint32_t state) {
 
 std::uint32_t pressed_if(bool pressed) { return pressed ? kLookPressed : 0; }
 
-}  // namespace
-
-std::uint32_t look_code(const LookRule& rule, std::uint32_t action, std::uint32_t state,
-                        const LookState& now) {
+std::uint32_t look_when_idle(const LookRule& rule, std::uint32_t action, std::uint32_t state,
+                             const LookState& now) {
   const bool press = is_press(action, state);
   switch (rule.kind) {
     case LookKind::printer:
@@ -32,7 +30,17 @@ std::uint32_t look_code(const LookRule& rule, std::uint32_t action, std::uint32_
   return pressed_if(press);
 }
 
+}  // namespace
+
+std::uint32_t look_code(const LookRule& rule, std::uint32_t action, std::uint32_t state,
+                        const LookState& now) {
+  const std::uint32_t code = look_when_idle(rule, action, state, now);
+  if (!now.busy || (code & 0xF0) == (kLookFlat & 0xF0)) return code;
+  return (code & kLookSlotMask) | (kLookFlat & 0xF0) | kLookDimmed;
+}
+
 bool button_enabled(const LookRule& rule, const LookState& now) {
+  if (now.busy) return false;
   switch (rule.kind) {
     case LookKind::print_action: return now.printer_enabled != 0;
     case LookKind::pen: return now.emulation == 1;

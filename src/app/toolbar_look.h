@@ -15,8 +15,10 @@ inline constexpr std::uint32_t kDrawSelect = 2;
 inline constexpr std::uint32_t kDrawFocus = 4;
 inline constexpr std::uint32_t kStateFocus = 0x10;
 
-// Look codes: bits 0-1 the icon slot, 0x10 pressed, 0x20 in bits 4-7 flat.
+// Look codes: bits 0-1 the icon slot, 0x08 the icon greyed, 0x10 pressed,
+// 0x20 in bits 4-7 flat.
 inline constexpr std::uint32_t kLookSlotMask = 3;
+inline constexpr std::uint32_t kLookDimmed = 0x08;
 inline constexpr std::uint32_t kLookPressed = 0x10;
 inline constexpr std::uint32_t kLookFlat = 0x22;
 
@@ -32,6 +34,7 @@ struct LookState {
   std::int32_t printer_enabled = 1;
   std::int32_t emulation = 0;
   std::uint32_t pen_color = 0;  // the screen page's
+  bool busy = false;            // a page is being printed: no button can act
 };
 
 // One button: its control and command id, window text, place and tooltip,
@@ -68,12 +71,13 @@ inline constexpr std::array<int, 14> kToolbarIconOrder{126, 125, 121, 122, 116, 
 
 // The look code of a draw request (action, state) for a button with this
 // rule. A focus change (or any action other than a selection) draws like
-// a full redraw.
+// a full redraw. While a page is printed every button is flat with its icon
+// greyed, unless it already shows its grey "not available" icon.
 std::uint32_t look_code(const LookRule& rule, std::uint32_t action, std::uint32_t state,
                         const LookState& now);
 
 // Whether the button is a live window: the print actions need the printer,
-// the pens the plotter emulation.
+// the pens the plotter emulation, and none acts while a page is printed.
 bool button_enabled(const LookRule& rule, const LookState& now);
 
 }  // namespace morvane

@@ -14,6 +14,14 @@ std::string format_count(long long value) {
   return buf;
 }
 
+// The selected printer's device name; "no printer" while none is measured, or
+// the name with "(not available)" when that printer could not be used.
+std::string printer_label(const Engine& e) {
+  if (e.printer_measured) return e.printer_names.device;
+  if (e.printer_names.device.empty()) return kNoPrinterLabel;
+  return e.printer_names.device + " (not available)";
+}
+
 }  // namespace
 
 std::string format_inches(std::uint32_t units) {
@@ -34,15 +42,18 @@ std::string format_paper_inches(std::uint32_t pixels, std::uint32_t dpi) {
 std::vector<PageSetupRow> page_setup_rows(const Engine& e, std::string_view font_name,
                                           std::int32_t font_height) {
   const PageState& p = e.printer;
-  const PrinterMetrics& m = e.metrics;
+  // Without a measured printer the page is laid out for an assumed one: its
+  // resolution and paper size belong to no printer and are not shown.
+  const PrinterMetrics m = e.printer_measured ? e.metrics : PrinterMetrics{};
+  const auto resolution = [](std::uint32_t dpi) { return dpi == 0 ? "-" : format_count(dpi); };
   // Minus the height in 64 bits: the most negative height must not overflow.
   const long long size = -static_cast<long long>(font_height);
   return {
-      {kFieldPrinter, "Selected printer", e.printer_names.device, ""},
+      {kFieldPrinter, "Selected printer", printer_label(e), ""},
       {kFieldFontName, "Selected font", std::string(font_name), ""},
       {kFieldFontSize, "", format_count(size), "units"},
-      {kFieldDpiX, "Printer horz. res.", format_count(m.dpi_x), "dpi"},
-      {kFieldDpiY, "Printer vert. res.", format_count(m.dpi_y), "dpi"},
+      {kFieldDpiX, "Printer horz. res.", resolution(m.dpi_x), "dpi"},
+      {kFieldDpiY, "Printer vert. res.", resolution(m.dpi_y), "dpi"},
       {kFieldPaperWidth, "Paper width", format_paper_inches(m.phys_width, m.dpi_x), "inch"},
       {kFieldPaperHeight, "Paper height", format_paper_inches(m.phys_height, m.dpi_y), "inch"},
       {kFieldMarginLeft, "Left margin", format_inches(p.margin_left), "inch"},

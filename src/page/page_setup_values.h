@@ -46,8 +46,13 @@ std::string format_inches(std::uint32_t units);
 // division by zero.
 std::string format_paper_inches(std::uint32_t pixels, std::uint32_t dpi);
 
+// What "Selected printer" shows when no printer is measured and none is named.
+inline constexpr const char* kNoPrinterLabel = "no printer";
+
 // The 15 rows from the printer page, the printer metrics, the selected
-// printer's device name and the font settings ("name", "height").
+// printer's device name and the font settings ("name", "height"). Without a
+// measured printer the resolutions and the paper size show "-"; the margins,
+// spacing and counts show the layout the sheet is made with.
 std::vector<PageSetupRow> page_setup_rows(const Engine& e, std::string_view font_name,
                                           std::int32_t font_height);
 

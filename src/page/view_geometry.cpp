@@ -19,7 +19,9 @@ ViewCopy view_copy(std::int32_t view_mode, std::uint32_t cw, std::uint32_t ch, s
   v.src_h = static_cast<std::int32_t>(h);
   std::uint32_t dw = 0, dh = 0;
   if (w != 0 && h != 0) {
-    if (h >= w) {
+    // The smaller of the two scales, so that the whole sheet is in view: a
+    // landscape sheet in a wide window is limited by the height, too.
+    if (static_cast<std::uint64_t>(w) * ch <= static_cast<std::uint64_t>(h) * cw) {
       dh = ch;
       dw = static_cast<std::uint32_t>(static_cast<std::uint64_t>(w) * ch / h);
     } else {

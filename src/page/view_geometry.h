@@ -15,7 +15,8 @@ struct ViewCopy {
 };
 
 // view_mode 1: original size, a client-sized block from the scroll position;
-// anything else: the whole sheet fitted to the client area.
+// anything else: the whole sheet fitted into the client area at one scale
+// for both directions.
 ViewCopy view_copy(std::int32_t view_mode, std::uint32_t client_w, std::uint32_t client_h,
                    std::uint32_t sheet_w, std::uint32_t sheet_h, std::uint32_t scroll_x,
                    std::uint32_t scroll_y);

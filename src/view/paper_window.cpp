@@ -71,22 +71,20 @@ LRESULT CALLBACK paper_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
   }
 }
 
-// One scroll bar: range 0..extent, a page of `page`, shown disabled while the
-// whole extent fits.
-void set_bar(HWND hwnd, int bar, std::int32_t page, std::uint32_t extent, std::uint32_t pos) {
+// One scroll bar of the original-size view; shown disabled while the sheet
+// fits along it.
+void set_bar(HWND hwnd, int bar, std::int32_t view, std::uint32_t extent, std::uint32_t pos) {
+  const ScrollBarSetup b = scroll_bar_setup(view, extent, pos);
+  const int which = bar == kVerticalBar ? SB_VERT : SB_HORZ;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  const int which = bar == kVerticalBar ? SB_VERT : SB_HORZ;
-  if (page > 0 && static_cast<std::uint32_t>(page) > extent)
-    si.fMask |= SIF_DISABLENOSCROLL;
-  else
-    EnableScrollBar(hwnd, which, ESB_ENABLE_BOTH);
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
   si.nMin = 0;
-  si.nMax = static_cast<int>(extent);
-  si.nPage = page > 0 ? static_cast<UINT>(page) : 0;
-  si.nPos = static_cast<int>(pos);
+  si.nMax = b.max;
+  si.nPage = b.page;
+  si.nPos = b.pos;
   SetScrollInfo(hwnd, which, &si, TRUE);
+  EnableScrollBar(hwnd, which, b.enabled ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
 }
 
 }  // namespace
@@ -119,8 +117,9 @@ void place_paper_window(App& app, HWND main_window, int x, int y) {
 void update_scroll_bars(App& app) {
   HWND hwnd = app.paper.hwnd;
   if (!hwnd) return;
+  // The client area already leaves out the window's own scroll bars.
   const RECT r = client_of(hwnd);
-  const std::int32_t cw = r.right - r.left - app.bar.width;
+  const std::int32_t cw = r.right - r.left;
   const std::int32_t ch = r.bottom - r.top;
   if (app.engine.view_mode == 0) {
     EnableScrollBar(hwnd, SB_BOTH, ESB_DISABLE_BOTH);

@@ -1,5 +1,7 @@
 #include "view/scroll_math.h"
 
+#include <algorithm>
+
 namespace morvane {
 
 namespace {
@@ -35,6 +37,18 @@ std::uint32_t scroll_position(int request, std::uint32_t pos, std::uint32_t line
     default:
       return pos;
   }
+}
+
+ScrollBarSetup scroll_bar_setup(std::int32_t view, std::uint32_t extent, std::uint32_t pos) {
+  constexpr std::uint32_t kIntMax = 0x7FFFFFFF;
+  ScrollBarSetup s;
+  s.page = view > 0 ? static_cast<std::uint32_t>(view) : 0;
+  // The platform counts max - min + 1 units: a sheet of `extent` units ends
+  // at extent - 1, so a view exactly as large as the sheet has no travel.
+  s.max = static_cast<std::int32_t>(extent > 0 ? std::min(extent - 1, kIntMax) : 0);
+  s.pos = static_cast<std::int32_t>(std::min(pos, kIntMax));
+  s.enabled = extent > s.page;
+  return s;
 }
 
 }  // namespace morvane

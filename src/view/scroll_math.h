@@ -24,4 +24,15 @@ enum class ScrollRequest : int {
 std::uint32_t scroll_position(int request, std::uint32_t pos, std::uint32_t line,
                               std::int32_t page, std::uint32_t limit, std::int32_t thumb);
 
+// One scroll bar of the original-size view: the sheet's `extent` along it
+// seen through `view` window pixels from `pos`.
+struct ScrollBarSetup {
+  std::int32_t max = 0;    // the range 0..max holds the sheet's extent units
+  std::uint32_t page = 0;  // the view's extent
+  std::int32_t pos = 0;
+  bool enabled = false;    // only a sheet larger than the view can scroll
+};
+
+ScrollBarSetup scroll_bar_setup(std::int32_t view, std::uint32_t extent, std::uint32_t pos);
+
 }  // namespace morvane

@@ -83,6 +83,23 @@ void draw_picture(App& app, HDC dc, std::int32_t view_mode, int h, std::uint32_t
   fill(dc, client, kBarColor);
 }
 
+// The bar takes the shown sheet's height. It is not repainted here (the
+// picture follows at once), but the main window shows its background again
+// where a taller bar stood before: the first drawing shortens the bar from
+// its created height.
+void resize_bar(App& app, int height) {
+  HWND bar = app.bar.hwnd;
+  HWND parent = GetParent(bar);
+  RECT before{};
+  GetWindowRect(bar, &before);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&before), 2);
+  MoveWindow(bar, 0, kBarTop, app.bar.width, height, FALSE);
+  if (before.bottom > kBarTop + height) {
+    const RECT uncovered{before.left, kBarTop + height, before.right, before.bottom};
+    InvalidateRect(parent, &uncovered, TRUE);
+  }
+}
+
 void redraw_last(App& app) {
   const BarDrawing d = app.slidebar.last;
   draw_bar(app, d.view_mode, d.sheet_height, app.slidebar.shown_height, d.line_height, d.line);
@@ -100,8 +117,12 @@ void on_button_down(App& app, int y) {
   const Engine& e = app.engine;
   if (e.view_mode == 0) app.paper.scroll_y = 0;
   if (press_grabs_marker(e.view_mode, y, e.screen.paper_height, app.slidebar.shown_height,
-                         app.slidebar.marker_y, app.paper.scroll_y))
+                         app.slidebar.marker_y, app.paper.scroll_y)) {
     app.slidebar.dragging = 1;
+    // The bar holds the mouse while the marker is dragged, so that the
+    // release reaches it wherever the pointer is by then.
+    SetCapture(app.bar.hwnd);
+  }
 }
 
 void on_button_up(App& app) {
@@ -114,10 +135,17 @@ void on_button_up(App& app) {
   move_print_line(app.engine, n);
 }
 
+// A drag ends as a release at the marker's last position: by the button,
+// by a move without it, or when another window takes the mouse.
+void end_drag(App& app) {
+  on_button_up(app);
+  if (GetCapture() == app.bar.hwnd) ReleaseCapture();
+}
+
 void on_mouse_move(App& app, int y, WPARAM keys) {
   if (!app.slidebar.dragging) return;
   if ((keys & MK_LBUTTON) == 0) {
-    on_button_up(app);
+    end_drag(app);
     return;
   }
   const Engine& e = app.engine;
@@ -150,7 +178,8 @@ LRESULT CALLBACK slidebar_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM l
       on_mouse_move(*app, pointer_y(lparam), wparam);
       return 0;
     case WM_LBUTTONUP:
-      on_button_up(*app);
+    case WM_CAPTURECHANGED:
+      end_drag(*app);
       return 0;
     default:
       return DefWindowProcA(hwnd, msg, wparam, lparam);
@@ -183,7 +212,7 @@ void draw_bar(App& app, std::int32_t view_mode, std::uint32_t sheet_height,
   SlidebarState& s = app.slidebar;
   s.last = {true, view_mode, sheet_height, line_height, line};
   if (shown_height != s.shown_height) {
-    MoveWindow(bar, 0, kBarTop, app.bar.width, static_cast<int>(shown_height + kBarOffset), FALSE);
+    resize_bar(app, static_cast<int>(shown_height + kBarOffset));
     s.shown_height = shown_height;
   }
   HDC dc = GetDC(bar);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace morvane {
@@ -65,6 +66,32 @@ TEST(ScrollPosition, NoWrapAtTheTopOfTheRange) {
   // A huge sheet and step must not wrap past 32 bits back to a small position.
   EXPECT_EQ(scroll_position(kLineDown, 0xFFFFFFF0u, 0x20, 500, 0xFFFFFFFFu, 0), 0xFFFFFFFFu);
   EXPECT_EQ(scroll_position(kPageDown, 0xFFFFFFF0u, 17, 0x7FFFFFFF, 0xFFFFFFFFu, 0), 0xFFFFFFFFu);
+}
+
+// A bar scrolls only when the sheet is larger than the view, and then the
+// platform's travel (max - page + 1) is exactly the part of the sheet that
+// does not fit: none when the view is as large as the sheet or larger.
+TEST(ScrollBarSetup, TravelIsWhatDoesNotFit) {
+  struct Case {
+    std::int32_t view;
+    std::uint32_t extent;
+    bool enabled;
+  };
+  for (const Case c : {Case{866, 850, false}, Case{850, 850, false}, Case{849, 850, true},
+                       Case{500, 1100, true}, Case{0, 1100, true}, Case{-3, 1100, true},
+                       Case{500, 0, false}, Case{0, 0, false}}) {
+    SCOPED_TRACE(testing::Message() << c.view << " of " << c.extent);
+    const ScrollBarSetup b = scroll_bar_setup(c.view, c.extent, 40);
+    EXPECT_EQ(b.enabled, c.enabled);
+    const std::int64_t hidden = std::int64_t{c.extent} - std::max(c.view, 0);
+    if (b.enabled) EXPECT_EQ(std::int64_t{b.max} - b.page + 1, hidden);
+    else EXPECT_LE(hidden, 0);
+    EXPECT_EQ(b.pos, 40);
+  }
+  // Values beyond the platform's int range are held at its end.
+  const ScrollBarSetup huge = scroll_bar_setup(500, 0xFFFFFFFFu, 0xFFFFFFF0u);
+  EXPECT_EQ(huge.max, 0x7FFFFFFF);
+  EXPECT_EQ(huge.pos, 0x7FFFFFFF);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <map>
 #include <utility>
 
@@ -49,7 +51,8 @@ TEST(HelpFilePath, BackslashOnlyWhenMissing) {
   EXPECT_EQ(help_file_path("C:\\"), "C:\\morvane.hlp");
 }
 
-const MenuMark& mark(const std::array<MenuMark, 12>& marks, int id) {
+template <std::size_t N>
+const MenuMark& mark(const std::array<MenuMark, N>& marks, int id) {
   for (const MenuMark& m : marks)
     if (m.id == id) return m;
   static const MenuMark none{0, false, false, false, false};
@@ -107,6 +110,32 @@ TEST(MenuMarks, PrintActionsNeedThePrinterPensNeedThePlotter) {
   EXPECT_FALSE(mark(on, IDM_PRINT_PAGE_NOW).sets_check);
   EXPECT_FALSE(mark(on, IDM_FIT_TO_WINDOW).sets_enable);
   EXPECT_TRUE(mark(on, IDM_PEN_RED).sets_check && mark(on, IDM_PEN_RED).sets_enable);
+}
+
+// While a page is printed the commands that cannot act then are grayed,
+// whatever the flags; viewing, the page-end setting and help stay available.
+TEST(MenuMarks, WhilePrintingTheCommandsThatCannotActAreGrayed) {
+  const int blocked[] = {IDM_BROTHER,          IDM_SONY,           IDM_ENABLE_PRINTER,
+                         IDM_PRINT_PAGE_NOW,   IDM_CLOSE_DOCUMENT_NOW, IDM_CLEAR_PAGE,
+                         IDM_CONNECTION_SETUP, IDM_PAGE_SETUP,     IDM_PRINTER_SETUP,
+                         IDM_PEN_BLACK,        IDM_PEN_BLUE,       IDM_PEN_GREEN,
+                         IDM_PEN_RED};
+  for (const bool printing : {false, true}) {
+    // Printer on, plotter emulation: idle, every one of them can act.
+    const auto marks = menu_marks(1, 1, 1, 0, 0x8000, printing);
+    for (const int id : blocked) {
+      EXPECT_TRUE(mark(marks, id).sets_enable) << id;
+      EXPECT_EQ(mark(marks, id).enabled, !printing) << id << (printing ? " printing" : " idle");
+    }
+    for (const MenuMark& m : marks) {
+      const bool is_blocked = std::find(std::begin(blocked), std::end(blocked), m.id) != std::end(blocked);
+      EXPECT_TRUE(is_blocked || !m.sets_enable || m.enabled) << m.id;
+    }
+    // The marks still tell the state.
+    EXPECT_TRUE(mark(marks, IDM_SONY).checked);
+    EXPECT_TRUE(mark(marks, IDM_ENABLE_PRINTER).checked);
+    EXPECT_TRUE(mark(marks, IDM_PEN_GREEN).checked);
+  }
 }
 
 }  // namespace

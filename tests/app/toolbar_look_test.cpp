@@ -96,6 +96,27 @@ TEST(ToolbarEnabled, PrintActionsNeedThePrinterAndPensThePlotter) {
   }
 }
 
+// While a page is printed no button acts: each is disabled and drawn flat,
+// with its icon greyed unless it already shows its grey icon, never pressed.
+TEST(ToolbarLook, WhilePrintingEveryButtonIsFlatAndDisabled) {
+  const std::uint32_t actions[] = {kDrawEntire, kDrawSelect, kDrawFocus};
+  for (const ToolbarEntry& e : kToolbarEntries)
+    for (const std::int32_t printer : {0, 1})
+      for (const std::int32_t emulation : {0, 1})
+        for (const std::uint32_t action : actions) {
+          LookState now{printer, emulation, e.look.value};
+          const std::uint32_t idle = look_code(e.look, action, kPressState, now);
+          now.busy = true;
+          const std::uint32_t code = look_code(e.look, action, kPressState, now);
+          EXPECT_FALSE(button_enabled(e.look, now)) << e.label;
+          EXPECT_EQ(code & 0xF0, kLookFlat & 0xF0) << e.label << " code " << code;
+          EXPECT_EQ(code & kLookSlotMask, idle & kLookSlotMask) << e.label;
+          EXPECT_NE(e.icons[code & kLookSlotMask], 0) << e.label;
+          const bool grey_icon = (idle & 0xF0) == (kLookFlat & 0xF0);
+          EXPECT_EQ((code & kLookDimmed) != 0, !grey_icon) << e.label;
+        }
+}
+
 TEST(ToolbarTable, ThreeGroupsFourPixelsApartRightOfTheBar) {
   for (std::size_t i = 0; i < kToolbarEntries.size(); ++i) {
     EXPECT_GE(kToolbarEntries[i].x, 30);

@@ -5,7 +5,9 @@
 #  - with the printer disabled the print-action buttons are disabled, in the
 #    dot-matrix emulation the pen buttons are; toolbar clicks change that;
 #  - dragging the bar's marker moves the print line: the next text lands on
-#    the chosen line (found on a screenshot of the original-size view).
+#    the chosen line (found on a screenshot of the original-size view), also
+#    when the button is released outside the bar;
+#  - below the bar the main window's background shows, not a stale strip.
 # usage: bar-toolbar-e2e.sh BUILD_DIR   (the Windows build directory)
 # Writes a screenshot to $MORVANE_SCREENS (default: the work directory's screens/)/toolbar.png.
 set -u
@@ -13,7 +15,7 @@ build=$(cd "${1:?usage: bar-toolbar-e2e.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 skip() { echo "skipped: $*"; exit 77; }
 fail() { echo "FAILED: $*"; exit 1; }
-for tool in wine xwd xwdtopnm pnmtopng python3; do
+for tool in wine xwd xwdtopnm pnmtopng python3 xdotool; do
   command -v $tool >/dev/null || skip "$tool is not installed"
 done
 if [ -z "${DISPLAY:-}" ]; then
@@ -58,14 +60,7 @@ closedocument=0
 INI
 
 pid=
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    wine "$probe" close 20000 >/dev/null 2>&1
-    kill "$pid" 2>/dev/null
-  fi
-  wineserver -k >/dev/null 2>&1
-}
-trap cleanup EXIT
+close_program_at_exit "$probe" close
 
 p() { wine "$probe" "$@" | tr -d '\r'; }
 shot() { xwd -root -silent | xwdtopnm 2>/dev/null > "$1"; }
@@ -109,27 +104,50 @@ tips=$(p tooltips)
 [ "$tips" = "tools=10 background=0xFFFF80" ] || fail "tooltip window: $tips"
 echo "ok: one tooltip window with ten tools"
 shot "$work/buttons.ppm"
-# The frame's bottom-right corner: black when raised, white when sunken,
-# neither when the button is flat (no frame over its grey icon).
-corner() {  # corner ID -> "R G B" of (width - 2, height - 2) inside the button
+# Across the middle of a button, the two columns at each side: a raised
+# frame is light on the left (3D light, highlight) and dark on the right
+# (shadow, dark shadow), a sunken one the other way round, all in the
+# system's 3D colours; a flat button shows only its face there.
+edges() {  # edges ID -> the four colours left to right, as RRGGBB
   local x y w h
   read -r x y w h < <(p button-rect "$1")
-  PYTHONPATH=$here python3 - "$work/buttons.ppm" $((x + w - 2)) $((y + h - 2)) <<'PY'
+  PYTHONPATH=$here python3 - "$work/buttons.ppm" "$x" $((y + h / 2)) "$w" <<'PY'
 import sys
 from dark_pixels import read_ppm
 pixels, width, height, maxval = read_ppm(sys.argv[1])
 size = 2 if maxval > 255 else 1
-x, y = int(sys.argv[2]), int(sys.argv[3])
-o = (y * width + x) * 3 * size
-print(*(pixels[o + size * i] for i in range(3)))  # the high byte of each channel
+x, y, w = (int(v) for v in sys.argv[2:5])
+def rgb(px):
+    o = (y * width + px) * 3 * size
+    return "%02X%02X%02X" % tuple(pixels[o + size * i] for i in range(3))
+print(*(rgb(x + dx) for dx in (0, 1, w - 2, w - 1)))
 PY
 }
-[ "$(corner 2004)" = "255 255 255" ] || fail "the active emulation's button is not sunken: $(corner 2004)"
-[ "$(corner 2005)" = "0 0 0" ] || fail "the other emulation's button is not raised: $(corner 2005)"
+read -r light highlight shadow dark face < <(p syscolors)
+[ "$(edges 2004)" = "$shadow $dark $light $highlight" ] || fail "the active emulation's button is not sunken: $(edges 2004)"
+[ "$(edges 2005)" = "$light $highlight $shadow $dark" ] || fail "the other emulation's button is not raised: $(edges 2005)"
 for id in 2001 2002 2006; do
-  case $(corner $id) in "0 0 0"|"255 255 255") fail "button $id has a frame with the printer off";; esac
+  [ "$(edges $id)" = "$face $face $face $face" ] || fail "button $id has a frame with the printer off: $(edges $id)"
 done
-echo "ok: sunken, raised and flat buttons"
+# The flat black pen shows its whole grey icon, at the size the button holds:
+# as many pixels off the face as the 24-pixel picture has opaque ones.
+read -r x y w h < <(p button-rect 2006)
+drawn=$(($(python3 "$here/dark_pixels.py" "$work/buttons.ppm" "$x" "$y" $((x + w)) $((y + h)) "$face") * -1 + w * h))
+opaque=$(python3 - "$here/../../res/toolbar/pen_grey.ico" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+for i in range(struct.unpack("<H", data[4:6])[0]):
+    w, h, _, _, _, _, size, offset = struct.unpack("<BBBBHHII", data[6 + 16 * i:22 + 16 * i])
+    if w != 24:
+        continue
+    mask = offset + 40 + 16 * 4 + h * ((w * 4 + 31) // 32 * 4)  # header, palette, colour rows
+    row = (w + 31) // 32 * 4
+    clear = sum(bin(data[mask + r * row + b]).count("1") for r in range(h) for b in range(w // 8))
+    print(w * h - clear)
+PY
+)
+[ "$drawn" = "$opaque" ] || fail "the pen button shows $drawn icon pixels, its 24-pixel icon has $opaque"
+echo "ok: sunken, raised and flat buttons in the 3D colours, icons drawn whole"
 
 # --- marker drag -------------------------------------------------------------
 send() { printf "$1" | (cd "$run" && wine "$peer" --line 7 --drain --timeout 10) || fail "serial peer"; sleep 0.6; }
@@ -184,6 +202,30 @@ want=$((b0 + target * lh))
 [ $((c2 - want)) -ge -1 ] && [ $((c2 - want)) -le 1 ] || fail "text after the drop at row $c2, expected line $target at $want"
 [ $((tip2 - 10 - (target + 1) * lh)) -eq $((tip - 10 - 2 * lh)) ] || fail "marker at $tip2 after line $target"
 echo "ok: dropped on line $target, next text at row $c2"
+
+# A real drag (X pointer events) released over the paper window, outside the
+# bar: the bar holds the mouse while dragging, so the drop still counts.
+target2=10
+xdotool mousemove $((bx + 2)) $((by + tip2)) mousedown 1
+for y in $((target2 * lh - lh)) $((target2 * lh + lh / 2)); do
+  xdotool mousemove $((bx + 2)) $((by + y)); sleep 0.1
+done
+xdotool mousemove $((px + 200)) $((by + target2 * lh + lh / 2)); sleep 0.1
+xdotool mouseup 1
+sleep 0.4
+send 'XXXXXX\r\n'
+shot "$work/outside.ppm"
+read -r tip3 d0 d1 d2 d3 rest < <(analyse "$work/outside.ppm")
+want=$((b0 + target2 * lh))
+[ -n "${d3:-}" ] && [ -z "${rest:-}" ] || fail "expected a fourth text line, found: $d0 $d1 ${d2:-} ${d3:-} ${rest:-}"
+[ $((d3 - want)) -ge -1 ] && [ $((d3 - want)) -le 1 ] || fail "text after a drop outside the bar at row $d3, expected line $target2 at $want"
+echo "ok: a drag released outside the bar moves the print line to line $target2"
+
+# Below the bar (as tall as the shown sheet plus 10) the main window shows
+# its grey background: nothing is left of the bar's first, taller size.
+strip=$(python3 "$here/dark_pixels.py" "$work/outside.ppm" "$bx" $((by + bh)) $((bx + bw)) $((by + bh + 8)) C6C3C6)
+[ "$strip" = $((bw * 8)) ] || fail "below the bar: $strip of $((bw * 8)) pixels grey (a stale strip of the bar?)"
+echo "ok: nothing of the bar below its height"
 
 xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > "$screens/toolbar.png" 2>/dev/null
 echo "screenshot: $screens/toolbar.png"

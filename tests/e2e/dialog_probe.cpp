@@ -20,6 +20,14 @@
 //   click CAPTION ID             click a button (posted: a button may open a
 //                                modal dialog)
 //   close CAPTION                post WM_CLOSE to the dialog (its close box)
+//   active                       print the caption of the foreground window
+//   font FACE                    print the face the font mapper gives for FACE
+//                                asked as the page font is (height -12, family
+//                                bits 0x12), then "fixed" or "proportional"
+//   placement CAPTION [OVER]     print "DX DY OWNER": how far the dialog's centre
+//                                is from the centre of dialog OVER (default: of
+//                                its owner, else the main window), and the
+//                                owner's caption ("-" for none)
 //
 // Exit status: 0 done, 1 bad usage, 2 no such window or control, 3 timed out.
 #include <windows.h>
@@ -127,6 +135,43 @@ int control_action(const std::string& action, HWND dialog, int id, int argc, cha
   return 0;
 }
 
+int font_choice(const char* face) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  LOGFONTA lf{};
+  lf.lfHeight = -12;
+  lf.lfWeight = 400;
+  lf.lfQuality = PROOF_QUALITY;
+  lf.lfPitchAndFamily = 0x12;
+  std::strncpy(lf.lfFaceName, face, sizeof lf.lfFaceName - 1);
+  HFONT font = CreateFontIndirectA(&lf);
+  HGDIOBJ old = SelectObject(dc, font);
+  char chosen[LF_FACESIZE] = {};
+  GetTextFaceA(dc, sizeof chosen, chosen);
+  TEXTMETRICA tm{};
+  GetTextMetricsA(dc, &tm);
+  // The flag is set for a proportional face (its name says the opposite).
+  std::printf("%s %s\n", chosen, (tm.tmPitchAndFamily & TMPF_FIXED_PITCH) ? "proportional" : "fixed");
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  return 0;
+}
+
+POINT centre_of(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+int placement(HWND dialog, const char* over_caption) {
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  HWND over = over_caption ? find_dialogs(over_caption).found : (owner ? owner : main_window());
+  if (!over) return kExitMissing;
+  const POINT a = centre_of(dialog), b = centre_of(over);
+  std::printf("%ld %ld %s\n", a.x - b.x, a.y - b.y, owner ? text_of(owner).c_str() : "-");
+  return 0;
+}
+
 int dialog_action(const std::string& action, int argc, char** argv) {
   const char* caption = argv[2];
   if (action == "wait" || action == "gone") {
@@ -146,6 +191,7 @@ int dialog_action(const std::string& action, int argc, char** argv) {
     return 0;
   }
   if (action == "close") return PostMessageA(s.found, WM_CLOSE, 0, 0) ? 0 : kExitMissing;
+  if (action == "placement") return placement(s.found, argc > 3 ? argv[3] : nullptr);
   if (argc < 4) return kExitUsage;
   return control_action(action, s.found, std::atoi(argv[3]), argc, argv);
 }
@@ -163,6 +209,12 @@ int main(int argc, char** argv) {
   };
   if (action == "wait-window") return wait_main(ms(30000));
   if (action == "close-main") return close_main(ms(20000));
+  if (action == "active") {
+    HWND w = GetForegroundWindow();
+    std::printf("%s\n", w ? text_of(w).c_str() : "-");
+    return 0;
+  }
+  if (action == "font" && argc == 3) return font_choice(argv[2]);
   if (action == "title") {
     HWND w = main_window();
     if (!w) return kExitMissing;

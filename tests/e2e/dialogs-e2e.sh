@@ -8,10 +8,12 @@
 #    flow stores 8, 0, 2, 2, 2; Cancel changes nothing;
 #  - "Serialport status": asked for twice it stays one window; OK and the close
 #    box both close it;
-#  - "Page setup": the measured values of a 300-dpi Letter printer, the font
-#    chooser opens and cancels without changes;
+#  - "Page setup": the measured values of a 300-dpi Letter printer, the
+#    characters spaced as a fixed-pitch face advances, the font chooser opens
+#    and cancels without changes;
 #  - "Print Setup": cancelled it changes nothing, confirmed it measures the
 #    chosen printer again;
+#  - every dialog opens centred on the window it belongs to;
 #  - Morvane.ini written at exit holds "lyn" 12 and the five port settings.
 # usage: dialogs-e2e.sh BUILD_DIR   (the Windows build directory)
 set -u -o pipefail
@@ -55,14 +57,7 @@ printerenable=1
 INI
 
 pid=
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    wine "$probe" close-main 20000 >/dev/null 2>&1
-    kill "$pid" 2>/dev/null
-  fi
-  wineserver -k >/dev/null 2>&1
-}
-trap cleanup EXIT
+close_program_at_exit "$probe" close-main
 
 p() { wine "$probe" "$@" | tr -d '\r'; }
 expect() {  # expect WHAT WANTED ACTION ARGS...
@@ -74,6 +69,13 @@ expect() {  # expect WHAT WANTED ACTION ARGS...
 open_dialog() {  # open_dialog COMMAND CAPTION
   p command "$1" || fail "command $1"
   p wait "$2" 10000 || fail "\"$2\" did not open"
+}
+# A dialog opens centred on the window it belongs to (one pixel of rounding).
+centred() {  # centred CAPTION OWNER|- [OVER]
+  local dx dy owner
+  read -r dx dy owner < <(p placement "$1" ${3:+"$3"}) || fail "no placement of \"$1\""
+  case $owner in $2*) ;; *) fail "\"$1\" is owned by '$owner', expected '$2'";; esac
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ] || fail "\"$1\" is off the centre of ${3:-its owner} by $dx, $dy"
 }
 click_closes() {  # click_closes CAPTION ID
   p click "$1" "$2" || fail "click $2 in \"$1\""
@@ -89,6 +91,7 @@ sleep 3.5
 # --- Connection setup --------------------------------------------------------
 C="Connection setup"
 open_dialog 110 "$C"
+centred "$C" "Morvane - "
 expect "line list entries" 99 entries "$C" 1011
 expect "port list entries" 21 entries "$C" 1037
 expect "line list shows line 5" 5 text "$C" 1011
@@ -109,6 +112,7 @@ P="Comport settings"
 p select "$C" 1037 1
 p click "$C" 1040
 p wait "$P" 10000 || fail "\"$P\" did not open"
+centred "$P" "$C"
 expect "baud rate list" 9600 text "$P" 1041
 expect "data bits list" 8 text "$P" 1042
 expect "parity list" "No Parity" text "$P" 1043
@@ -152,6 +156,7 @@ echo "ok: cancel leaves the connection as it was"
 # --- Serialport status -------------------------------------------------------
 S="Serialport status"
 open_dialog 112 "$S"
+centred "$S" "Morvane - "
 p command 112
 sleep 0.5
 expect "status windows after asking twice" 1 count "$S"
@@ -177,19 +182,25 @@ check_page_setup() {  # check_page_setup WHEN
   check_spacing "$1"
 }
 # Lines and characters follow from the printable area (1050 x 800 page units).
+# The characters are as far apart as a fixed-pitch face advances, about 0.6
+# of the font size, whatever face the prefix has for the font named.
 check_spacing() {  # check_spacing WHEN; sets line_units
-  local cw
+  local cw size
   line_units=$(p text "$G" 1079 | tr -d .)
   cw=$(p text "$G" 1085 | tr -d .)
+  size=$(p text "$G" 1084)
   line_units=$((10#$line_units)) cw=$((10#$cw))
   [ "$line_units" -gt 0 ] && [ "$cw" -gt 0 ] || fail "$1: spacing $line_units x $cw"
+  [ $((cw * 10)) -le $((size * 7 + 10)) ] || fail "$1: characters $cw units apart in a $size-unit font (not a fixed-pitch face?)"
   expect "$1: lines per page" $((1050 / line_units)) text "$G" 1073
   expect "$1: characters per line" $((800 / cw)) text "$G" 1074
 }
 open_dialog 113 "$G"
+centred "$G" "Morvane - "
 check_page_setup "page setup"
 p click "$G" 1070
 p wait Font 10000 || fail "the font chooser did not open"
+centred Font - "$G"
 click_closes Font 2
 check_page_setup "after cancelling the font chooser"
 click_closes "$G" 1
@@ -198,6 +209,7 @@ echo "ok: page setup shows the measured printer"
 # --- Printer setup -----------------------------------------------------------
 R="Print Setup"
 open_dialog 40014 "$R"
+centred "$R" "Morvane - "
 click_closes "$R" 2
 p command 40014
 p wait "$R" 10000 || fail "\"$R\" did not reopen"

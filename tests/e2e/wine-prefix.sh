@@ -1,6 +1,7 @@
 # Sourced by the end-to-end scripts: starts the Wine server of $WINEPREFIX,
 # makes the prefix on first use, and turns off window management (Xvfb has
 # no window manager; without this every window close waits about 2 s).
+# Also: how a script ends the program it started and the Wine server.
 wine_prefix_ready() {
   wineserver -p >/dev/null 2>&1
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -8,4 +9,18 @@ wine_prefix_ready() {
   fi
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   return 0
+}
+
+# At the script's exit the program started as $pid (if it still runs) is
+# closed with the probe's close action, else killed, and the Wine server ends.
+close_program_at_exit() {  # close_program_at_exit PROBE CLOSE_ACTION
+  e2e_close_probe=$1 e2e_close_action=$2
+  trap e2e_close_program EXIT
+}
+e2e_close_program() {
+  if [ -n "${pid:-}" ] && kill -0 "$pid" 2>/dev/null; then
+    wine "$e2e_close_probe" "$e2e_close_action" 20000 >/dev/null 2>&1
+    kill "$pid" 2>/dev/null
+  fi
+  wineserver -k >/dev/null 2>&1
 }

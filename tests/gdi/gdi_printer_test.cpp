@@ -61,6 +61,10 @@ TEST_F(RealPrinter, MeasuresTheDevice) {
   TextMetrics tm = device_->surface().text_metrics(f);
   EXPECT_GE(tm.height, 24);
   EXPECT_LT(tm.height, 48);
+  // Whatever face the printer has for it, characters advance as in a
+  // fixed-pitch face, about 0.6 of the size (a printer may list a face of
+  // another name for a missing one).
+  EXPECT_LE(tm.max_char_width * 10, 24 * 7);
 }
 
 TEST_F(RealPrinter, DocumentShowsProgressWindowUntilItEnds) {
@@ -71,6 +75,9 @@ TEST_F(RealPrinter, DocumentShowsProgressWindowUntilItEnds) {
   GetWindowTextA(progress, caption, sizeof caption);
   EXPECT_STREQ(caption, "Morvane");
   EXPECT_EQ(GetWindow(progress, GW_OWNER), owner_.hwnd);
+  // Shown, but without taking the focus.
+  EXPECT_TRUE(IsWindowVisible(progress));
+  EXPECT_NE(GetForegroundWindow(), progress);
   UINT close = GetMenuState(GetSystemMenu(progress, FALSE), SC_CLOSE, MF_BYCOMMAND);
   EXPECT_TRUE(close & MF_GRAYED);
   char button[64] = {};
@@ -106,6 +113,10 @@ TEST_F(RealPrinter, AbortPrintingButtonCancelsTheDocument) {
   EXPECT_FALSE(IsWindow(progress));
   EXPECT_TRUE(IsWindowEnabled(owner_.hwnd));
   EXPECT_FALSE(device_->keep_printing());
+  // Wine's PostScript driver refuses AbortDoc: the document is ended instead
+  // and the owner hears of it, to tell the user.
+  MSG told{};
+  EXPECT_TRUE(PeekMessageA(&told, owner_.hwnd, kDocumentNotCancelled, kDocumentNotCancelled, PM_REMOVE));
   // The engine still ends the sheet and the document later: harmless now.
   device_->end_page();
   device_->end_doc();

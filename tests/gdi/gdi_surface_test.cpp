@@ -181,6 +181,29 @@ TEST_P(Flavour, DashedPenAlternatesDashAndGap) {
   }
 }
 
+// The page's columns are char_width apart: whatever face the device has or
+// lacks, the font made for the page is fixed-pitch and its widest character
+// is the width every character advances.
+TEST_P(Flavour, PageFontIsFixedPitchAndSpacedByItsAdvance) {
+  for (const char* face : {"Courier New", "No Such Face Mono", ""}) {
+    SCOPED_TRACE(face);
+    FontDesc font = courier(-24);
+    font.set_face(face);
+    const TextMetrics tm = surface_->text_metrics(font);
+    HDC dc = surface_->dc();
+    HGDIOBJ previous = SelectObject(dc, surface_->font_handle());
+    TEXTMETRICA raw{};
+    GetTextMetricsA(dc, &raw);
+    SIZE narrow{}, wide{};
+    GetTextExtentPoint32A(dc, "iiiiiiiiii", 10, &narrow);
+    GetTextExtentPoint32A(dc, "MMMMMMMMMM", 10, &wide);
+    SelectObject(dc, previous);
+    EXPECT_EQ(raw.tmPitchAndFamily & TMPF_FIXED_PITCH, 0) << "a proportional face";
+    EXPECT_EQ(narrow.cx, wide.cx);
+    EXPECT_EQ(wide.cx, 10 * tm.max_char_width);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Gdi, Flavour, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Printer" : "Sheet"; });
 

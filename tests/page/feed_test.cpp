@@ -1,6 +1,9 @@
 // The feed loop: lines, wrapping, page ends, the spool file and the sheet.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "page/view_geometry.h"
 #include "support/engine_fixture.h"
 
@@ -190,6 +193,28 @@ TEST(ViewCopy, FitsPortraitToHeightAndLandscapeToWidth) {
     }
   }
   EXPECT_EQ(view_copy(0, 600, 550, 0, 0, 0, 0).dst_w, 0);  // no sheet yet: nothing
+}
+
+// Fit to window shows the whole sheet: inside the window, touching it on one
+// side, at one scale for both directions, whatever the two shapes.
+TEST(ViewCopy, FitShowsTheWholeSheetAtOneScale) {
+  const std::uint32_t sheets[][2] = {{850, 1100}, {1100, 850}, {827, 1169}, {1169, 827}, {800, 800}};
+  const std::uint32_t windows[][2] = {{600, 550}, {570, 300}, {300, 550}, {1500, 400}, {1, 700}};
+  for (const auto& sheet : sheets) {
+    for (const auto& window : windows) {
+      const std::uint32_t w = sheet[0], h = sheet[1], cw = window[0], ch = window[1];
+      SCOPED_TRACE(testing::Message() << w << "x" << h << " in " << cw << "x" << ch);
+      const ViewCopy v = view_copy(0, cw, ch, w, h, 0, 0);
+      const auto dw = static_cast<std::uint32_t>(v.dst_w), dh = static_cast<std::uint32_t>(v.dst_h);
+      EXPECT_LE(dw, cw);
+      EXPECT_LE(dh, ch);
+      EXPECT_TRUE(dw == cw || dh == ch);
+      // dw / dh = w / h up to the truncation of the shorter side.
+      const std::int64_t skew = std::int64_t{dw} * h - std::int64_t{dh} * w;
+      EXPECT_LT(std::abs(skew), static_cast<std::int64_t>(std::max(w, h)));
+      EXPECT_EQ(v.shown_height, dh);
+    }
+  }
 }
 
 }  // namespace

@@ -83,15 +83,42 @@ TEST(PageSetupValues, FontSizeIsMinusTheHeight) {
     EXPECT_EQ(page_setup_rows(f.engine, "Lucida Console", c.height)[2].text, c.expected) << c.height;
 }
 
-TEST(PageSetupValues, NothingMeasuredShowsNoPaperSize) {
-  test::EngineFixture f;
-  const auto rows = page_setup_rows(f.engine, "", -12);
-  ASSERT_EQ(rows.size(), static_cast<std::size_t>(kPageSetupRowCount));
-  EXPECT_EQ(rows[0].text, "");
-  EXPECT_EQ(rows[3].text, "0");
-  EXPECT_EQ(rows[5].text, "-");
-  EXPECT_EQ(rows[6].text, "-");
-  EXPECT_EQ(rows[7].text, "0.00");
+// Without a measured printer the page is laid out for an assumed one; the
+// dialog says there is no printer instead of showing that one's resolution
+// and paper, and still shows the layout the sheet is made with.
+TEST(PageSetupValues, WithoutAPrinterNoResolutionOrPaperIsShown) {
+  struct Case {
+    const char* what;
+    bool measure;
+    std::string device_string;
+    bool fail_create_device;
+    const char* printer;
+  } cases[] = {
+      {"nothing measured yet", false, "Recording Printer,recording,FILE:", false, "no printer"},
+      {"no default printer", true, ",,,", false, "no printer"},
+      {"printer not usable", true, "Gone,recording,FILE:", true, "Gone (not available)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::EngineFixture f;
+    f.use_metrics({20, 2, 10, 12});
+    f.printers.config().device_string = c.device_string;
+    f.printers.config().fail_create_device = c.fail_create_device;
+    if (c.measure) {
+      EXPECT_EQ(open_printer(f.engine), 0);
+    }
+    const auto rows = page_setup_rows(f.engine, "Courier New", -12);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kPageSetupRowCount));
+    EXPECT_EQ(rows[0].text, c.printer);
+    for (std::size_t i = 3; i <= 6; ++i) {
+      EXPECT_EQ(rows[i].text, "-") << rows[i].label;
+    }
+    if (!c.measure) continue;
+    // The assumed printer's layout: quarter-inch margins, the font's spacing.
+    EXPECT_EQ(rows[7].text, "0.25");
+    EXPECT_EQ(rows[12].text, "0.12");
+    EXPECT_EQ(rows[14].text, "66");
+  }
 }
 
 }  // namespace

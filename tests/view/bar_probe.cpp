@@ -13,6 +13,8 @@
 //   tooltips           print the program's tooltip windows: tool count and
 //                      background colour (0xBBGGRR) of each
 //   paper-rect         the same for the paper window
+//   syscolors          print the 3D light, highlight, shadow, dark shadow and
+//                      button face colours as RRGGBB
 //   drag FROM TO       press the bar at y FROM, move to y TO, release there
 //   close MS           close the main window and wait until it is gone
 //
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -163,6 +166,16 @@ int tooltips() {
   return 0;
 }
 
+int syscolors() {
+  for (const int index : {COLOR_3DLIGHT, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW, COLOR_3DDKSHADOW,
+                          COLOR_BTNFACE}) {
+    const COLORREF c = GetSysColor(index);
+    std::printf("%02X%02X%02X%s", GetRValue(c), GetGValue(c), GetBValue(c),
+                index == COLOR_BTNFACE ? "\n" : " ");
+  }
+  return 0;
+}
+
 int number(const char* text) { return std::atoi(text); }
 
 }  // namespace
@@ -184,6 +197,7 @@ int main(int argc, char** argv) {
     return rect_of(w ? GetDlgItem(w, number(argv[2])) : nullptr);
   }
   if (action == "tooltips") return tooltips();
+  if (action == "syscolors") return syscolors();
   if (action == "paper-rect") return rect_of(child("PaperWindow"));
   if (action == "close" && argc == 3) return close(static_cast<DWORD>(number(argv[2])));
   if (action == "drag" && argc == 4) return drag(number(argv[2]), number(argv[3]));

@@ -1,5 +1,6 @@
 // GdiSurface: fonts and text. The engine draws one character at a time, so the
 // realised font is kept until the description changes.
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -49,11 +50,49 @@ FontDesc from_logfont(const LOGFONTA& lf) {
   return f;
 }
 
+namespace {
+
+// Whether the device gave the face the font asks for. A face it lacks is
+// replaced by whatever the family bits suggest (the page font's ask for a
+// proportional serif face); asking the device by enumeration is not enough,
+// as a printer may list a face of another name for it.
+bool face_granted(HDC dc, HFONT font, const char* face) {
+  if (face[0] == '\0') return false;
+  HGDIOBJ previous = SelectObject(dc, font);
+  char got[LF_FACESIZE] = {};
+  const int n = GetTextFaceA(dc, sizeof got, got);
+  if (previous) SelectObject(dc, previous);
+  return n > 0 && lstrcmpiA(got, face) == 0;
+}
+
+// The widest advance among the characters the emulations draw (0x20 to 0xFF).
+// Some rasterisers report the glyphs' combined bounding box as the maximum
+// width, about twice the advance of a fixed-pitch face, which would space
+// the page's characters twice too wide.
+std::int32_t widest_advance(HDC dc) {
+  INT widths[0xFF - 0x20 + 1] = {};
+  if (!GetCharWidth32A(dc, 0x20, 0xFF, widths)) return 0;
+  std::int32_t widest = 0;
+  for (INT w : widths) widest = std::max<std::int32_t>(widest, w);
+  return widest;
+}
+
+}  // namespace
+
 HFONT GdiSurface::realise_font(const FontDesc& font) {
   if (font_ && font == font_desc_) return font_;
   LOGFONTA lf = to_logfont(font);
   HFONT made = CreateFontIndirectA(&lf);
   if (!made) return font_;  // keep drawing with the last good font
+  // The page's columns assume every character advances the same width:
+  // without the named face, a fixed-pitch face of the modern family.
+  if (!face_granted(dc_, made, lf.lfFaceName)) {
+    lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    if (HFONT fixed = CreateFontIndirectA(&lf)) {
+      DeleteObject(made);
+      made = fixed;
+    }
+  }
   release_font();
   font_ = made;
   font_desc_ = font;
@@ -90,6 +129,8 @@ TextMetrics GdiSurface::text_metrics(const FontDesc& font) {
     result.external_leading = tm.tmExternalLeading;
     result.ave_char_width = tm.tmAveCharWidth;
     result.max_char_width = tm.tmMaxCharWidth;
+    const std::int32_t widest = widest_advance(dc_);
+    if (widest > 0) result.max_char_width = widest;
   }
   if (previous) SelectObject(dc_, previous);
   return result;

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "gfx/gdi/window_placement.h"
 #include "print/win32/win32_printer.h"
 #include "resource_ids.h"
 
@@ -34,7 +35,8 @@ INT_PTR CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
     case WM_INITDIALOG:
       SetWindowLongPtrA(window, DWLP_USER, lparam);
       EnableMenuItem(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
-      return TRUE;
+      centre_window(window);
+      return FALSE;  // no focus: the window must not take it from the main window
     case WM_COMMAND:
       if (LOWORD(wparam) == IDC_ABORT_PRINTING) {
         auto* device = reinterpret_cast<Win32PrinterDevice*>(GetWindowLongPtrA(window, DWLP_USER));
@@ -88,6 +90,9 @@ void Win32PrinterDevice::show_progress() {
   close_progress();
   progress_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), owner_,
                                  progress_procedure, reinterpret_cast<LPARAM>(this));
+  // Above its owner, but every printed page must not take the focus from
+  // whatever the user is doing.
+  if (progress_) ShowWindow(progress_, SW_SHOWNOACTIVATE);
 }
 
 void Win32PrinterDevice::close_progress() {

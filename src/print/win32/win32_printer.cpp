@@ -77,19 +77,30 @@ void Win32PrinterDevice::end_doc() {
   close_progress();
 }
 
-void Win32PrinterDevice::abort_doc() {
+void Win32PrinterDevice::abort_doc() { cancel_document(); }
+
+bool Win32PrinterDevice::cancel_document() {
+  bool cancelled = true;
   // A driver that cannot cancel (Wine's PostScript driver refuses AbortDoc)
   // would keep the job open and refuse every later document: end it instead.
-  if (doc_open_ && AbortDoc(dc_) <= 0) EndDoc(dc_);
+  if (doc_open_ && AbortDoc(dc_) <= 0) {
+    EndDoc(dc_);
+    cancelled = false;
+  }
   doc_open_ = false;
   page_open_ = false;
   close_progress();
+  return cancelled;
 }
 
 void Win32PrinterDevice::abort_by_user() {
   aborted_ = true;
-  abort_doc();
-  if (owner_) EnableWindow(owner_, TRUE);
+  const bool cancelled = cancel_document();
+  if (!owner_) return;
+  EnableWindow(owner_, TRUE);
+  // Told once a message loop runs again, not from inside the printing call
+  // that dispatched the button.
+  if (!cancelled) PostMessageA(owner_, kDocumentNotCancelled, 0, 0);
 }
 
 std::string Win32PrinterSystem::default_device_string() {

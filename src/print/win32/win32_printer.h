@@ -12,6 +12,11 @@
 
 namespace morvane {
 
+// Posted to the owner when "Abort printing" could not cancel the document:
+// the driver refused, so the pages already sent will be printed. The next
+// page starts a new document.
+inline constexpr UINT kDocumentNotCancelled = WM_APP + 1;
+
 class Win32PrinterDevice : public PrinterDevice {
  public:
   // Takes over a printer DC (from CreateDCA or the printer selection dialog)
@@ -21,7 +26,8 @@ class Win32PrinterDevice : public PrinterDevice {
   Win32PrinterDevice(const Win32PrinterDevice&) = delete;
   Win32PrinterDevice& operator=(const Win32PrinterDevice&) = delete;
 
-  // The window that owns the progress window and is enabled again on abort.
+  // The window that owns the progress window, is enabled again on abort and
+  // hears of a cancel the driver refused.
   void set_owner(HWND owner) { owner_ = owner; }
 
   DeviceCaps caps() override;
@@ -47,6 +53,8 @@ class Win32PrinterDevice : public PrinterDevice {
  private:
   explicit Win32PrinterDevice(HDC dc);
   void prepare_dc();
+  // Cancels the open document; false when the driver could only end it.
+  bool cancel_document();
   void install_abort_procedure();
   void show_progress();
   void close_progress();
