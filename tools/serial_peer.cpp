@@ -23,6 +23,7 @@
 
 #include "io/serial_line.h"
 #include "io/serial_line_ring.h"
+#include "morvane_version.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ const char kUsage[] =
     "  --timeout S   give up when the receiver takes no byte for S seconds\n"
     "                (default: wait for ever)\n"
     "  --help        show this text\n"
+    "  --version     show the version\n"
     "\n"
     "Exit status: 0 done, 1 bad usage, 2 no free half on the line (or no line),\n"
     "3 timed out, 4 the input could not be read, 5 interrupted.\n";
@@ -98,6 +100,9 @@ int parse_options(int argc, char** argv, Options& options) {
     long number = 0;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("serial-peer %s\n", morvane::kVersionText);
       return 0;
     } else if (arg == "--drain") {
       options.drain = true;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/shell_text.h"
+#include "morvane_version.h"
 
 namespace morvane {
 

@@ -34,8 +34,7 @@ inline constexpr const char* kAboutFormat =
     "Call: Morvane\n"
     "\n"
     "Version %d.%d%c %ld\n";
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 1;
+// The version's major and minor numbers are the program's own (morvane_version.h).
 inline constexpr char kVersionLetter = 'a';
 inline constexpr long kVersionDate = 20040408L;
 

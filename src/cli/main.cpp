@@ -15,7 +15,8 @@ namespace {
 constexpr int kExitUsage = 2;
 
 int usage_error(const std::string& text) {
-  std::fprintf(stderr, "morvane: %s\nTry 'morvane --help' for more information.\n", text.c_str());
+  std::fprintf(stderr, "morvane: %s\nTry '%s --help' for more information.\n", text.c_str(),
+               program_name());
   return kExitUsage;
 }
 

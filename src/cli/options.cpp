@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "morvane_version.h"
+
 namespace morvane::cli {
 
 namespace {
@@ -257,8 +259,10 @@ ParseResult parse_command_line(const std::vector<std::string>& args) {
   return Parser(args).run();
 }
 
+const char* program_name() { return MORVANE_CLI_NAME; }
+
 std::string usage_text() {
-  return R"(Usage: morvane COMMAND [OPTIONS] [FILE...]
+  return std::string("Usage: ") + program_name() + R"( COMMAND [OPTIONS] [FILE...]
 
 Commands:
   render [FILE...]        lay out captured printer output (none or "-": standard input)
@@ -294,6 +298,6 @@ Reception (listen):
 )";
 }
 
-std::string version_text() { return "morvane 1.1\n"; }
+std::string version_text() { return std::string(program_name()) + " " + kVersionText + "\n"; }
 
 }  // namespace morvane::cli

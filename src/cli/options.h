@@ -59,6 +59,10 @@ struct ParseResult {
 
 ParseResult parse_command_line(const std::vector<std::string>& args);
 
+// The name the program is called by: "morvane"; on Windows "morvane-cli",
+// since file names there ignore case and "Morvane.exe" is the desktop program.
+const char* program_name();
+
 // The texts of --help and --version.
 std::string usage_text();
 std::string version_text();

@@ -157,10 +157,12 @@ white=$(dark_on_sheet $((sw + 4)) 4 $((pw - 4)) 20 FFFFFF)
 [ "$white" -gt $(((pw - 8 - sw) * 16 * 8 / 10)) ] || fail "original size: the sheet does not fill the window's width ($white, see $work/original.png)"
 ok "view modes: fitted sheet beside a grey background, original size fills the window"
 drive command 102 >/dev/null  # About
-wait_until 5 "the about box" sh -c "wine '$driver' boxes | grep -q 'Version 1.1a 20040408'"
+# The about box shows the major and minor numbers of the project's version.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=\([0-9]*\.[0-9]*\).*/\1/p' "$build/CMakeCache.txt")
+wait_until 5 "the about box" sh -c "wine '$driver' boxes | grep -qF 'Version ${version}a 20040408'"
 drive close-boxes >/dev/null
 wait_until 5 "the about box to close" sh -c "! wine '$driver' boxes | grep -q Version"
-ok "about box shows Version 1.1a 20040408"
+ok "about box shows Version ${version}a 20040408"
 stop_morvane
 grep -q '^printerview=1' "$run/Morvane.ini" || fail "the view mode chosen was not saved"
 [ -f "$run/Morvane.ini" ] || fail "no Morvane.ini after the first run"
