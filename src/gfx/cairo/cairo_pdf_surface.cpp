@@ -192,6 +192,25 @@ TextMetrics CairoPdfSurface::text_metrics(const FontDesc& font) {
   return fonts_.get(font).metrics;
 }
 
+void CairoPdfSurface::print_char(std::int32_t x, std::int32_t y, char ch, const FontDesc& font,
+                                 Color color, const CharCell& cell) {
+  if (face_ != Face::dots) {
+    Surface::print_char(x, y, ch, font, color, cell);
+    return;
+  }
+  if (cr_ == nullptr) return;
+  cairo_surface_t* form =
+      dots_.character(static_cast<unsigned char>(ch), cell, font.underline != 0, color);
+  if (form == nullptr) return;
+  flush_text();
+  place(form, x, y);
+}
+
+void CairoPdfSurface::place(cairo_surface_t* form, double x, double y) {
+  cairo_set_source_surface(cr_, form, x, y);
+  cairo_paint(cr_);
+}
+
 void CairoPdfSurface::blit_chunk(double x, double y, const std::uint8_t* columns, int count) {
   cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, count, 8);
   if (cairo_surface_status(img) != CAIRO_STATUS_SUCCESS) {
@@ -224,9 +243,37 @@ void CairoPdfSurface::blit_columns(std::int32_t x, std::int32_t y, const std::ui
                                    std::size_t count) {
   if (cr_ == nullptr || columns == nullptr) return;
   flush_text();
+  if (face_ == Face::dots) {
+    blit_dots(x, y, columns, count);
+    return;
+  }
   for (std::size_t done = 0; done < count; done += kChunkColumns) {
     const int n = static_cast<int>(std::min<std::size_t>(kChunkColumns, count - done));
     blit_chunk(static_cast<double>(x) + static_cast<double>(done), y, columns + done, n);
+  }
+}
+
+// White where the strip falls, as for the squares; then each row's runs of
+// set bits as placed runs of dots.
+void CairoPdfSurface::blit_dots(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                                std::size_t count) {
+  set_source_color(cr_, rgb(255, 255, 255));
+  cairo_rectangle(cr_, x, y, static_cast<double>(count), 8);
+  cairo_fill(cr_);
+  for (int r = 0; r < 8; ++r) {
+    const unsigned bit = 0x80u >> r;
+    std::size_t k = 0;
+    while (k < count) {
+      if ((columns[k] & bit) == 0) {
+        ++k;
+        continue;
+      }
+      std::size_t n = 1;
+      while (k + n < count && n < DotForms::kMaxRun && (columns[k + n] & bit) != 0) ++n;
+      place(dots_.run(static_cast<std::int32_t>(n)), static_cast<double>(x) + static_cast<double>(k),
+            static_cast<double>(y) + r);
+      k += n;
+    }
   }
 }
 

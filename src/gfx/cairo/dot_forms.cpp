@@ -1,0 +1,81 @@
+#include "gfx/cairo/dot_forms.h"
+
+#include <cmath>
+
+namespace morvane {
+namespace {
+
+// An empty recording bounded by the box, in whole units.
+cairo_surface_t* blank_form(const InkBox& box) {
+  const double left = std::floor(box.left);
+  const double top = std::floor(box.top);
+  cairo_rectangle_t extents{left, top, std::ceil(box.right) - left, std::ceil(box.bottom) - top};
+  return cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
+}
+
+}  // namespace
+
+cairo_surface_t* DotForms::dot(double diameter, Color color) {
+  for (const DotLook& d : dots_) {
+    if (d.diameter == diameter && d.color == color) return d.form;
+  }
+  DotPattern one;
+  one.dots.push_back({0, 0});
+  one.diameter = diameter;
+  cairo_surface_t* form = blank_form(ink_box(one));
+  cairo_t* cr = cairo_create(form);
+  paint_dot(cr, 0, 0, diameter, color);
+  cairo_destroy(cr);
+  dots_.push_back({diameter, color, form});
+  return form;
+}
+
+// The pattern as placements of its dot; null when it has none.
+cairo_surface_t* DotForms::record(const DotPattern& pattern, Color color) {
+  if (pattern.dots.empty() || !(pattern.diameter > 0)) return nullptr;
+  cairo_surface_t* dot_form = dot(pattern.diameter, color);
+  cairo_surface_t* form = blank_form(ink_box(pattern));
+  cairo_t* cr = cairo_create(form);
+  for (const Dot& d : pattern.dots) {
+    cairo_set_source_surface(cr, dot_form, d.x, d.y);
+    cairo_paint(cr);
+  }
+  cairo_destroy(cr);
+  return form;
+}
+
+DotForms::~DotForms() { drop_all(); }
+
+void DotForms::drop_all() {
+  // Documents that placed a form hold their own reference to it.
+  for (auto& [key, form] : chars_) {
+    if (form != nullptr) cairo_surface_destroy(form);
+  }
+  chars_.clear();
+  for (auto*& form : runs_) {
+    if (form != nullptr) cairo_surface_destroy(form);
+    form = nullptr;
+  }
+  for (const DotLook& d : dots_) cairo_surface_destroy(d.form);
+  dots_.clear();
+}
+
+cairo_surface_t* DotForms::character(unsigned char ch, const CharCell& cell, bool underline,
+                                     Color color) {
+  const DotKey key = dot_key(ch, cell, underline, color);
+  auto it = chars_.find(key);
+  if (it != chars_.end()) return it->second;
+  if (chars_.size() >= kMaxChars) drop_all();
+  cairo_surface_t* form = record(char_dots(ch, cell, underline), color);
+  chars_.emplace(key, form);
+  return form;
+}
+
+cairo_surface_t* DotForms::run(std::int32_t length) {
+  if (length < 1 || length > kMaxRun) return nullptr;
+  cairo_surface_t*& form = runs_[length];
+  if (form == nullptr) form = record(image_run(length), rgb(0, 0, 0));
+  return form;
+}
+
+}  // namespace morvane

@@ -1,0 +1,51 @@
+// Dot patterns as forms of a PDF: each distinct character, and each length of
+// a run of bit-image dots, is recorded once and placed wherever it is
+// printed, so the document holds it once and every later character costs a
+// placement. The forms place one recorded dot in turn: a placement is far
+// shorter than a circle's curves.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "gfx/cairo/dot_ink.h"
+
+namespace morvane {
+
+class DotForms {
+ public:
+  // Forms kept before all are dropped and made afresh.
+  static constexpr std::size_t kMaxChars = 4096;
+  // The longest run one form holds; longer runs take several.
+  static constexpr std::int32_t kMaxRun = 64;
+
+  DotForms() = default;
+  ~DotForms();
+  DotForms(const DotForms&) = delete;
+  DotForms& operator=(const DotForms&) = delete;
+
+  // The form of a character in its cell and styles; null when it has no dots.
+  // Valid until the next call.
+  cairo_surface_t* character(unsigned char ch, const CharCell& cell, bool underline, Color color);
+  // The form of `length` (1 to kMaxRun) black bit-image dots in a row.
+  cairo_surface_t* run(std::int32_t length);
+
+ private:
+  void drop_all();
+  cairo_surface_t* dot(double diameter, Color color);
+  cairo_surface_t* record(const DotPattern& pattern, Color color);
+
+  struct DotLook {
+    double diameter;
+    Color color;
+    cairo_surface_t* form;
+  };
+  std::vector<DotLook> dots_;
+  std::unordered_map<DotKey, cairo_surface_t*, DotKeyHash> chars_;
+  cairo_surface_t* runs_[kMaxRun + 1] = {};
+};
+
+}  // namespace morvane
