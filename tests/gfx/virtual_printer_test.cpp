@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gfx/cairo/cairo_sheet.h"
+#include "gfx/dot_pixels.h"
 #include "print/virtual/print_command.h"
 #include "print/virtual/virtual_printer.h"
 
@@ -239,6 +240,79 @@ TEST_F(VirtualPrinterTest, DotsLinesAndRectanglesLandAtTheirPageUnits) {
   EXPECT_FALSE(r.dark(710, 710));
   EXPECT_FALSE(r.dark(705, 720));
   EXPECT_FALSE(r.dark(699, 710));
+}
+
+// The dot face: the dot-matrix emulation's characters and bit images as
+// vector dots, no font and no image; the plotter's labels keep their font.
+TEST_F(VirtualPrinterTest, DotFacePrintsVectorDotsAndNoFont) {
+  VirtualPrinterConfig cfg = config(true);
+  cfg.face = Face::dots;
+  CharCell big;
+  big.advance = 120;
+  big.line_height = 240;
+  CharCell bold = big;
+  bold.emphasized = bold.double_strike = true;
+  const std::uint8_t columns[] = {0x80, 0x01, 0xFF, 0x00, 0x00, 0x55, 0xAA, 0x81, 0x00, 0x3C};
+  const int n = sizeof columns;
+  {
+    VirtualPrinterSystem sys(cfg);
+    auto dev = device(sys);
+    Surface& s = dev->surface();
+    ASSERT_TRUE(dev->start_doc("PrintFile_TI994A"));
+    dev->start_page();
+    s.print_char(100, 100, 'H', courier(-24), 0, big);
+    s.print_char(300, 100, 'g', courier(-24), 0, bold);
+    s.fill_rect(95, 595, 125, 610, 0);  // ink the image must cover with paper
+    s.blit_columns(100, 600, columns, n);
+    dev->end_page();
+    dev->start_page();
+    FontDesc label = courier(-24);
+    label.escapement = 900;
+    s.draw_text(100, 400, "UP", 2, label, 0);
+    dev->end_page();
+    dev->end_doc();
+  }
+  EXPECT_EQ(run_output("pdffonts -f 1 -l 1 '" + cfg.output_path + "' | tail -n +3"), "");
+  EXPECT_NE(run_output("pdffonts -f 2 -l 2 '" + cfg.output_path + "'").find("LiberationMono"),
+            std::string::npos);
+  EXPECT_EQ(run_output("pdfimages -list '" + cfg.output_path + "' | tail -n +3"), "");
+  const Raster r = render(cfg.output_path, 1);
+  ASSERT_EQ(r.width, 850);
+  const auto paper = [&](int x, int y) {
+    const unsigned char* px = &r.rgb[(static_cast<std::size_t>(y) * r.width + x) * 3];
+    return px[0] + px[1] + px[2] == 3 * 255;
+  };
+  const auto ink = [&](int x, int y) { return r.dark(x, y); };
+  struct Placed {
+    unsigned char ch;
+    CharCell cell;
+    int x;
+  };
+  for (const Placed& c : {Placed{'H', big, 100}, Placed{'g', bold, 300}}) {
+    const DotPattern p = char_dots(c.ch, c.cell, false);
+    // The cell and its surroundings, where no other ink is.
+    const int x0 = c.x - 20, y0 = 80;
+    EXPECT_EQ(test::pixels_off_the_dots(
+                  p, c.x - x0, 100 - y0, 160, 280,
+                  [&](int x, int y) { return ink(x0 + x, y0 + y); },
+                  [&](int x, int y) { return paper(x0 + x, y0 + y); }),
+              0)
+        << c.ch;
+  }
+  const auto bit = [&](int k, int row) {
+    return k >= 0 && k < n && row >= 0 && row < 8 && (columns[k] & (0x80 >> row)) != 0;
+  };
+  for (int k = -2; k < n + 2; ++k) {
+    for (int row = 0; row < 8; ++row) {
+      if (bit(k, row)) {
+        EXPECT_TRUE(ink(100 + k, 600 + row)) << k << "," << row;
+      } else if (k >= 0 && k < n && !bit(k - 1, row) && !bit(k + 1, row) && !bit(k, row - 1) &&
+                 !bit(k, row + 1)) {
+        EXPECT_TRUE(paper(100 + k, 600 + row)) << k << "," << row;
+      }
+    }
+  }
+  EXPECT_TRUE(ink(97, 604));  // beside the strip the earlier ink stays
 }
 
 TEST_F(VirtualPrinterTest, FullTextPageStaysTextAndSmall) {

@@ -254,12 +254,22 @@ void CairoPdfSurface::blit_columns(std::int32_t x, std::int32_t y, const std::ui
 }
 
 // White where the strip falls, as for the squares; then each row's runs of
-// set bits as placed runs of dots.
+// set bits as placed runs of dots: all rims, kept to the strip so that none
+// lies on the cores of an image beside it, then all cores.
 void CairoPdfSurface::blit_dots(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                                 std::size_t count) {
   set_source_color(cr_, rgb(255, 255, 255));
   cairo_rectangle(cr_, x, y, static_cast<double>(count), 8);
-  cairo_fill(cr_);
+  cairo_fill_preserve(cr_);
+  cairo_save(cr_);
+  cairo_clip(cr_);
+  place_runs(x, y, columns, count, DotPart::rim);
+  cairo_restore(cr_);
+  place_runs(x, y, columns, count, DotPart::core);
+}
+
+void CairoPdfSurface::place_runs(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                                 std::size_t count, DotPart part) {
   for (int r = 0; r < 8; ++r) {
     const unsigned bit = 0x80u >> r;
     std::size_t k = 0;
@@ -270,8 +280,8 @@ void CairoPdfSurface::blit_dots(std::int32_t x, std::int32_t y, const std::uint8
       }
       std::size_t n = 1;
       while (k + n < count && n < DotForms::kMaxRun && (columns[k + n] & bit) != 0) ++n;
-      place(dots_.run(static_cast<std::int32_t>(n)), static_cast<double>(x) + static_cast<double>(k),
-            static_cast<double>(y) + r);
+      place(dots_.run(static_cast<std::int32_t>(n), part),
+            static_cast<double>(x) + static_cast<double>(k), static_cast<double>(y) + r);
       k += n;
     }
   }

@@ -63,6 +63,8 @@ class CairoPdfSurface : public Surface {
   void drop_run_font();
   void blit_chunk(double x, double y, const std::uint8_t* columns, int count);
   void blit_dots(std::int32_t x, std::int32_t y, const std::uint8_t* columns, std::size_t count);
+  void place_runs(std::int32_t x, std::int32_t y, const std::uint8_t* columns, std::size_t count,
+                  DotPart part);
   void place(cairo_surface_t* form, double x, double y);
 
   Face face_ = Face::truetype;

@@ -2,8 +2,12 @@
 
 #include <cmath>
 
+#include "gfx/cairo/text.h"
+
 namespace morvane {
 namespace {
+
+constexpr double kFineTolerance = 0.002;  // page units
 
 // An empty recording bounded by the box, in whole units.
 cairo_surface_t* blank_form(const InkBox& box) {
@@ -15,30 +19,37 @@ cairo_surface_t* blank_form(const InkBox& box) {
 
 }  // namespace
 
-cairo_surface_t* DotForms::dot(double diameter, Color color) {
+cairo_surface_t* DotForms::dot(double diameter, Color color, DotPart part) {
   for (const DotLook& d : dots_) {
-    if (d.diameter == diameter && d.color == color) return d.form;
+    if (d.diameter == diameter && d.color == color && d.part == part) return d.form;
   }
   DotPattern one;
   one.dots.push_back({0, 0});
   one.diameter = diameter;
   cairo_surface_t* form = blank_form(ink_box(one));
   cairo_t* cr = cairo_create(form);
-  paint_dot(cr, 0, 0, diameter, color);
+  // Round at a printer's resolution and at any zoom: a dot is recorded once.
+  cairo_set_tolerance(cr, kFineTolerance);
+  set_source_color(cr, part == DotPart::rim ? rim_color(color) : color);
+  fill_dots(cr, one, 0, 0, part);
   cairo_destroy(cr);
-  dots_.push_back({diameter, color, form});
+  dots_.push_back({diameter, color, part, form});
   return form;
 }
 
-// The pattern as placements of its dot; null when it has none.
-cairo_surface_t* DotForms::record(const DotPattern& pattern, Color color) {
+// The pattern as placements of its dot's parts; null when it has no dots.
+cairo_surface_t* DotForms::record(const DotPattern& pattern, Color color, bool rims,
+                                  bool cores) {
   if (pattern.dots.empty() || !(pattern.diameter > 0)) return nullptr;
-  cairo_surface_t* dot_form = dot(pattern.diameter, color);
   cairo_surface_t* form = blank_form(ink_box(pattern));
   cairo_t* cr = cairo_create(form);
-  for (const Dot& d : pattern.dots) {
-    cairo_set_source_surface(cr, dot_form, d.x, d.y);
-    cairo_paint(cr);
+  for (const DotPart part : {DotPart::rim, DotPart::core}) {
+    if (!(part == DotPart::rim ? rims : cores)) continue;
+    cairo_surface_t* one = dot(pattern.diameter, color, part);
+    for (const Dot& d : pattern.dots) {
+      cairo_set_source_surface(cr, one, d.x, d.y);
+      cairo_paint(cr);
+    }
   }
   cairo_destroy(cr);
   return form;
@@ -52,9 +63,11 @@ void DotForms::drop_all() {
     if (form != nullptr) cairo_surface_destroy(form);
   }
   chars_.clear();
-  for (auto*& form : runs_) {
-    if (form != nullptr) cairo_surface_destroy(form);
-    form = nullptr;
+  for (auto& runs : runs_) {
+    for (auto*& form : runs) {
+      if (form != nullptr) cairo_surface_destroy(form);
+      form = nullptr;
+    }
   }
   for (const DotLook& d : dots_) cairo_surface_destroy(d.form);
   dots_.clear();
@@ -66,15 +79,16 @@ cairo_surface_t* DotForms::character(unsigned char ch, const CharCell& cell, boo
   auto it = chars_.find(key);
   if (it != chars_.end()) return it->second;
   if (chars_.size() >= kMaxChars) drop_all();
-  cairo_surface_t* form = record(char_dots(ch, cell, underline), color);
+  cairo_surface_t* form = record(char_dots(ch, cell, underline), color, true, true);
   chars_.emplace(key, form);
   return form;
 }
 
-cairo_surface_t* DotForms::run(std::int32_t length) {
+cairo_surface_t* DotForms::run(std::int32_t length, DotPart part) {
   if (length < 1 || length > kMaxRun) return nullptr;
-  cairo_surface_t*& form = runs_[length];
-  if (form == nullptr) form = record(image_run(length), rgb(0, 0, 0));
+  const bool rims = part == DotPart::rim;
+  cairo_surface_t*& form = runs_[rims ? 0 : 1][length];
+  if (form == nullptr) form = record(image_run(length), rgb(0, 0, 0), rims, !rims);
   return form;
 }
 

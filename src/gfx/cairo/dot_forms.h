@@ -1,8 +1,9 @@
 // Dot patterns as forms of a PDF: each distinct character, and each length of
 // a run of bit-image dots, is recorded once and placed wherever it is
 // printed, so the document holds it once and every later character costs a
-// placement. The forms place one recorded dot in turn: a placement is far
-// shorter than a circle's curves.
+// placement. The forms place a recorded rim and a recorded core for each dot
+// (the rims first, so that none lies on a core): a placement is far shorter
+// than a circle's curves. Everything is opaque.
 #pragma once
 
 #include <cairo.h>
@@ -30,22 +31,23 @@ class DotForms {
   // The form of a character in its cell and styles; null when it has no dots.
   // Valid until the next call.
   cairo_surface_t* character(unsigned char ch, const CharCell& cell, bool underline, Color color);
-  // The form of `length` (1 to kMaxRun) black bit-image dots in a row.
-  cairo_surface_t* run(std::int32_t length);
+  // That part of `length` (1 to kMaxRun) black bit-image dots in a row.
+  cairo_surface_t* run(std::int32_t length, DotPart part);
 
  private:
   void drop_all();
-  cairo_surface_t* dot(double diameter, Color color);
-  cairo_surface_t* record(const DotPattern& pattern, Color color);
+  cairo_surface_t* dot(double diameter, Color color, DotPart part);
+  cairo_surface_t* record(const DotPattern& pattern, Color color, bool rims, bool cores);
 
   struct DotLook {
     double diameter;
     Color color;
+    DotPart part;
     cairo_surface_t* form;
   };
   std::vector<DotLook> dots_;
   std::unordered_map<DotKey, cairo_surface_t*, DotKeyHash> chars_;
-  cairo_surface_t* runs_[kMaxRun + 1] = {};
+  cairo_surface_t* runs_[2][kMaxRun + 1] = {};
 };
 
 }  // namespace morvane

@@ -9,31 +9,43 @@ namespace morvane {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// The solid middle of a dot and the thin ink around it, as parts of the dot's
-// diameter; the rim is laid down first, lighter.
+// A dot is a solid core in the ink and a thin rim around it, as ink spreads a
+// little into paper; as parts of the dot's diameter, and how much ink the
+// rim holds.
 constexpr double kCore = 0.9;
 constexpr double kRim = 1.1;
 constexpr double kRimInk = 0.35;
 
-void fill_circle(cairo_t* cr, double x, double y, double radius) {
+}  // namespace
+
+double dot_radius(double diameter, DotPart part) {
+  return diameter * (part == DotPart::rim ? kRim : kCore) / 2;
+}
+
+Color rim_color(Color ink) {
+  const auto on_paper = [](unsigned c) {
+    return static_cast<unsigned>(std::lround(c * kRimInk + 255 * (1 - kRimInk)));
+  };
+  return rgb(on_paper(red_of(ink)), on_paper(green_of(ink)), on_paper(blue_of(ink)));
+}
+
+void fill_dots(cairo_t* cr, const DotPattern& pattern, double x, double y, DotPart part) {
   cairo_new_path(cr);
-  cairo_arc(cr, x, y, radius, 0, 2 * kPi);
+  if (!(pattern.diameter > 0)) return;
+  const double r = dot_radius(pattern.diameter, part);
+  for (const Dot& d : pattern.dots) {
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + d.x, y + d.y, r, 0, 2 * kPi);
+  }
   cairo_fill(cr);
 }
 
-}  // namespace
-
-void paint_dot(cairo_t* cr, double x, double y, double diameter, Color color) {
-  if (!(diameter > 0)) return;
+void paint_dots(cairo_t* cr, const DotPattern& pattern, double x, double y, Color color) {
   cairo_set_source_rgba(cr, red_of(color) / 255.0, green_of(color) / 255.0,
                         blue_of(color) / 255.0, kRimInk);
-  fill_circle(cr, x, y, diameter * kRim / 2);
+  fill_dots(cr, pattern, x, y, DotPart::rim);
   set_source_color(cr, color);
-  fill_circle(cr, x, y, diameter * kCore / 2);
-}
-
-void paint_dots(cairo_t* cr, const DotPattern& pattern, double x, double y, Color color) {
-  for (const Dot& d : pattern.dots) paint_dot(cr, x + d.x, y + d.y, pattern.diameter, color);
+  fill_dots(cr, pattern, x, y, DotPart::core);
 }
 
 InkBox ink_box(const DotPattern& pattern) {
@@ -45,7 +57,7 @@ InkBox ink_box(const DotPattern& pattern) {
     b.top = std::min(b.top, d.y);
     b.bottom = std::max(b.bottom, d.y);
   }
-  const double r = pattern.diameter * kRim / 2;
+  const double r = dot_radius(pattern.diameter, DotPart::rim);
   return {b.left - r, b.top - r, b.right + r, b.bottom + r};
 }
 

@@ -1,6 +1,7 @@
 // Dots as ink on paper: every dot of a pattern a filled round dot in the ink
-// colour, its edge a little soft as ink on paper is. The same drawing serves
-// the sheet (as coverage masks) and the PDF (as vector forms).
+// colour, its solid core inside a thin, lighter rim, as ink spreads a little
+// into the paper. The same geometry serves the sheet (as coverage masks) and
+// the PDF (as vector forms).
 #pragma once
 
 #include <cairo.h>
@@ -14,11 +15,20 @@
 
 namespace morvane {
 
-// One dot centred at (x, y) of the context's user space: the light rim, then
-// the solid core. A rim falling on another dot's ink leaves it as dark.
-void paint_dot(cairo_t* cr, double x, double y, double diameter, Color color);
+enum class DotPart { rim, core };
 
-// The pattern's dots in order, its origin at (x, y).
+double dot_radius(double diameter, DotPart part);
+
+// The rim's colour on white paper: opaque, so that a PDF needs no
+// transparency (which viewers render poorly at small sizes).
+Color rim_color(Color ink);
+
+// Fills that part of every dot of the pattern, its origin at (x, y), with
+// the context's source; overlapping dots are filled once.
+void fill_dots(cairo_t* cr, const DotPattern& pattern, double x, double y, DotPart part);
+
+// The pattern as coverage: the rims at part strength, then the cores in
+// full. A rim falling on another dot leaves its ink as dark.
 void paint_dots(cairo_t* cr, const DotPattern& pattern, double x, double y, Color color);
 
 // Where the ink of the pattern may reach, from its origin.

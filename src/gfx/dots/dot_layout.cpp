@@ -64,6 +64,10 @@ void add_row(DotPattern& p, const DotGrid& g, int row, std::uint16_t pins, const
 DotGrid char_grid(const CharCell& cell) {
   DotGrid g;
   g.step = bounded(cell.advance) / kHalfStepsPerCell;
+  // The glyph's middle column in the cell's middle; a double-width glyph
+  // half a (stretched) step further left, so that its second dots keep to
+  // the middle too.
+  g.left = cell.wide ? g.step / 2 : g.step;
   const double pin = bounded(cell.line_height) / kPitchesPerLine;
   g.pitch = cell.script ? pin / 2 : pin;
   g.top = (cell.script ? kScriptTop : kNormalTop) * g.pitch;

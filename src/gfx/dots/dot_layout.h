@@ -33,8 +33,9 @@ struct DotPattern {
 struct DotGrid {
   double step = 0;   // half a step across
   double pitch = 0;  // from one pin's row to the next
+  double left = 0;   // the centre of column 0 right of the cell's left edge
   double top = 0;    // the centre of row 0 below the cell's top
-  double x(int column) const { return (column + 1) * step; }
+  double x(int column) const { return left + column * step; }
   double y(int row) const { return top + row * pitch; }
 };
 
