@@ -300,8 +300,9 @@ class DotFace(Case):
         starts = []
         for k in range(lines):
             top = MARGIN + k * LINE
-            xs = [x for x in range(MARGIN, 850 - MARGIN) for y in range(top, top + LINE) if is_dark(img.pixel(x, y))]
-            starts.append((min(xs) - MARGIN) // CHAR if xs else None)
+            xs = (x for x in range(MARGIN, 850 - MARGIN) if any(is_dark(img.pixel(x, y)) for y in range(top, top + LINE)))
+            first = next(xs, None)
+            starts.append(None if first is None else (first - MARGIN) // CHAR)
         return starts
 
     def test_same_pages_lines_and_wrapping_as_truetype(self):
@@ -347,6 +348,17 @@ class DotFace(Case):
         img = self.raster(pdf, 1)
         # Ink on the title, the two character-set lines and the ten style lines.
         self.assertEqual(text_lines_with_ink(img, 16), [0, 2, 3] + list(range(5, 15)))
+
+    def test_listen_prints_dots_too(self):
+        l = Listener(self, "--tcp", "0", "--face", "dots", "--pdf", "out.pdf")
+        port = int(l.wait_for(r"TCP 127\.0\.0\.1:(\d+)").group(1))
+        with socket.create_connection(("127.0.0.1", port)) as c:
+            c.sendall(b"live dots\r\n\x0c")
+        l.wait_for("page 1 printed")
+        status, out, err = l.stop()
+        self.assertEqual(status, 0, err)
+        self.assertEqual(self.pdf_fonts(self.path("out.pdf")), [])
+        self.assertEqual(text_lines_with_ink(self.raster(self.path("out.pdf"), 1), 3), [0])
 
     def test_plotter_labels_keep_their_font(self):
         pdf = self.render(self.sample("plotter.bin"), extra=("--face", "dots"))
