@@ -13,9 +13,12 @@
 #include "gfx/dot_pixels.h"
 #include "print/virtual/print_command.h"
 #include "print/virtual/virtual_printer.h"
+#include "gfx/sheet_support.h"
 
 namespace morvane {
 namespace {
+
+using test::courier;
 
 namespace fs = std::filesystem;
 
@@ -60,14 +63,6 @@ Raster render(const fs::path& pdf, int page) {
   run_output("pdftoppm -r 100 -aa no -aaVector no -singlefile -f " + std::to_string(page) +
              " -l " + std::to_string(page) + " '" + pdf.string() + "' '" + stem.string() + "'");
   return read_ppm(stem.string() + ".ppm");
-}
-
-FontDesc courier(std::int32_t height) {
-  FontDesc f;
-  f.height = height;
-  f.weight = 400;
-  f.set_face("Courier New");
-  return f;
 }
 
 class VirtualPrinterTest : public ::testing::Test {
