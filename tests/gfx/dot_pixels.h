@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gfx/cairo/dot_ink.h"
 #include "gfx/dots/dot_layout.h"
 
 namespace morvane::test {
@@ -15,8 +16,8 @@ namespace morvane::test {
 template <class IsInk, class IsPaper>
 int pixels_off_the_dots(const DotPattern& p, double ox, double oy, int width, int height,
                         IsInk is_ink, IsPaper is_paper) {
-  const double core = 0.9 * p.diameter / 2;  // the solid middle of a dot
-  const double rim = 1.1 * p.diameter / 2;   // the reach of its soft edge
+  const double core = dot_radius(p.diameter, DotPart::core);  // the solid middle of a dot
+  const double rim = dot_radius(p.diameter, DotPart::rim);    // the reach of its soft edge
   int wrong = 0;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {

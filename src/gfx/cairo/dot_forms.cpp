@@ -7,8 +7,6 @@
 namespace morvane {
 namespace {
 
-constexpr double kFineTolerance = 0.002;  // page units
-
 // An empty recording bounded by the box, in whole units.
 cairo_surface_t* blank_form(const InkBox& box) {
   const double left = std::floor(box.left);
@@ -19,37 +17,20 @@ cairo_surface_t* blank_form(const InkBox& box) {
 
 }  // namespace
 
-cairo_surface_t* DotForms::dot(double diameter, Color color, DotPart part) {
-  for (const DotLook& d : dots_) {
-    if (d.diameter == diameter && d.color == color && d.part == part) return d.form;
-  }
-  DotPattern one;
-  one.dots.push_back({0, 0});
-  one.diameter = diameter;
-  cairo_surface_t* form = blank_form(ink_box(one));
-  cairo_t* cr = cairo_create(form);
-  // Round at a printer's resolution and at any zoom: a dot is recorded once.
-  cairo_set_tolerance(cr, kFineTolerance);
-  set_source_color(cr, part == DotPart::rim ? rim_color(color) : color);
-  fill_dots(cr, one, 0, 0, part);
-  cairo_destroy(cr);
-  dots_.push_back({diameter, color, part, form});
-  return form;
-}
-
-// The pattern as placements of its dot's parts; null when it has no dots.
+// The pattern's rims, then its cores, or just one of them; null when it has
+// no dots.
 cairo_surface_t* DotForms::record(const DotPattern& pattern, Color color, bool rims,
                                   bool cores) {
   if (pattern.dots.empty() || !(pattern.diameter > 0)) return nullptr;
   cairo_surface_t* form = blank_form(ink_box(pattern));
   cairo_t* cr = cairo_create(form);
-  for (const DotPart part : {DotPart::rim, DotPart::core}) {
-    if (!(part == DotPart::rim ? rims : cores)) continue;
-    cairo_surface_t* one = dot(pattern.diameter, color, part);
-    for (const Dot& d : pattern.dots) {
-      cairo_set_source_surface(cr, one, d.x, d.y);
-      cairo_paint(cr);
-    }
+  if (rims) {
+    set_source_color(cr, rim_color(color));
+    fill_dots(cr, pattern, 0, 0, DotPart::rim);
+  }
+  if (cores) {
+    set_source_color(cr, color);
+    fill_dots(cr, pattern, 0, 0, DotPart::core);
   }
   cairo_destroy(cr);
   return form;
@@ -69,8 +50,6 @@ void DotForms::drop_all() {
       form = nullptr;
     }
   }
-  for (const DotLook& d : dots_) cairo_surface_destroy(d.form);
-  dots_.clear();
 }
 
 cairo_surface_t* DotForms::character(unsigned char ch, const CharCell& cell, bool underline,

@@ -1,16 +1,14 @@
 // Dot patterns as forms of a PDF: each distinct character, and each length of
 // a run of bit-image dots, is recorded once and placed wherever it is
 // printed, so the document holds it once and every later character costs a
-// placement. The forms place a recorded rim and a recorded core for each dot
-// (the rims first, so that none lies on a core): a placement is far shorter
-// than a circle's curves. Everything is opaque.
+// placement. A form fills its dots' rims, then their cores, so that no rim
+// lies on a core; everything is opaque.
 #pragma once
 
 #include <cairo.h>
 
 #include <cstdint>
 #include <unordered_map>
-#include <vector>
 
 #include "gfx/cairo/dot_ink.h"
 
@@ -36,16 +34,8 @@ class DotForms {
 
  private:
   void drop_all();
-  cairo_surface_t* dot(double diameter, Color color, DotPart part);
   cairo_surface_t* record(const DotPattern& pattern, Color color, bool rims, bool cores);
 
-  struct DotLook {
-    double diameter;
-    Color color;
-    DotPart part;
-    cairo_surface_t* form;
-  };
-  std::vector<DotLook> dots_;
   std::unordered_map<DotKey, cairo_surface_t*, DotKeyHash> chars_;
   cairo_surface_t* runs_[2][kMaxRun + 1] = {};
 };

@@ -12,9 +12,9 @@ constexpr double kPi = 3.14159265358979323846;
 // A dot is a solid core in the ink and a thin rim around it, as ink spreads a
 // little into paper; as parts of the dot's diameter, and how much ink the
 // rim holds.
-constexpr double kCore = 0.9;
-constexpr double kRim = 1.1;
-constexpr double kRimInk = 0.35;
+constexpr double kCore = 0.92;
+constexpr double kRim = 1.08;
+constexpr double kRimInk = 0.45;
 
 }  // namespace
 
