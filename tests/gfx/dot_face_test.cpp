@@ -309,28 +309,5 @@ TEST(DotLayout, NonsenseCellsAndBytesStayFiniteAndDrawNothingWild) {
   }
 }
 
-TEST(DotLayout, BitImageDotsTopBitFirstOneUnitApart) {
-  struct Case {
-    std::uint8_t column;
-    std::vector<double> ys;
-  };
-  for (const Case& k : {Case{0x80, {0.5}}, Case{0x01, {7.5}}, Case{0x81, {0.5, 7.5}},
-                        Case{0x00, {}}, Case{0xFF, {0.5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5}}}) {
-    const DotPattern p = image_column(k.column);
-    std::vector<double> ys;
-    for (const Dot& d : p.dots) {
-      EXPECT_DOUBLE_EQ(d.x, 0.5);
-      ys.push_back(d.y);
-    }
-    EXPECT_EQ(ys, k.ys) << int{k.column};
-    EXPECT_GT(p.diameter, 1.0);  // neighbours merge into solid ink
-    EXPECT_LT(p.diameter, 1.5);
-  }
-  const DotPattern run = image_run(3);
-  ASSERT_EQ(run.dots.size(), 3u);
-  EXPECT_DOUBLE_EQ(run.dots[2].x, 2.5);
-  EXPECT_DOUBLE_EQ(run.dots[2].y, 0.5);
-}
-
 }  // namespace
 }  // namespace morvane
