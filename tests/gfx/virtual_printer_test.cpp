@@ -247,8 +247,12 @@ TEST_F(VirtualPrinterTest, DotFacePrintsVectorDotsAndNoFont) {
   big.line_height = 240;
   CharCell bold = big;
   bold.emphasized = bold.double_strike = true;
-  const std::uint8_t columns[] = {0x80, 0x01, 0xFF, 0x00, 0x00, 0x55, 0xAA, 0x81, 0x00, 0x3C};
-  const int n = sizeof columns;
+  // Three strips: lone dots, solid rows (drawn as runs along the rows) and a
+  // checkerboard (drawn column by column).
+  const std::vector<std::vector<std::uint8_t>> strips = {
+      {0x80, 0x01, 0xFF, 0x00, 0x00, 0x55, 0xAA, 0x81, 0x00, 0x3C},
+      std::vector<std::uint8_t>(12, 0xF0),
+      {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA}};
   {
     VirtualPrinterSystem sys(cfg);
     auto dev = device(sys);
@@ -257,8 +261,10 @@ TEST_F(VirtualPrinterTest, DotFacePrintsVectorDotsAndNoFont) {
     dev->start_page();
     s.print_char(100, 100, 'H', courier(-24), 0, big);
     s.print_char(300, 100, 'g', courier(-24), 0, bold);
-    s.fill_rect(95, 595, 125, 610, 0);  // ink the image must cover with paper
-    s.blit_columns(100, 600, columns, n);
+    s.fill_rect(95, 595, 125, 640, 0);  // ink the images must cover with paper
+    for (std::size_t i = 0; i < strips.size(); ++i) {
+      s.blit_columns(100, 600 + 12 * static_cast<std::int32_t>(i), strips[i].data(), strips[i].size());
+    }
     dev->end_page();
     dev->start_page();
     FontDesc label = courier(-24);
@@ -294,16 +300,20 @@ TEST_F(VirtualPrinterTest, DotFacePrintsVectorDotsAndNoFont) {
               0)
         << c.ch;
   }
-  const auto bit = [&](int k, int row) {
-    return k >= 0 && k < n && row >= 0 && row < 8 && (columns[k] & (0x80 >> row)) != 0;
-  };
-  for (int k = -2; k < n + 2; ++k) {
-    for (int row = 0; row < 8; ++row) {
-      if (bit(k, row)) {
-        EXPECT_TRUE(ink(100 + k, 600 + row)) << k << "," << row;
-      } else if (k >= 0 && k < n && !bit(k - 1, row) && !bit(k + 1, row) && !bit(k, row - 1) &&
-                 !bit(k, row + 1)) {
-        EXPECT_TRUE(paper(100 + k, 600 + row)) << k << "," << row;
+  for (std::size_t i = 0; i < strips.size(); ++i) {
+    const std::vector<std::uint8_t>& columns = strips[i];
+    const int n = static_cast<int>(columns.size());
+    const int top = 600 + 12 * static_cast<int>(i);
+    const auto bit = [&](int k, int row) {
+      return k >= 0 && k < n && row >= 0 && row < 8 && (columns[k] & (0x80 >> row)) != 0;
+    };
+    for (int k = 0; k < n; ++k) {
+      for (int row = 0; row < 8; ++row) {
+        if (bit(k, row)) {
+          EXPECT_TRUE(ink(100 + k, top + row)) << i << ": " << k << "," << row;
+        } else if (!bit(k - 1, row) && !bit(k + 1, row) && !bit(k, row - 1) && !bit(k, row + 1)) {
+          EXPECT_TRUE(paper(100 + k, top + row)) << i << ": " << k << "," << row;
+        }
       }
     }
   }

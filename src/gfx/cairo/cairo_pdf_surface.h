@@ -63,9 +63,13 @@ class CairoPdfSurface : public Surface {
   void drop_run_font();
   void blit_chunk(double x, double y, const std::uint8_t* columns, int count);
   void blit_dots(std::int32_t x, std::int32_t y, const std::uint8_t* columns, std::size_t count);
-  void place_runs(std::int32_t x, std::int32_t y, const std::uint8_t* columns, std::size_t count,
-                  DotPart part);
-  void place(cairo_surface_t* form, double x, double y);
+  static std::size_t placed_runs(const std::uint8_t* columns, std::size_t count);
+  static std::size_t placed_columns(const std::uint8_t* columns, std::size_t count);
+  void place_runs(cairo_t* cr, std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                  std::size_t count, DotPart part);
+  void place_columns(cairo_t* cr, std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                     std::size_t count, DotPart part);
+  static void place(cairo_t* cr, cairo_surface_t* form, double x, double y);
 
   Face face_ = Face::truetype;
   cairo_t* cr_ = nullptr;

@@ -44,11 +44,15 @@ void DotForms::drop_all() {
     if (form != nullptr) cairo_surface_destroy(form);
   }
   chars_.clear();
-  for (auto& runs : runs_) {
-    for (auto*& form : runs) {
+  const auto drop = [](auto& forms) {
+    for (cairo_surface_t*& form : forms) {
       if (form != nullptr) cairo_surface_destroy(form);
       form = nullptr;
     }
+  };
+  for (int part = 0; part < 2; ++part) {
+    drop(runs_[part]);
+    drop(columns_[part]);
   }
 }
 
@@ -68,6 +72,13 @@ cairo_surface_t* DotForms::run(std::int32_t length, DotPart part) {
   const bool rims = part == DotPart::rim;
   cairo_surface_t*& form = runs_[rims ? 0 : 1][length];
   if (form == nullptr) form = record(image_run(length), rgb(0, 0, 0), rims, !rims);
+  return form;
+}
+
+cairo_surface_t* DotForms::column(std::uint8_t byte, DotPart part) {
+  const bool rims = part == DotPart::rim;
+  cairo_surface_t*& form = columns_[rims ? 0 : 1][byte];
+  if (form == nullptr) form = record(image_column(byte), rgb(0, 0, 0), rims, !rims);
   return form;
 }
 

@@ -1,5 +1,5 @@
-// Dot patterns as forms of a PDF: each distinct character, and each length of
-// a run of bit-image dots, is recorded once and placed wherever it is
+// Dot patterns as forms of a PDF: each distinct character, each length of a
+// run of bit-image dots and each bit-image column is recorded once and placed wherever it is
 // printed, so the document holds it once and every later character costs a
 // placement. A form fills its dots' rims, then their cores, so that no rim
 // lies on a core; everything is opaque.
@@ -31,13 +31,16 @@ class DotForms {
   cairo_surface_t* character(unsigned char ch, const CharCell& cell, bool underline, Color color);
   // That part of `length` (1 to kMaxRun) black bit-image dots in a row.
   cairo_surface_t* run(std::int32_t length, DotPart part);
+  // That part of the dots of a bit-image column byte; null for 0.
+  cairo_surface_t* column(std::uint8_t byte, DotPart part);
 
  private:
   void drop_all();
   cairo_surface_t* record(const DotPattern& pattern, Color color, bool rims, bool cores);
 
   std::unordered_map<DotKey, cairo_surface_t*, DotKeyHash> chars_;
-  cairo_surface_t* runs_[2][kMaxRun + 1] = {};
+  cairo_surface_t* runs_[2][kMaxRun + 1] = {};  // rims, cores
+  cairo_surface_t* columns_[2][256] = {};
 };
 
 }  // namespace morvane
