@@ -1,6 +1,6 @@
 // Received bytes through the whole feed loop in the dot-matrix emulation:
-// plain text lines and bit-image strips, on the cairo sheet and on a surface
-// that draws nothing. Pages end and are replayed into a printer that prints
+// plain text lines and bit-image strips, on the cairo sheet (in the TrueType
+// face and in round dots) and on a surface that draws nothing. Pages end and are replayed into a printer that prints
 // nothing, as often as the stream fills them. Bytes per second are reported;
 // the serial line delivers at most 25.6 kB/s, the aim is a hundred times that.
 #include <benchmark/benchmark.h>
@@ -63,17 +63,19 @@ class NullPrinterSystem : public PrinterSystem {
   }
 };
 
+enum class Sheet { null, truetype, dots };
+
 class BenchShell : public EngineHooks {
  public:
-  explicit BenchShell(bool cairo) : cairo_(cairo) {}
+  explicit BenchShell(Sheet sheet) : sheet_(sheet) {}
   std::unique_ptr<Surface> create_sheet(std::uint32_t w, std::uint32_t h) override {
-    if (cairo_)
-      return std::make_unique<CairoSheet>(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h));
-    return std::make_unique<NullSurface>();
+    if (sheet_ == Sheet::null) return std::make_unique<NullSurface>();
+    return std::make_unique<CairoSheet>(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h),
+                                        sheet_ == Sheet::dots ? Face::dots : Face::truetype);
   }
 
  private:
-  bool cairo_;
+  Sheet sheet_;
 };
 
 // 64 lines of 72 printable characters, each ended by CR LF.
@@ -105,8 +107,8 @@ std::string bench_dir() {
   return dir != nullptr && *dir != 0 ? dir : "/tmp";
 }
 
-void run_feed(benchmark::State& state, bool cairo, const std::vector<std::uint8_t>& block) {
-  BenchShell shell(cairo);
+void run_feed(benchmark::State& state, Sheet sheet, const std::vector<std::uint8_t>& block) {
+  BenchShell shell(sheet);
   NullPrinterSystem printers;
   Engine e(shell, printers);
   e.spool_path = bench_dir() + "/morvane-bench-feed-" + std::to_string(reinterpret_cast<std::uintptr_t>(&e)) + ".$$$";
@@ -126,15 +128,23 @@ void run_feed(benchmark::State& state, bool cairo, const std::vector<std::uint8_
   std::remove(e.spool_path.c_str());
 }
 
-void BM_TextOnNullSurface(benchmark::State& state) { run_feed(state, false, text_block()); }
-void BM_TextOnCairoSheet(benchmark::State& state) { run_feed(state, true, text_block()); }
-void BM_BitImageOnNullSurface(benchmark::State& state) { run_feed(state, false, bit_image_block()); }
-void BM_BitImageOnCairoSheet(benchmark::State& state) { run_feed(state, true, bit_image_block()); }
+void BM_TextOnNullSurface(benchmark::State& state) { run_feed(state, Sheet::null, text_block()); }
+void BM_TextOnCairoSheet(benchmark::State& state) { run_feed(state, Sheet::truetype, text_block()); }
+void BM_TextOnDotSheet(benchmark::State& state) { run_feed(state, Sheet::dots, text_block()); }
+void BM_BitImageOnNullSurface(benchmark::State& state) {
+  run_feed(state, Sheet::null, bit_image_block());
+}
+void BM_BitImageOnCairoSheet(benchmark::State& state) {
+  run_feed(state, Sheet::truetype, bit_image_block());
+}
+void BM_BitImageOnDotSheet(benchmark::State& state) { run_feed(state, Sheet::dots, bit_image_block()); }
 
 BENCHMARK(BM_TextOnNullSurface);
 BENCHMARK(BM_TextOnCairoSheet);
+BENCHMARK(BM_TextOnDotSheet);
 BENCHMARK(BM_BitImageOnNullSurface);
 BENCHMARK(BM_BitImageOnCairoSheet);
+BENCHMARK(BM_BitImageOnDotSheet);
 
 }  // namespace
 

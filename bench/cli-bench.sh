@@ -1,6 +1,7 @@
 #!/bin/sh
-# Speed and memory of `morvane render` to PDF on two generated streams:
-# a 100-page plain-text listing and a 20-page bit-image stream.
+# Speed and memory of `morvane render` to PDF on two generated streams, in
+# the TrueType face and in dots: a 100-page plain-text listing and a 20-page
+# bit-image stream.
 # Usage: bench/cli-bench.sh [MORVANE]   (default: build/native/src/cli/morvane)
 # Needs /usr/bin/time (Debian package "time"), python3 and pdfinfo.
 set -eu
@@ -29,17 +30,20 @@ PY
 
 run() {
   name=$1
+  face=$2
   cd "$work"
-  /usr/bin/time -v "$morvane" render -q "$name.bin" --pdf "$name.pdf" 2> "$name.time"
+  /usr/bin/time -v "$morvane" render -q "$name.bin" --face "$face" --pdf "$name.pdf" 2> "$name.time"
   pages=$(pdfinfo "$name.pdf" | sed -n 's/^Pages: *//p')
   secs=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$name.time" | awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
   kb=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$name.time")
   cpu=$(awk -F': ' '/User time|System time/ { s += $2 } END { print s }' "$name.time")
   bytes=$(wc -c < "$name.pdf")
-  awk -v n="$name" -v p="$pages" -v s="$secs" -v c="$cpu" -v kb="$kb" -v b="$bytes" 'BEGIN {
-    printf "%-6s %4d pages  %5.2f s wall %6.1f pages/s  %5.2f s CPU %6.1f pages/s  peak %5.1f MB  PDF %6.1f kB (%.1f kB/page)\n",
+  awk -v n="$name $face" -v p="$pages" -v s="$secs" -v c="$cpu" -v kb="$kb" -v b="$bytes" 'BEGIN {
+    printf "%-13s %4d pages  %5.2f s wall %6.1f pages/s  %5.2f s CPU %6.1f pages/s  peak %5.1f MB  PDF %6.1f kB (%.1f kB/page)\n",
            n, p, s, (s > 0 ? p / s : 0), c, (c > 0 ? p / c : 0), kb / 1024, b / 1024, b / 1024 / p }'
 }
 
-run text
-run image
+run text truetype
+run text dots
+run image truetype
+run image dots

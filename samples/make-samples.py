@@ -9,6 +9,8 @@ Each sample is what a TI-99/4A would send to its printer:
                 block letters made of 8-dot strips (one page)
   plotter.bin   plotter drawing in four pens, a dashed line and labels in all
                 four directions, then text in the four pens (one page)
+  styles.bin    dot-matrix text: the whole character set, every print style
+                and a bit-image wave (one page), to be seen with --face dots
 
 Run: python3 samples/make-samples.py [OUTPUT_DIR]   (default: this directory)
 Standard library only; the output is the same on every run.
@@ -189,7 +191,48 @@ def plotter():
     return body
 
 
-SAMPLES = {"listing.bin": listing, "banner.bin": banner, "plotter.bin": plotter}
+# --- styles.bin ---------------------------------------------------------------
+
+CHARSET = bytes(range(0x20, 0x7F))
+FOX = b"The quick brown fox jumps"
+
+
+def wave_strips(columns=240, rows=24):
+    """A sine wave two dots thick across `rows` dot rows, as 8-dot strips."""
+    dots = [[0] * columns for _ in range(rows)]
+    for x in range(columns):
+        y = round((rows - 2) / 2 * (1 - math.sin(2 * math.pi * x / 120)))
+        dots[y][x] = dots[y + 1][x] = 1
+    return list(strips(dots))
+
+
+def styles():
+    out = bytearray()
+    line = lambda *parts: out.extend(b"".join(parts) + CRLF)
+    line(esc("W", 1), esc("E"), b"MORVANE 9-PIN", esc("F"), esc("W", 0))
+    line()
+    line(CHARSET[:48])
+    line(CHARSET[48:])
+    line()
+    line(b"Normal        ", FOX)
+    line(esc("E"), b"Emphasized    ", FOX, esc("F"))
+    line(esc("G"), b"Double strike ", FOX, esc("H"))
+    line(esc("E"), esc("G"), b"Both          ", FOX, esc("H"), esc("F"))
+    line(esc("-", 1), b"Underlined    ", FOX, esc("-", 0))
+    line(SI, b"Condensed     ", FOX, b" over the lazy dog 0123456789", DC2)
+    line(SO, b"Double width")
+    line(esc("W", 1), b"Expanded", esc("W", 0))
+    line(b"Superscript   x", esc("S", 0), b"2", esc("T"), b" + y", esc("S", 0), b"2", esc("T"))
+    line(b"Subscript     H", esc("S", 1), b"2", esc("T"), b"O and CO", esc("S", 1), b"2", esc("T"))
+    line()
+    line(b"Bit image:")
+    for cols in wave_strips():
+        out += bit_image("L", cols) + CRLF
+    out += FF
+    return bytes(out)
+
+
+SAMPLES = {"listing.bin": listing, "banner.bin": banner, "plotter.bin": plotter, "styles.bin": styles}
 
 
 def main():

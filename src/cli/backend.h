@@ -21,6 +21,7 @@ struct PrinterSetup {
   std::optional<std::string> pdf_path;  // every document of the run into this file
   bool print = false;                   // each document to the system print queue
   std::string print_queue;              // empty: the default queue
+  Face face = Face::truetype;           // of the printed pages
   bool wants_output() const { return pdf_path.has_value() || print; }
 };
 
@@ -29,8 +30,8 @@ struct PrinterSetup {
 // printable area.
 bool paper_caps(Paper paper, int dpi, int offset, DeviceCaps& caps);
 
-// A blank screen sheet of width x height page units.
-std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height);
+// A blank screen sheet of width x height page units, drawing in the face.
+std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, Face face);
 
 // Saves a sheet made by make_sheet as a PNG file; false with a reason.
 bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error);

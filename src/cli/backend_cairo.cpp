@@ -16,8 +16,13 @@ namespace morvane::cli {
 
 namespace {
 
+morvane::Face gfx_face(Face face) {
+  return face == Face::dots ? morvane::Face::dots : morvane::Face::truetype;
+}
+
 VirtualPrinterConfig virtual_config(const PrinterSetup& setup) {
   VirtualPrinterConfig c;
+  c.face = gfx_face(setup.face);
   c.paper = setup.paper == Paper::a4 ? morvane::Paper::a4 : morvane::Paper::letter;
   c.dpi = static_cast<std::uint32_t>(setup.dpi);
   c.offset = static_cast<std::uint32_t>(setup.offset);
@@ -86,8 +91,9 @@ class CairoOutput final : public OutputPrinter {
 
 }  // namespace
 
-std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height) {
-  return std::make_unique<CairoSheet>(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, Face face) {
+  return std::make_unique<CairoSheet>(static_cast<std::int32_t>(width),
+                                      static_cast<std::int32_t>(height), gfx_face(face));
 }
 
 bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error) {

@@ -63,7 +63,9 @@ bool sheet_rgb(GdiSurface& sheet, std::vector<std::uint8_t>& rgb) {
 
 }  // namespace
 
-std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height) {
+// Only the TrueType face: make_output_printer refuses the dots before any
+// sheet is made.
+std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, Face) {
   auto sheet = GdiSurface::create_sheet(nullptr, static_cast<std::int32_t>(width),
                                         static_cast<std::int32_t>(height));
   if (!sheet) {
@@ -91,6 +93,10 @@ bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error)
 std::string print_command(const std::string& queue) { return queue.empty() ? "default printer" : queue; }
 
 std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, std::string& error) {
+  if (setup.face == Face::dots) {
+    error = "--face dots is not available in the Windows build";
+    return nullptr;
+  }
   if (setup.pdf_path) {
     error = "PDF output is not available in the Windows build (--print prints on the default printer)";
     return nullptr;

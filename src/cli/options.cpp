@@ -179,8 +179,8 @@ bool Parser::option(const std::string& name, const std::string& given, bool has_
     listen_only_name_ = name;
     return listen_option(name, value);
   } else {
-    static const char* valued[] = {"--emulation", "--pdf",  "--png",         "--paper",   "--dpi",
-                                   "--offset",    "--font", "--font-height", "--settings"};
+    static const char* valued[] = {"--emulation", "--pdf",  "--png",         "--paper",    "--dpi",
+                                   "--offset",    "--font", "--font-height", "--settings", "--face"};
     bool known = false;
     for (const char* n : valued) known = known || name == n;
     if (!known) return fail("unknown option " + name);
@@ -196,6 +196,10 @@ bool Parser::option(const std::string& name, const std::string& given, bool has_
       if (!parse_choice(value, {{"letter", 0}, {"a4", 1}}, v))
         return bad_value(name, value, "letter or a4");
       o.paper = v == 0 ? Paper::letter : Paper::a4;
+    } else if (name == "--face") {
+      if (!parse_choice(value, {{"truetype", 0}, {"dots", 1}}, v))
+        return bad_value(name, value, "truetype or dots");
+      o.face = v == 0 ? Face::truetype : Face::dots;
     } else if (name == "--dpi") {
       if (!parse_int(value, 72, 2400, v)) return bad_value(name, value, "72 to 2400");
       o.dpi = v;
@@ -273,6 +277,8 @@ Output (render, listen):
   --pdf FILE              every printed sheet of the run into one PDF
   --png DIR               each ended page as DIR/page-0001.png, ...
   --print[=QUEUE]         each print document to the system print queue (lp)
+  --face truetype|dots    dot-matrix text in the TrueType font (default), or
+                          text and bit images as the print head's round dots
 
 Page and printer:
   --emulation dot-matrix|plotter

@@ -10,6 +10,7 @@ namespace morvane::cli {
 
 enum class Command { render, listen, info, help, version };
 enum class Paper { letter, a4 };
+enum class Face { truetype, dots };  // the dot-matrix emulation's text and bit images
 
 struct TcpEndpoint {
   std::string host = "127.0.0.1";
@@ -38,6 +39,7 @@ struct CliOptions {
   Paper paper = Paper::letter;
   int dpi = 600;
   int offset = 150;
+  Face face = Face::truetype;
   std::optional<std::string> font_name;
   std::optional<int> font_height;  // positive: the character height in page units
   std::optional<std::string> settings_path;

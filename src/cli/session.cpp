@@ -72,6 +72,7 @@ PrinterSetup printer_setup(const CliOptions& o) {
   s.pdf_path = o.pdf_path;
   s.print = o.print;
   s.print_queue = o.print_queue;
+  s.face = o.face;
   return s;
 }
 
@@ -109,6 +110,7 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
     reporter.warning("printing is disabled by the setting \"printerenable\": no page is printed");
   set_printer_font(e, settings_font(settings));
   s->png_dir_ = options.png_dir;
+  s->face_ = options.face;
   if (e.printer_enabled) s->pdf_path_ = options.pdf_path;
   return s;
 }
@@ -148,8 +150,8 @@ void Session::finish_output() {
 }
 
 std::unique_ptr<Surface> Session::create_sheet(std::uint32_t width, std::uint32_t height) {
-  if (png_dir_) return make_sheet(width, height);
-  return std::make_unique<MeasuringSheet>(make_sheet(1, 1));
+  if (png_dir_) return make_sheet(width, height, face_);
+  return std::make_unique<MeasuringSheet>(make_sheet(1, 1, Face::truetype));
 }
 
 void Session::error(const std::string& text, const std::string&) { reporter_.error(text); }

@@ -76,6 +76,7 @@ class Session final : public EngineHooks {
   std::unique_ptr<Engine> engine_;
   std::optional<std::string> png_dir_;
   std::optional<std::string> pdf_path_;
+  Face face_ = Face::truetype;
   int pages_ = 0;
   std::uint64_t bytes_fed_ = 0;
   bool closed_ = false;

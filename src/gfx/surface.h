@@ -64,6 +64,20 @@ struct TextMetrics {
   std::int32_t max_char_width = 0;    // tmMaxCharWidth
 };
 
+// What the dot-matrix emulation knows of a character beyond its font: the
+// cell the layout gives it and the print styles in force. The font can't
+// carry them: double strike reaches it only in condensed print, superscript
+// and subscript share one font, and the position moves by the layout's
+// character width, not by the font's.
+struct CharCell {
+  std::int32_t advance = 0;      // the cell's width: how far the print position moves
+  std::int32_t line_height = 0;  // the height of the line the character is printed in
+  bool emphasized = false;
+  bool double_strike = false;
+  bool wide = false;    // double width or expanded: the cell is two characters wide
+  bool script = false;  // superscript or subscript: the cell is already raised or lowered
+};
+
 class Surface {
  public:
   virtual ~Surface() = default;
@@ -85,6 +99,15 @@ class Surface {
   virtual void draw_text(std::int32_t x, std::int32_t y, const char* text, std::size_t length,
                          const FontDesc& font, Color color) = 0;
   virtual TextMetrics text_metrics(const FontDesc& font) = 0;
+
+  // One character of the dot-matrix emulation, top-left corner at (x, y).
+  // A surface that draws it as a print head would uses the cell; any other
+  // draws the character in its font.
+  virtual void print_char(std::int32_t x, std::int32_t y, char ch, const FontDesc& font,
+                          Color color, const CharCell& cell) {
+    (void)cell;
+    draw_text(x, y, &ch, 1, font, color);
+  }
 
   // Opaque copy of a 1-bit strip of `count` columns, 8 dots high, one page unit
   // per dot: bit 7 of columns[k] is the dot at (x + k, y), bit 0 the dot at

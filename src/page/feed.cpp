@@ -100,8 +100,22 @@ void draw_char(Engine& e, PageTarget& target, char ch) {
   if (s == nullptr) return;
   PageState& p = target.page;
   const CharStep step = char_step(p);
-  s->draw_text(static_cast<std::int32_t>(p.cur_x), static_cast<std::int32_t>(p.cur_y + step.y_offset),
-               &ch, 1, e.current_font, text_color(p, e.interp.emulation));
+  const auto x = static_cast<std::int32_t>(p.cur_x);
+  const auto y = static_cast<std::int32_t>(p.cur_y + step.y_offset);
+  const Color color = text_color(p, e.interp.emulation);
+  if (e.interp.emulation == Emulation::dot_matrix) {
+    // The surface may print it as the head does, in the cell the layout gives.
+    CharCell cell;
+    cell.advance = static_cast<std::int32_t>(step.advance);
+    cell.line_height = static_cast<std::int32_t>(p.line_height);
+    cell.emphasized = p.emphasized != 0;
+    cell.double_strike = p.double_strike != 0;
+    cell.script = p.superscript != 0 || p.subscript != 0;
+    cell.wide = !cell.script && (p.double_width != 0 || p.expanded != 0);
+    s->print_char(x, y, ch, e.current_font, color, cell);
+  } else {
+    s->draw_text(x, y, &ch, 1, e.current_font, color);
+  }
   p.cur_x += step.advance;
 }
 

@@ -24,9 +24,14 @@ import zlib
 
 MORVANE = SERIAL_PEER = SOURCE_DIR = None
 
+ESC, SO, CRLF, FF = b"\x1b", b"\x0e", b"\r\n", b"\x0c"
 MARGIN = 25        # 150 pixels at 600 dpi
 LINE = 27          # Courier New at -24: tmHeight + tmExternalLeading
 CHAR = 14          # its tmMaxCharWidth
+
+
+def esc(cmd, *params):
+    return ESC + cmd.encode("ascii") + bytes(params)
 
 
 def load_samples_module():
@@ -148,9 +153,9 @@ class Case(unittest.TestCase):
     def pdf_text(self, pdf):
         return subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True, check=True).stdout
 
-    def raster(self, pdf, page):
+    def raster(self, pdf, page, dpi=100):
         prefix = self.path("r%d" % page)
-        subprocess.run(["pdftoppm", "-r", "100", "-f", str(page), "-l", str(page), "-singlefile", pdf, prefix], check=True)
+        subprocess.run(["pdftoppm", "-r", str(dpi), "-f", str(page), "-l", str(page), "-singlefile", pdf, prefix], check=True)
         return read_ppm(prefix + ".ppm")
 
     def render(self, *inputs, extra=()):
@@ -289,6 +294,94 @@ class Samples(Case):
         # Text mode after the drawing: one word in each pen.
         text = self.pdf_text(pdf)
         self.assertIn("Pens: blue green red black", re.sub(r" +", " ", text))
+
+
+# --- the dot face ------------------------------------------------------------------
+
+class DotFace(Case):
+    def pdf_fonts(self, pdf):
+        out = subprocess.run(["pdffonts", pdf], capture_output=True, text=True, check=True).stdout
+        return out.splitlines()[2:]
+
+    def render_faces(self, *inputs):
+        """The same input as TrueType text and as dots: (truetype PDF, dots PDF)."""
+        pdfs = []
+        for face in ("truetype", "dots"):
+            pdf = self.path(face + ".pdf")
+            r = self.run_morvane("render", *inputs, "--face", face, "--pdf", pdf)
+            self.assertEqual(r.returncode, 0, r.stderr.decode())
+            pdfs.append(pdf)
+        return pdfs
+
+    def line_starts(self, img, lines):
+        """The column where each of the first `lines` text lines begins, None when blank."""
+        starts = []
+        for k in range(lines):
+            top = MARGIN + k * LINE
+            xs = (x for x in range(MARGIN, 850 - MARGIN) if any(is_dark(img.pixel(x, y)) for y in range(top, top + LINE)))
+            first = next(xs, None)
+            starts.append(None if first is None else (first - MARGIN) // CHAR)
+        return starts
+
+    def test_same_pages_lines_and_wrapping_as_truetype(self):
+        # The listing's styles, and lines far longer than a line, wrapped.
+        words = b" ".join(b"word%d" % i for i in range(40))
+        long = self.write("long.bin", words + CRLF + esc("E") + words + esc("F") + CRLF + SO + words + FF)
+        for inputs in ((self.sample("listing.bin"),), (long,)):
+            truetype, dots = self.render_faces(*inputs)
+            self.assertEqual(self.pdf_pages(dots), self.pdf_pages(truetype))
+            self.assertTrue(self.pdf_fonts(truetype))
+            self.assertEqual(self.pdf_fonts(dots), [])  # vector dots, no font
+            for page in range(1, self.pdf_pages(dots) + 1):
+                want, got = self.raster(truetype, page), self.raster(dots, page)
+                self.assertEqual(text_lines_with_ink(got, 38), text_lines_with_ink(want, 38), (inputs, page))
+                self.assertEqual(self.line_starts(got, 20), self.line_starts(want, 20), (inputs, page))
+
+    def test_banner_dots_in_pdf_and_png(self):
+        png_dir = self.path("png")
+        pdf = self.render(self.sample("banner.bin"), extra=("--face", "dots", "--png", png_dir))
+        dots = Samples.expected_banner_dots(self)
+        # The PDF at 400 dpi, where a dot is several pixels: the middle pixel of
+        # each page unit; the sheet at its own pixel per unit.
+        pdf_img = self.raster(pdf, 1, dpi=400)
+        png_img = read_png(os.path.join(png_dir, "page-0001.png"))
+        for pixel in (lambda x, y: pdf_img.pixel(4 * x + 2, 4 * y + 2), png_img.pixel):
+            wrong = []
+            for (x, y), want in dots.items():
+                if want and not is_dark(pixel(x, y)):
+                    wrong.append((x, y))
+                # Paper where no dot is, nor any beside it: round dots, not squares.
+                alone = not any(dots.get((x + dx, y + dy)) for dx, dy in ((-1, 0), (1, 0), (0, -1), (0, 1)))
+                if not want and alone and not is_white(pixel(x, y)):
+                    wrong.append((x, y))
+            self.assertEqual(wrong[:10], [])
+
+    def test_styles_sample_holds_only_dots(self):
+        pdf = self.render(self.sample("styles.bin"), extra=("--face", "dots"))
+        self.assertEqual(self.pdf_pages(pdf), 1)
+        self.assertEqual(self.pdf_fonts(pdf), [])
+        self.assertEqual(self.pdf_text(pdf).strip(), "")
+        images = subprocess.run(["pdfimages", "-list", pdf], capture_output=True, text=True, check=True).stdout
+        self.assertEqual(images.splitlines()[2:], [])
+        img = self.raster(pdf, 1)
+        # Ink on the title, the two character-set lines and the ten style lines.
+        self.assertEqual(text_lines_with_ink(img, 16), [0, 2, 3] + list(range(5, 15)))
+
+    def test_listen_prints_dots_too(self):
+        l = Listener(self, "--tcp", "0", "--face", "dots", "--pdf", "out.pdf")
+        port = int(l.wait_for(r"TCP 127\.0\.0\.1:(\d+)").group(1))
+        with socket.create_connection(("127.0.0.1", port)) as c:
+            c.sendall(b"live dots\r\n\x0c")
+        l.wait_for("page 1 printed")
+        status, out, err = l.stop()
+        self.assertEqual(status, 0, err)
+        self.assertEqual(self.pdf_fonts(self.path("out.pdf")), [])
+        self.assertEqual(text_lines_with_ink(self.raster(self.path("out.pdf"), 1), 3), [0])
+
+    def test_plotter_labels_keep_their_font(self):
+        pdf = self.render(self.sample("plotter.bin"), extra=("--face", "dots"))
+        self.assertIn("Pens: blue green red black", re.sub(r" +", " ", self.pdf_text(pdf)))
+        self.assertTrue(any("LiberationMono" in f for f in self.pdf_fonts(pdf)))
 
 
 # --- info and settings -----------------------------------------------------------------
@@ -628,7 +721,7 @@ class Listen(Case):
 
 class Errors(Case):
     def test_usage_errors_exit_2_with_hint(self):
-        for args in ([], ["frobnicate"], ["render", "--dpi", "0"], ["render", "--paper", "b5"],
+        for args in ([], ["frobnicate"], ["render", "--dpi", "0"], ["render", "--paper", "b5"], ["render", "--face", "bitmap"],
                      ["render", "--tcp", "80"], ["info", "extra"], ["listen", "--baud", "1234"],
                      ["render", "--offset", "9000"], ["render", "--pdf"], ["listen", "--tcp", "host:"]):
             r = self.run_morvane(*args)

@@ -239,6 +239,54 @@ TEST_F(DotMatrix, StylesMakeTheFont) {
   }
 }
 
+// What the font can't say reaches the surface with each character: the cell
+// the layout gives it and the styles in force.
+TEST(DotMatrixCells, CharactersCarryTheirCellAndStyles) {
+  struct Case {
+    const char* name;
+    Bytes input;
+    int advance_halves;  // the cell's width in halves of the character width
+    bool emphasized, double_strike, wide, script, lowered;
+  } const cases[] = {
+      {"plain", {}, 2, false, false, false, false, false},
+      {"double strike, which the font doesn't show", {ESC, 'G'}, 2, false, true, false, false, false},
+      {"emphasized", {ESC, 'E'}, 2, true, false, false, false, false},
+      {"condensed", {15}, 1, false, false, false, false, false},
+      {"condensed cancelled by emphasized", {15, ESC, 'E'}, 2, true, false, false, false, false},
+      {"double width", {14}, 4, false, false, true, false, false},
+      {"expanded", {ESC, 'W', 1}, 4, false, false, true, false, false},
+      {"superscript", {ESC, 'S', 0}, 1, false, false, false, true, false},
+      {"subscript", {ESC, 'S', 1}, 1, false, false, false, true, true},
+      {"subscript double width: the script's cell", {ESC, 'S', 1, 14}, 1, false, false, false, true,
+       true},
+  };
+  for (const auto& c : cases) {
+    DotRun fresh;
+    fresh.feed(c.input + Bytes{'A', 'B'});
+    const PageState& p = fresh.engine.screen;
+    const auto text = fresh.sheet().of_kind(DrawKind::draw_text);
+    ASSERT_EQ(text.size(), 2u) << c.name;
+    ASSERT_TRUE(text[0].cell.has_value()) << c.name;
+    const CharCell& cell = *text[0].cell;
+    EXPECT_EQ(cell.advance, static_cast<std::int32_t>(p.char_width) * c.advance_halves / 2) << c.name;
+    EXPECT_EQ(text[1].x0 - text[0].x0, cell.advance) << c.name;
+    EXPECT_EQ(cell.line_height, static_cast<std::int32_t>(p.line_height)) << c.name;
+    EXPECT_EQ(text[0].y0, static_cast<std::int32_t>(p.margin_top + (c.lowered ? p.line_height / 3 : 0)))
+        << c.name;
+    EXPECT_EQ(cell.emphasized, c.emphasized) << c.name;
+    EXPECT_EQ(cell.double_strike, c.double_strike) << c.name;
+    EXPECT_EQ(cell.wide, c.wide) << c.name;
+    EXPECT_EQ(cell.script, c.script) << c.name;
+  }
+  // The plotter's characters are text in a font, without a cell.
+  DotRun plotter;
+  plotter.engine.interp.emulation = Emulation::plotter;
+  plotter.feed({'A', 'B'});
+  const auto plotted = plotter.sheet().of_kind(DrawKind::draw_text);
+  EXPECT_EQ(plotted.size(), 2u);
+  for (const auto& r : plotted) EXPECT_FALSE(r.cell.has_value());
+}
+
 TEST_F(DotMatrix, HorizontalTabFromInitialStops) {
   struct Case {
     std::uint32_t from, to;

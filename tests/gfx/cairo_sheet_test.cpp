@@ -13,20 +13,14 @@
 #include "gfx/cairo/cairo_sheet.h"
 #include "gfx/cairo/raster.h"
 #include "gfx/cairo/text.h"
+#include "gfx/sheet_support.h"
 
 namespace morvane {
 namespace {
 
-constexpr Color kWhite = rgb(255, 255, 255);
-constexpr Color kBlack = rgb(0, 0, 0);
-
-FontDesc courier(std::int32_t height) {
-  FontDesc f;
-  f.height = height;
-  f.weight = 400;
-  f.set_face("Courier New");
-  return f;
-}
+using test::courier;
+using test::kBlack;
+using test::kWhite;
 
 // The bounding box of every pixel that is not white.
 struct Ink {

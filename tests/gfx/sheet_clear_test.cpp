@@ -8,20 +8,14 @@
 
 #include "gfx/cairo/cairo_sheet.h"
 #include "gfx/cairo/ink_rows.h"
+#include "gfx/sheet_support.h"
 
 namespace morvane {
 namespace {
 
-constexpr Color kWhite = rgb(255, 255, 255);
-constexpr Color kBlack = rgb(0, 0, 0);
-
-FontDesc courier(std::int32_t height) {
-  FontDesc f;
-  f.height = height;
-  f.weight = 400;
-  f.set_face("Courier New");
-  return f;
-}
+using test::courier;
+using test::kBlack;
+using test::kWhite;
 
 std::vector<Color> pixels_of(CairoSheet& s) {
   std::vector<Color> p;

@@ -10,11 +10,15 @@
 #include <vector>
 
 #include "gfx/cairo/cairo_sheet.h"
+#include "gfx/dot_pixels.h"
 #include "print/virtual/print_command.h"
 #include "print/virtual/virtual_printer.h"
+#include "gfx/sheet_support.h"
 
 namespace morvane {
 namespace {
+
+using test::courier;
 
 namespace fs = std::filesystem;
 
@@ -59,14 +63,6 @@ Raster render(const fs::path& pdf, int page) {
   run_output("pdftoppm -r 100 -aa no -aaVector no -singlefile -f " + std::to_string(page) +
              " -l " + std::to_string(page) + " '" + pdf.string() + "' '" + stem.string() + "'");
   return read_ppm(stem.string() + ".ppm");
-}
-
-FontDesc courier(std::int32_t height) {
-  FontDesc f;
-  f.height = height;
-  f.weight = 400;
-  f.set_face("Courier New");
-  return f;
 }
 
 class VirtualPrinterTest : public ::testing::Test {
@@ -239,6 +235,89 @@ TEST_F(VirtualPrinterTest, DotsLinesAndRectanglesLandAtTheirPageUnits) {
   EXPECT_FALSE(r.dark(710, 710));
   EXPECT_FALSE(r.dark(705, 720));
   EXPECT_FALSE(r.dark(699, 710));
+}
+
+// The dot face: the dot-matrix emulation's characters and bit images as
+// vector dots, no font and no image; the plotter's labels keep their font.
+TEST_F(VirtualPrinterTest, DotFacePrintsVectorDotsAndNoFont) {
+  VirtualPrinterConfig cfg = config(true);
+  cfg.face = Face::dots;
+  CharCell big;
+  big.advance = 120;
+  big.line_height = 240;
+  CharCell bold = big;
+  bold.emphasized = bold.double_strike = true;
+  // Three strips: lone dots, solid rows (drawn as runs along the rows) and a
+  // checkerboard (drawn column by column).
+  const std::vector<std::vector<std::uint8_t>> strips = {
+      {0x80, 0x01, 0xFF, 0x00, 0x00, 0x55, 0xAA, 0x81, 0x00, 0x3C},
+      std::vector<std::uint8_t>(12, 0xF0),
+      {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA}};
+  {
+    VirtualPrinterSystem sys(cfg);
+    auto dev = device(sys);
+    Surface& s = dev->surface();
+    ASSERT_TRUE(dev->start_doc("PrintFile_TI994A"));
+    dev->start_page();
+    s.print_char(100, 100, 'H', courier(-24), 0, big);
+    s.print_char(300, 100, 'g', courier(-24), 0, bold);
+    s.fill_rect(95, 595, 125, 640, 0);  // ink the images must cover with paper
+    for (std::size_t i = 0; i < strips.size(); ++i) {
+      s.blit_columns(100, 600 + 12 * static_cast<std::int32_t>(i), strips[i].data(), strips[i].size());
+    }
+    dev->end_page();
+    dev->start_page();
+    FontDesc label = courier(-24);
+    label.escapement = 900;
+    s.draw_text(100, 400, "UP", 2, label, 0);
+    dev->end_page();
+    dev->end_doc();
+  }
+  EXPECT_EQ(run_output("pdffonts -f 1 -l 1 '" + cfg.output_path + "' | tail -n +3"), "");
+  EXPECT_NE(run_output("pdffonts -f 2 -l 2 '" + cfg.output_path + "'").find("LiberationMono"),
+            std::string::npos);
+  EXPECT_EQ(run_output("pdfimages -list '" + cfg.output_path + "' | tail -n +3"), "");
+  const Raster r = render(cfg.output_path, 1);
+  ASSERT_EQ(r.width, 850);
+  const auto paper = [&](int x, int y) {
+    const unsigned char* px = &r.rgb[(static_cast<std::size_t>(y) * r.width + x) * 3];
+    return px[0] + px[1] + px[2] == 3 * 255;
+  };
+  const auto ink = [&](int x, int y) { return r.dark(x, y); };
+  struct Placed {
+    unsigned char ch;
+    CharCell cell;
+    int x;
+  };
+  for (const Placed& c : {Placed{'H', big, 100}, Placed{'g', bold, 300}}) {
+    const DotPattern p = char_dots(c.ch, c.cell, false);
+    // The cell and its surroundings, where no other ink is.
+    const int x0 = c.x - 20, y0 = 80;
+    EXPECT_EQ(test::pixels_off_the_dots(
+                  p, c.x - x0, 100 - y0, 160, 280,
+                  [&](int x, int y) { return ink(x0 + x, y0 + y); },
+                  [&](int x, int y) { return paper(x0 + x, y0 + y); }),
+              0)
+        << c.ch;
+  }
+  for (std::size_t i = 0; i < strips.size(); ++i) {
+    const std::vector<std::uint8_t>& columns = strips[i];
+    const int n = static_cast<int>(columns.size());
+    const int top = 600 + 12 * static_cast<int>(i);
+    const auto bit = [&](int k, int row) {
+      return k >= 0 && k < n && row >= 0 && row < 8 && (columns[k] & (0x80 >> row)) != 0;
+    };
+    for (int k = 0; k < n; ++k) {
+      for (int row = 0; row < 8; ++row) {
+        if (bit(k, row)) {
+          EXPECT_TRUE(ink(100 + k, top + row)) << i << ": " << k << "," << row;
+        } else if (!bit(k - 1, row) && !bit(k + 1, row) && !bit(k, row - 1) && !bit(k, row + 1)) {
+          EXPECT_TRUE(paper(100 + k, top + row)) << i << ": " << k << "," << row;
+        }
+      }
+    }
+  }
+  EXPECT_TRUE(ink(97, 604));  // beside the strip the earlier ink stays
 }
 
 TEST_F(VirtualPrinterTest, FullTextPageStaysTextAndSmall) {

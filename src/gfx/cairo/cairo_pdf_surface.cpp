@@ -14,6 +14,24 @@ constexpr double kInset = 0.01;
 // characters, so memory stays small whatever the stream draws.
 constexpr std::size_t kMaxRunGlyphs = 8192;
 
+// Calls place(k, n) for every run of n set bits (at most kMaxRun) from
+// column k in row r.
+template <class Place>
+void for_each_run(const std::uint8_t* columns, std::size_t count, int r, Place place) {
+  const unsigned bit = 0x80u >> r;
+  std::size_t k = 0;
+  while (k < count) {
+    if ((columns[k] & bit) == 0) {
+      ++k;
+      continue;
+    }
+    std::size_t n = 1;
+    while (k + n < count && n < DotForms::kMaxRun && (columns[k + n] & bit) != 0) ++n;
+    place(k, n);
+    k += n;
+  }
+}
+
 }  // namespace
 
 CairoPdfSurface::~CairoPdfSurface() { end(); }
@@ -192,6 +210,25 @@ TextMetrics CairoPdfSurface::text_metrics(const FontDesc& font) {
   return fonts_.get(font).metrics;
 }
 
+void CairoPdfSurface::print_char(std::int32_t x, std::int32_t y, char ch, const FontDesc& font,
+                                 Color color, const CharCell& cell) {
+  if (face_ != Face::dots) {
+    Surface::print_char(x, y, ch, font, color, cell);
+    return;
+  }
+  if (cr_ == nullptr) return;
+  cairo_surface_t* form =
+      dots_.character(static_cast<unsigned char>(ch), cell, font.underline != 0, color);
+  if (form == nullptr) return;
+  flush_text();
+  place(cr_, form, x, y);
+}
+
+void CairoPdfSurface::place(cairo_t* cr, cairo_surface_t* form, double x, double y) {
+  cairo_set_source_surface(cr, form, x, y);
+  cairo_paint(cr);
+}
+
 void CairoPdfSurface::blit_chunk(double x, double y, const std::uint8_t* columns, int count) {
   cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, count, 8);
   if (cairo_surface_status(img) != CAIRO_STATUS_SUCCESS) {
@@ -224,9 +261,77 @@ void CairoPdfSurface::blit_columns(std::int32_t x, std::int32_t y, const std::ui
                                    std::size_t count) {
   if (cr_ == nullptr || columns == nullptr) return;
   flush_text();
+  if (face_ == Face::dots) {
+    blit_dots(x, y, columns, count);
+    return;
+  }
   for (std::size_t done = 0; done < count; done += kChunkColumns) {
     const int n = static_cast<int>(std::min<std::size_t>(kChunkColumns, count - done));
     blit_chunk(static_cast<double>(x) + static_cast<double>(done), y, columns + done, n);
+  }
+}
+
+// White where the strip falls, as for the squares; then the dots, as placed
+// runs along the rows or as placed columns, whichever takes fewer: all rims,
+// kept to the strip so that none lies on the cores of an image beside it,
+// then all cores. The strip is one form of its own: a page of single dots
+// costs the PDF surface time that grows with the square of their number.
+void CairoPdfSurface::blit_dots(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                                std::size_t count) {
+  set_source_color(cr_, rgb(255, 255, 255));
+  cairo_rectangle(cr_, x, y, static_cast<double>(count), 8);
+  cairo_fill(cr_);
+  cairo_rectangle_t extents{static_cast<double>(x) - 1, static_cast<double>(y) - 1,
+                            static_cast<double>(count) + 2, 10};
+  cairo_surface_t* strip = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
+  cairo_t* cr = cairo_create(strip);
+  const bool by_rows = placed_runs(columns, count) <= placed_columns(columns, count);
+  for (const DotPart part : {DotPart::rim, DotPart::core}) {
+    cairo_save(cr);
+    if (part == DotPart::rim) {
+      cairo_rectangle(cr, x, y, static_cast<double>(count), 8);
+      cairo_clip(cr);
+    }
+    if (by_rows) {
+      place_runs(cr, x, y, columns, count, part);
+    } else {
+      place_columns(cr, x, y, columns, count, part);
+    }
+    cairo_restore(cr);
+  }
+  cairo_destroy(cr);
+  place(cr_, strip, 0, 0);
+  cairo_surface_destroy(strip);
+}
+
+std::size_t CairoPdfSurface::placed_runs(const std::uint8_t* columns, std::size_t count) {
+  std::size_t runs = 0;
+  for (int r = 0; r < 8; ++r) {
+    for_each_run(columns, count, r, [&](std::size_t, std::size_t) { ++runs; });
+  }
+  return runs;
+}
+
+std::size_t CairoPdfSurface::placed_columns(const std::uint8_t* columns, std::size_t count) {
+  return count - static_cast<std::size_t>(std::count(columns, columns + count, 0));
+}
+
+void CairoPdfSurface::place_runs(cairo_t* cr, std::int32_t x, std::int32_t y,
+                                 const std::uint8_t* columns, std::size_t count, DotPart part) {
+  for (int r = 0; r < 8; ++r) {
+    for_each_run(columns, count, r, [&](std::size_t k, std::size_t n) {
+      place(cr, dots_.run(static_cast<std::int32_t>(n), part),
+            static_cast<double>(x) + static_cast<double>(k), static_cast<double>(y) + r);
+    });
+  }
+}
+
+void CairoPdfSurface::place_columns(cairo_t* cr, std::int32_t x, std::int32_t y,
+                                    const std::uint8_t* columns, std::size_t count,
+                                    DotPart part) {
+  for (std::size_t k = 0; k < count; ++k) {
+    if (columns[k] == 0) continue;
+    place(cr, dots_.column(columns[k], part), static_cast<double>(x) + static_cast<double>(k), y);
   }
 }
 

@@ -1,6 +1,7 @@
 // Printer pages through cairo: page units drawn as vectors on a target
 // measured in points (a PDF page, or a recording of one), 72/100 point per
-// unit. Text stays text, bit images stay small images.
+// unit. Text stays text, bit images stay small images; with the dot face the
+// dot-matrix emulation's characters and bit images are vector dots instead.
 #pragma once
 
 #include <cairo.h>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gfx/cairo/dot_forms.h"
 #include "gfx/cairo/font_cache.h"
 #include "gfx/surface.h"
 
@@ -17,7 +19,7 @@ class CairoPdfSurface : public Surface {
  public:
   static constexpr double kPointsPerUnit = 0.72;
 
-  CairoPdfSurface() = default;
+  explicit CairoPdfSurface(Face face = Face::truetype) : face_(face) {}
   ~CairoPdfSurface() override;
   CairoPdfSurface(const CairoPdfSurface&) = delete;
   CairoPdfSurface& operator=(const CairoPdfSurface&) = delete;
@@ -36,6 +38,8 @@ class CairoPdfSurface : public Surface {
   void draw_text(std::int32_t x, std::int32_t y, const char* text, std::size_t length,
                  const FontDesc& font, Color color) override;
   TextMetrics text_metrics(const FontDesc& font) override;
+  void print_char(std::int32_t x, std::int32_t y, char ch, const FontDesc& font, Color color,
+                  const CharCell& cell) override;
   void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                     std::size_t count) override;
 
@@ -58,10 +62,20 @@ class CairoPdfSurface : public Surface {
   void flush_text();
   void drop_run_font();
   void blit_chunk(double x, double y, const std::uint8_t* columns, int count);
+  void blit_dots(std::int32_t x, std::int32_t y, const std::uint8_t* columns, std::size_t count);
+  static std::size_t placed_runs(const std::uint8_t* columns, std::size_t count);
+  static std::size_t placed_columns(const std::uint8_t* columns, std::size_t count);
+  void place_runs(cairo_t* cr, std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                  std::size_t count, DotPart part);
+  void place_columns(cairo_t* cr, std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                     std::size_t count, DotPart part);
+  static void place(cairo_t* cr, cairo_surface_t* form, double x, double y);
 
+  Face face_ = Face::truetype;
   cairo_t* cr_ = nullptr;
   TextRun run_;
   FontCache fonts_;
+  DotForms dots_;
   Color pen_color_ = 0;
   std::int32_t pen_dash_ = 0;
   std::int32_t cur_x_ = 0;

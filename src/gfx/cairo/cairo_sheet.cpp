@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gfx/cairo/dot_ink.h"
 #include "gfx/cairo/raster.h"
 #include "gfx/cairo/text.h"
 
@@ -21,7 +22,7 @@ std::int32_t clamp_to(std::int64_t v, std::int32_t lo, std::int32_t hi) {
 
 }  // namespace
 
-CairoSheet::CairoSheet(std::int32_t width, std::int32_t height) {
+CairoSheet::CairoSheet(std::int32_t width, std::int32_t height, Face face) : face_(face) {
   if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return;
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
   if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
@@ -196,6 +197,22 @@ void CairoSheet::blend_mask(std::int32_t x, std::int32_t y, const GlyphMask& mas
 
 TextMetrics CairoSheet::text_metrics(const FontDesc& font) { return fonts_.get(font).metrics; }
 
+void CairoSheet::print_char(std::int32_t x, std::int32_t y, char ch, const FontDesc& font,
+                            Color color, const CharCell& cell) {
+  if (face_ != Face::dots) {
+    Surface::print_char(x, y, ch, font, color, cell);
+    return;
+  }
+  if (surface_ == nullptr) return;
+  const auto byte = static_cast<unsigned char>(ch);
+  const bool underline = font.underline != 0;
+  if (const GlyphMask* mask = dots_.character(byte, cell, underline)) {
+    blend_mask(x, y, *mask, color);
+  } else {
+    paint_dots(context(), char_dots(byte, cell, underline), x, y, color);
+  }
+}
+
 void CairoSheet::blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                               std::size_t count) {
   if (surface_ == nullptr || columns == nullptr) return;
@@ -214,12 +231,24 @@ void CairoSheet::blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t
       ink_.mark_span(static_cast<std::int32_t>(py), static_cast<std::int32_t>(x + first),
                      static_cast<std::int32_t>(x + last));
     }
-    const unsigned bit = 0x80u >> r;
+    // With the dot face the strip is made white here and its dots follow.
+    const unsigned bit = face_ == Face::dots ? 0 : 0x80u >> r;
     for (std::int64_t k = first; k < last; ++k) {
       line[x + k] = (columns[k] & bit) != 0 ? black : white;
     }
   }
   end_direct();
+  if (face_ == Face::dots) blit_dots(x, y, columns, first, last);
+}
+
+// Over the white strip: each column's dots, which reach a little into their
+// neighbours, as the pins' ink does.
+void CairoSheet::blit_dots(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
+                           std::int64_t first, std::int64_t last) {
+  for (std::int64_t k = first; k < last; ++k) {
+    if (columns[k] == 0) continue;
+    blend_mask(static_cast<std::int32_t>(x + k), y, dots_.column(columns[k]), rgb(0, 0, 0));
+  }
 }
 
 }  // namespace morvane

@@ -1,7 +1,9 @@
 // The on-screen sheet: an RGB image, one pixel per page unit. Rectangles,
 // lines and bit images are set pixel by pixel exactly where GDI sets them;
 // text goes through cairo and FreeType, single upright characters through
-// masks of cairo's own rendering kept in a glyph cache.
+// masks of cairo's own rendering kept in a glyph cache. With the dot face the
+// dot-matrix emulation's characters and bit images are round dots instead,
+// blended from kept masks in the same way.
 #pragma once
 
 #include <cairo.h>
@@ -9,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "gfx/cairo/dot_masks.h"
 #include "gfx/cairo/font_cache.h"
 #include "gfx/cairo/glyph_cache.h"
 #include "gfx/cairo/ink_rows.h"
@@ -19,7 +22,7 @@ namespace morvane {
 class CairoSheet : public Surface {
  public:
   // A white sheet. Sizes outside 1..32767 give an empty sheet that draws nothing.
-  CairoSheet(std::int32_t width, std::int32_t height);
+  CairoSheet(std::int32_t width, std::int32_t height, Face face = Face::truetype);
   ~CairoSheet() override;
   CairoSheet(const CairoSheet&) = delete;
   CairoSheet& operator=(const CairoSheet&) = delete;
@@ -44,6 +47,8 @@ class CairoSheet : public Surface {
   void draw_text(std::int32_t x, std::int32_t y, const char* text, std::size_t length,
                  const FontDesc& font, Color color) override;
   TextMetrics text_metrics(const FontDesc& font) override;
+  void print_char(std::int32_t x, std::int32_t y, char ch, const FontDesc& font, Color color,
+                  const CharCell& cell) override;
   void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                     std::size_t count) override;
 
@@ -57,9 +62,12 @@ class CairoSheet : public Surface {
   void before_cairo();
   cairo_t* context();
   void blend_mask(std::int32_t x, std::int32_t y, const GlyphMask& mask, Color color);
+  void blit_dots(std::int32_t x, std::int32_t y, const std::uint8_t* columns, std::int64_t first,
+                 std::int64_t last);
 
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
+  Face face_ = Face::truetype;
   cairo_surface_t* surface_ = nullptr;
   std::uint32_t* pixels_ = nullptr;
   std::ptrdiff_t pitch_ = 0;  // pixels from one row to the next
@@ -68,6 +76,7 @@ class CairoSheet : public Surface {
   cairo_t* cr_ = nullptr;
   FontCache fonts_;
   GlyphCache glyphs_;
+  DotMasks dots_;
   OnWhite on_white_;
   InkRows ink_;
   Color pen_color_ = 0;

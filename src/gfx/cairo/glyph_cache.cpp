@@ -56,6 +56,33 @@ std::size_t size_of(const GlyphMask& m) {
 
 }  // namespace
 
+bool mask_from_coverage(cairo_surface_t* a8, int anchor_x, int anchor_y, GlyphMask& out) {
+  out = GlyphMask{};
+  cairo_surface_flush(a8);
+  const unsigned char* data = cairo_image_surface_get_data(a8);
+  const int stride = cairo_image_surface_get_stride(a8);
+  const int iw = cairo_image_surface_get_width(a8);
+  const int ih = cairo_image_surface_get_height(a8);
+  if (data == nullptr) return false;
+  const Box b = inked_box(data, stride, iw, ih);
+  if (b.empty()) return true;
+  if (b.left == 0 || b.top == 0 || b.right == iw || b.bottom == ih) return false;
+  out.left = b.left - anchor_x;
+  out.top = b.top - anchor_y;
+  out.width = b.right - b.left;
+  out.height = b.bottom - b.top;
+  out.alpha.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
+  out.inked.resize(2 * static_cast<std::size_t>(out.height));
+  for (int y = 0; y < out.height; ++y) {
+    const unsigned char* line = data + static_cast<std::ptrdiff_t>(b.top + y) * stride;
+    std::copy(line + b.left, line + b.right,
+              out.alpha.begin() + static_cast<std::ptrdiff_t>(y) * out.width);
+    out.inked[2 * static_cast<std::size_t>(y)] = first_inked(line + b.left, out.width);
+    out.inked[2 * static_cast<std::size_t>(y) + 1] = last_inked(line + b.left, out.width);
+  }
+  return true;
+}
+
 bool render_glyph_mask(const RealisedFont& realised, const FontDesc& font, unsigned char byte,
                        GlyphMask& out) {
   out = GlyphMask{};
@@ -81,30 +108,9 @@ bool render_glyph_mask(const RealisedFont& realised, const FontDesc& font, unsig
   show_text(cr, realised, font, pad_x, pad_y, &c, 1, rgb(0, 0, 0));
   const bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
   cairo_destroy(cr);
-  cairo_surface_flush(s);
-  const unsigned char* data = cairo_image_surface_get_data(s);
-  const int stride = cairo_image_surface_get_stride(s);
-  const int iw = static_cast<int>(w);
-  const int ih = static_cast<int>(h);
-  const Box b = ok ? inked_box(data, stride, iw, ih) : Box{};
-  const bool fits = !b.empty() && b.left > 0 && b.top > 0 && b.right < iw && b.bottom < ih;
-  if (ok && fits) {
-    out.left = b.left - pad_x;
-    out.top = b.top - pad_y;
-    out.width = b.right - b.left;
-    out.height = b.bottom - b.top;
-    out.alpha.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
-    out.inked.resize(2 * static_cast<std::size_t>(out.height));
-    for (int y = 0; y < out.height; ++y) {
-      const unsigned char* line = data + static_cast<std::ptrdiff_t>(b.top + y) * stride;
-      std::copy(line + b.left, line + b.right,
-                out.alpha.begin() + static_cast<std::ptrdiff_t>(y) * out.width);
-      out.inked[2 * static_cast<std::size_t>(y)] = first_inked(line + b.left, out.width);
-      out.inked[2 * static_cast<std::size_t>(y) + 1] = last_inked(line + b.left, out.width);
-    }
-  }
+  const bool kept = ok && mask_from_coverage(s, pad_x, pad_y, out);
   cairo_surface_destroy(s);
-  return ok && (b.empty() || fits);
+  return kept;
 }
 
 // Without padding, equal bytes are equal fields: the usual case, the same

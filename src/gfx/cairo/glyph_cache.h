@@ -7,6 +7,8 @@
 // draw it, so blending it with blend_pixel gives the very pixels cairo gives.
 #pragma once
 
+#include <cairo.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -98,5 +100,10 @@ class GlyphCache {
 // Renders `byte` with cairo into a fresh mask; false when it can't be kept.
 bool render_glyph_mask(const RealisedFont& realised, const FontDesc& font, unsigned char byte,
                        GlyphMask& out);
+
+// The coverage of an A8 image as a mask anchored at (anchor_x, anchor_y) of
+// the image. False when ink touches the image's edge (it may have been cut
+// off there); a blank image gives an empty mask.
+bool mask_from_coverage(cairo_surface_t* a8, int anchor_x, int anchor_y, GlyphMask& out);
 
 }  // namespace morvane

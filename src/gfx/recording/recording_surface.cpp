@@ -99,6 +99,12 @@ void RecordingSurface::draw_text(std::int32_t x, std::int32_t y, const char* tex
   records_.push_back(std::move(r));
 }
 
+void RecordingSurface::print_char(std::int32_t x, std::int32_t y, char ch, const FontDesc& font,
+                                  Color color, const CharCell& cell) {
+  draw_text(x, y, &ch, 1, font, color);
+  records_.back().cell = cell;
+}
+
 TextMetrics RecordingSurface::text_metrics(const FontDesc& font) {
   ++metrics_queries_;
   for (const auto& [desc, metrics] : exact_) {

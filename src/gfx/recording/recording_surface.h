@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,7 +23,8 @@ const char* draw_kind_name(DrawKind kind);
 //   set_pen:      color, dash
 //   move_to:      (x1, y1) the new current point
 //   line_to:      from (x0, y0) to (x1, y1), with the pen's color and dash
-//   draw_text:    (x0, y0), text, font, color
+//   draw_text:    (x0, y0), text, font, color; and the cell when it came
+//                 from print_char
 //   blit_columns: (x0, y0), columns
 struct DrawRecord {
   DrawKind kind = DrawKind::fill_rect;
@@ -34,6 +36,7 @@ struct DrawRecord {
   std::int32_t dash = 0;
   std::string text;
   FontDesc font;
+  std::optional<CharCell> cell;
   std::vector<std::uint8_t> columns;
 };
 
@@ -57,6 +60,8 @@ class RecordingSurface : public Surface {
   void draw_text(std::int32_t x, std::int32_t y, const char* text, std::size_t length,
                  const FontDesc& font, Color color) override;
   TextMetrics text_metrics(const FontDesc& font) override;
+  void print_char(std::int32_t x, std::int32_t y, char ch, const FontDesc& font, Color color,
+                  const CharCell& cell) override;
   void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                     std::size_t count) override;
 

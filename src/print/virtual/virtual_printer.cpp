@@ -70,7 +70,7 @@ void VirtualPrinterRun::complete(PdfFile& file) {
 }
 
 VirtualPrinterDevice::VirtualPrinterDevice(std::shared_ptr<VirtualPrinterRun> run)
-    : run_(std::move(run)) {
+    : run_(std::move(run)), surface_(run_->config.face) {
   const DeviceCaps caps = virtual_printer_caps(run_->config);
   width_pt_ = caps.phys_width * 72.0 / caps.dpi_x;
   height_pt_ = caps.phys_height * 72.0 / caps.dpi_y;

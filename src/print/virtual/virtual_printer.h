@@ -28,6 +28,8 @@ struct VirtualPrinterConfig {
   // Run after each finished file (one file: when the run ends), e.g.
   // "lp -d QUEUE"; see print_arguments. Empty: nothing is run.
   std::string print_command;
+  // How the dot-matrix emulation's text and bit images are drawn.
+  Face face = Face::truetype;
 };
 
 inline constexpr const char* kVirtualPrinterName = "Morvane PDF";
