@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "gfx/gdi/gdi_surface.h"
-#include "view/sheet_view.h"
+#include "app/sheet_view.h"
 
 namespace morvane {
 

@@ -18,7 +18,7 @@
 #include "print/win32/win32_printer.h"
 #include "app/splash.h"
 #include "app/toolbar.h"
-#include "view/slidebar.h"
+#include "app/slidebar.h"
 
 namespace morvane {
 

@@ -14,7 +14,7 @@
 #include "page/feed.h"
 #include "page/page_record.h"
 #include "page/printing.h"
-#include "view/paper_window.h"
+#include "app/paper_window.h"
 
 namespace morvane {
 

@@ -12,8 +12,8 @@
 #include "app/splash.h"
 #include "config/paths.h"
 #include "config/win32_profile.h"
-#include "view/paper_window.h"
-#include "view/slidebar.h"
+#include "app/paper_window.h"
+#include "app/slidebar.h"
 
 namespace morvane {
 

@@ -10,7 +10,7 @@
 #include "page/feed.h"
 #include "layout/text_style.h"
 #include "page/printing.h"
-#include "view/paper_window.h"
+#include "app/paper_window.h"
 
 namespace morvane {
 

@@ -15,7 +15,7 @@
 #include "gfx/gdi/window_placement.h"
 #include "page/page_setup_values.h"
 #include "page/printing.h"
-#include "view/paper_window.h"
+#include "app/paper_window.h"
 
 namespace morvane {
 

@@ -10,7 +10,7 @@
 #include <array>
 #include <cstdint>
 
-#include "page/view_geometry.h"
+#include "view/view_geometry.h"
 
 namespace morvane {
 

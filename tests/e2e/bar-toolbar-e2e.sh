@@ -24,7 +24,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 exe=$build/src/app/Morvane.exe
-probe=$build/tests/view/bar-probe.exe
+probe=$build/tests/e2e/bar-probe.exe
 peer=$build/tools/serial-peer.exe
 setup=$(ls "$build"/tools/*/wine-printer-setup.exe 2>/dev/null | head -n 1)
 for f in "$exe" "$probe" "$peer" "$setup"; do [ -f "$f" ] || fail "missing $f"; done

@@ -1,9 +1,9 @@
-#include "view/paper_window.h"
+#include "app/paper_window.h"
 
 #include "app/app.h"
 #include "page/feed.h"
 #include "view/scroll_math.h"
-#include "view/sheet_view.h"
+#include "app/sheet_view.h"
 
 namespace morvane {
 

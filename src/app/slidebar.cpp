@@ -1,4 +1,4 @@
-#include "view/slidebar.h"
+#include "app/slidebar.h"
 
 #include <algorithm>
 

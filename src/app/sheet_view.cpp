@@ -1,10 +1,10 @@
-#include "view/sheet_view.h"
+#include "app/sheet_view.h"
 
 #include "app/app.h"
 #include "gfx/gdi/gdi_surface.h"
-#include "page/view_geometry.h"
+#include "view/view_geometry.h"
 #include "view/sheet_layout.h"
-#include "view/slidebar.h"
+#include "app/slidebar.h"
 
 namespace morvane {
 

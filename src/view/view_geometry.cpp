@@ -1,4 +1,4 @@
-#include "page/view_geometry.h"
+#include "view/view_geometry.h"
 
 namespace morvane {
 
