@@ -111,9 +111,10 @@ void run_feed(benchmark::State& state, Sheet sheet, const std::vector<std::uint8
   BenchShell shell(sheet);
   NullPrinterSystem printers;
   Engine e(shell, printers);
-  e.spool_path = bench_dir() + "/morvane-bench-feed-" + std::to_string(reinterpret_cast<std::uintptr_t>(&e)) + ".$$$";
+  e.spool.set_path(
+      bench_dir() + "/morvane-bench-feed-" + std::to_string(reinterpret_cast<std::uintptr_t>(&e)) + ".$$$");
   set_printer_font(e, base_font(-24, 400, 0, "Courier New"));
-  feed_screen(e, nullptr, 0);
+  clear_page_request(e);
 
   for (auto _ : state) {
     // In runs of at most 256 bytes, as the input poll hands them over.
@@ -125,7 +126,7 @@ void run_feed(benchmark::State& state, Sheet sheet, const std::vector<std::uint8
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(block.size()));
   end_run(e);
-  std::remove(e.spool_path.c_str());
+  std::remove(e.spool.path().c_str());
 }
 
 void BM_TextOnNullSurface(benchmark::State& state) { run_feed(state, Sheet::null, text_block()); }

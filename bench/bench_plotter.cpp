@@ -73,7 +73,8 @@ void run_plotter(benchmark::State& state, bool cairo) {
   BenchShell shell(cairo);
   RecordingPrinterSystem printers;
   Engine e(shell, printers);
-  e.spool_path = "/tmp/morvane-bench-plotter-" + std::to_string(reinterpret_cast<std::uintptr_t>(&e)) + ".$$$";
+  e.spool.set_path(
+      "/tmp/morvane-bench-plotter-" + std::to_string(reinterpret_cast<std::uintptr_t>(&e)) + ".$$$");
   set_printer_font(e, base_font(-24, 400, 0, "Courier New"));
   e.interp.emulation = Emulation::plotter;
   const std::string start = "\n\n\n\n\n\n\n\n\n\n\x1b#";
@@ -88,13 +89,13 @@ void run_plotter(benchmark::State& state, bool cairo) {
       feed_screen(e, bytes + i, n);
     }
     state.PauseTiming();
-    feed_screen(e, nullptr, 0);  // a new page: the spool file starts afresh
+    clear_page_request(e);  // a new page: the spool file starts afresh
     state.ResumeTiming();
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(block.size()));
   end_run(e);
-  std::remove(e.spool_path.c_str());
+  std::remove(e.spool.path().c_str());
 }
 
 void BM_PlotterLines(benchmark::State& state) { run_plotter(state, false); }

@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RecordingPrinterSystem printers;
   {
     Engine e(shell, printers);
-    e.spool_path = spool_path();
+    e.spool.set_path(spool_path());
     e.interp.emulation = static_cast<Emulation>(data[0] % 2);
     // Bit 1: the run starts with ESC #, the hand-over into plotter graphic mode.
     if (data[0] & 2) feed_runs(e, reinterpret_cast<const std::uint8_t*>("\x1b#"), 2);

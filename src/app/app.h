@@ -58,6 +58,7 @@ struct FrameMetrics {
 
 struct PaperView {
   HWND hwnd = nullptr;
+  std::int32_t view_mode = 0;  // 0 fit to window, 1 original size ("printerview")
   std::uint32_t scroll_x = 0;
   std::uint32_t scroll_y = 0;
   HDC paint_dc = nullptr;  // the paint context while WM_PAINT draws

@@ -12,7 +12,7 @@
 #include "config/port_labels.h"
 #include "menu_ids.h"
 #include "page/feed.h"
-#include "page/page_record.h"
+#include "page/commands.h"
 #include "page/printing.h"
 #include "app/paper_window.h"
 
@@ -20,50 +20,22 @@ namespace morvane {
 
 namespace {
 
-// Feeds bytes as if they had been received. Commands that feed the page are
+// Runs one of the page's own commands inside the engine. Commands are
 // ignored while the engine is busy: a nested feed would write into the spool
 // file that a page end is replaying.
-void feed_command(App& app, const std::string& bytes) {
+template <typename F>
+void page_command(App& app, F&& command) {
   if (engine_busy(app)) return;
-  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  in_engine(app, [&] { feed_screen(app.engine, bytes.empty() ? nullptr : data, bytes.size()); });
+  in_engine(app, [&] { command(app.engine); });
+  refresh_toolbar(app);
 }
 
 void toggle_printer(App& app, HWND hwnd) {
   // The page being printed was started with the printer on.
   if (engine_busy(app)) return;
-  app.engine.printer_enabled = app.engine.printer_enabled == 0 ? 1 : 0;
+  app.engine.print.printer_enabled = !app.engine.print.printer_enabled;
   update_menu_marks(app, hwnd);
   update_title(app, hwnd);
-  refresh_toolbar(app);
-}
-
-void print_page_now(App& app) {
-  feed_command(app, "\x0C");
-  refresh_toolbar(app);
-}
-
-void close_document_now(App& app) {
-  if (engine_busy(app)) return;
-  if (app.engine.screen.dirty) feed_command(app, "\x0C");
-  in_engine(app, [&] { end_printer_page(app.engine, 3); });
-  refresh_toolbar(app);
-}
-
-void clear_page_command(App& app) {
-  feed_command(app, std::string());
-  refresh_toolbar(app);
-}
-
-void choose_emulation(App& app, int n) {
-  // A replay in progress is interpreted by the emulation it started with.
-  if (engine_busy(app)) return;
-  select_emulation(app.engine, static_cast<Emulation>(n));
-  refresh_toolbar(app);
-}
-
-void select_pen(App& app, int n) {
-  feed_command(app, pen_command(n, app.engine.screen.plotter.graphic_mode != 0));
   refresh_toolbar(app);
 }
 
@@ -102,7 +74,7 @@ void show_help(HWND hwnd) {
 }
 
 void change_view(App& app, HWND hwnd, int mode) {
-  app.engine.view_mode = mode;
+  app.paper.view_mode = mode;
   update_scroll_bars(app);
   InvalidateRect(hwnd, nullptr, TRUE);
 }
@@ -125,24 +97,28 @@ void run_menu_command(App& app, HWND hwnd, int id) {
       break;
     case IDM_ORIGINAL_SIZE: change_view(app, hwnd, 1); break;
     case IDM_FIT_TO_WINDOW: change_view(app, hwnd, 0); break;
-    case IDM_BROTHER: choose_emulation(app, 0); break;
-    case IDM_SONY: choose_emulation(app, 1); break;
+    case IDM_BROTHER:
+      page_command(app, [](Engine& e) { select_emulation(e, Emulation::dot_matrix); });
+      break;
+    case IDM_SONY:
+      page_command(app, [](Engine& e) { select_emulation(e, Emulation::plotter); });
+      break;
     case IDM_ENABLE_PRINTER: toggle_printer(app, hwnd); break;
     case IDM_CLOSE_AFTER_PAGE:
-      app.engine.close_document = app.engine.close_document == 0 ? 1 : 0;
+      app.engine.print.close_document = !app.engine.print.close_document;
       update_menu_marks(app, hwnd);
       break;
-    case IDM_PRINT_PAGE_NOW: print_page_now(app); break;
-    case IDM_CLOSE_DOCUMENT_NOW: close_document_now(app); break;
+    case IDM_PRINT_PAGE_NOW: page_command(app, print_page_now); break;
+    case IDM_CLOSE_DOCUMENT_NOW: page_command(app, close_document_now); break;
     case IDM_PRINTER_SETUP:
       if (engine_busy(app)) break;  // a new printer replaces the one printing
       select_printer(app, hwnd);
       break;
-    case IDM_CLEAR_PAGE: clear_page_command(app); break;
-    case IDM_PEN_BLACK: select_pen(app, 0); break;
-    case IDM_PEN_BLUE: select_pen(app, 1); break;
-    case IDM_PEN_GREEN: select_pen(app, 2); break;
-    case IDM_PEN_RED: select_pen(app, 3); break;
+    case IDM_CLEAR_PAGE: page_command(app, clear_page_now); break;
+    case IDM_PEN_BLACK: page_command(app, [](Engine& e) { select_pen(e, 0); }); break;
+    case IDM_PEN_BLUE: page_command(app, [](Engine& e) { select_pen(e, 1); }); break;
+    case IDM_PEN_GREEN: page_command(app, [](Engine& e) { select_pen(e, 2); }); break;
+    case IDM_PEN_RED: page_command(app, [](Engine& e) { select_pen(e, 3); }); break;
     default: break;
   }
 }
@@ -165,8 +141,8 @@ void update_menu_marks(App& app, HWND hwnd) {
   HMENU menu = GetMenu(hwnd);
   if (!menu) return;
   const Engine& e = app.engine;
-  for (const MenuMark& m : menu_marks(e.view_mode, static_cast<std::int32_t>(e.interp.emulation),
-                                      e.printer_enabled, e.close_document,
+  for (const MenuMark& m : menu_marks(app.paper.view_mode, static_cast<std::int32_t>(e.interp.emulation),
+                                      e.print.printer_enabled, e.print.close_document,
                                       e.screen.plotter.pen_color, engine_busy(app))) {
     const auto id = static_cast<UINT>(m.id);
     if (m.sets_check) CheckMenuItem(menu, id, MF_BYCOMMAND | (m.checked ? MF_CHECKED : MF_UNCHECKED));
@@ -185,7 +161,7 @@ void update_title(App& app, HWND hwnd) {
   s.stopbits = p.stopbits;
   s.flowctrl = p.flowctrl;
   const std::string text = title_text(app.main.title, app.port_index, format_port_description(s),
-                                      app.settings.lyn, app.engine.printer_enabled != 0);
+                                      app.settings.lyn, app.engine.print.printer_enabled);
   SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 

@@ -98,7 +98,7 @@ int run(HINSTANCE instance) {
   app->instance = instance;
   app->program_dir = working_directory();
   app->spool_path = app->program_dir + kSpoolFileName;
-  app->engine.spool_path = app->spool_path;
+  app->engine.spool.set_path(app->spool_path);
   app->os_version = query_os_version();
   app->engine.interp.os_version = app->os_version;
   app->background_color = kBackgroundColor;

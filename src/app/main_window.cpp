@@ -8,7 +8,7 @@
 #include "app/toolbar.h"
 #include "menu_ids.h"
 #include "page/feed.h"
-#include "layout/text_style.h"
+#include "page/commands.h"
 #include "page/printing.h"
 #include "app/paper_window.h"
 
@@ -21,15 +21,9 @@ PortSettings port_settings_of(const Settings& s) {
 }
 
 // The printer page's font from the font settings; the current font is made from it.
-void make_page_font(App& app) {
-  const Settings& s = app.settings;
-  set_printer_font(app.engine, base_font(s.font_height, s.font_weight, s.font_italic, s.font_name));
-}
-
 LRESULT on_create(App& app, HWND hwnd) {
   app.background_brush = CreateSolidBrush(app.background_color);
   SetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(app.background_brush));
-  make_page_font(app);
   // Every printer made from now on shows its progress window over this one.
   app.printers.set_owner(hwnd);
   create_toolbar(app, hwnd);
@@ -66,7 +60,7 @@ void on_destroy(App& app, HWND hwnd) {
   SetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND,
                    reinterpret_cast<LONG_PTR>(GetStockObject(WHITE_BRUSH)));
   restore_toolbar_procedures(app);
-  end_printer_page(app.engine, 3);
+  end_printer_page(app.engine, SheetEnd::sheet_and_document);
   discard_page_bitmap(app.engine);
   app.serial_port.close_serial_port();
   // The printer's context, and the spool file of an unfinished page.
@@ -194,10 +188,8 @@ void apply_settings(App& app) {
   app.main.height = s.height;
   app.main.open = s.open;
   app.port_index = s.com;
-  app.engine.interp.emulation = static_cast<Emulation>(s.printertype);
-  app.engine.view_mode = view_mode_of_setting(s.printerview);
-  app.engine.printer_enabled = s.printerenable;
-  app.engine.close_document = s.closedocument;
+  app.paper.view_mode = view_mode_of_setting(s.printerview);
+  configure_engine(app.engine, s);
 }
 
 void collect_settings(App& app) {
@@ -209,9 +201,9 @@ void collect_settings(App& app) {
   s.open = app.main.open;
   s.com = app.port_index;
   s.printertype = static_cast<std::int32_t>(app.engine.interp.emulation);
-  s.printerview = app.engine.view_mode;
-  s.printerenable = app.engine.printer_enabled;
-  s.closedocument = app.engine.close_document;
+  s.printerview = app.paper.view_mode;
+  s.printerenable = app.engine.print.printer_enabled ? 1 : 0;
+  s.closedocument = app.engine.print.close_document ? 1 : 0;
   const PortSettings p = app.serial_port.port_settings();
   s.baudrate = p.baudrate;
   s.bytesize = p.bytesize;

@@ -73,7 +73,7 @@ void apply_font(App& app, const LOGFONTA& chosen) {
   s.font_italic = chosen.lfItalic;
   std::memcpy(s.font_name, e.printer.font.face_name, sizeof s.font_name);
   in_engine(app, [&] {
-    end_printer_page(e, 3);
+    end_printer_page(e, SheetEnd::sheet_and_document);
     discard_page_bitmap(e);
     open_printer(e);
   });
@@ -142,13 +142,13 @@ PrinterNames chosen_names(HGLOBAL dev_names) {
 void use_printer(App& app, const PrinterNames& names, HDC dc) {
   Engine& e = app.engine;
   in_engine(app, [&] {
-    if (names.complete()) e.printer_names = names;
-    end_printer_page(e, 3);
+    if (names.complete()) e.print.printer_names = names;
+    end_printer_page(e, SheetEnd::sheet_and_document);
     replace_printer(e);
     discard_page_bitmap(e);
     auto device = Win32PrinterDevice::adopt(dc);
     if (device) device->set_owner(app.main.hwnd);
-    e.printer_dc = std::move(device);
+    e.print.printer_dc = std::move(device);
     open_printer(e);
   });
   // The repaint builds the new sheet at the new printer's paper size; the

@@ -63,7 +63,7 @@ SheetLayout current_layout(App& app) {
   const auto cw = static_cast<std::uint32_t>(r.right > 0 ? r.right : 0);
   const auto ch = static_cast<std::uint32_t>(r.bottom > 0 ? r.bottom : 0);
   const PageState& s = app.engine.screen;
-  const ViewCopy v = view_copy(app.engine.view_mode, cw, ch, s.paper_width, s.paper_height,
+  const ViewCopy v = view_copy(app.paper.view_mode, cw, ch, s.paper_width, s.paper_height,
                                app.paper.scroll_x, app.paper.scroll_y);
   return layout_sheet(v, cw, ch, s.paper_width, s.paper_height);
 }
@@ -80,7 +80,7 @@ void draw(App& app, GdiSurface* sheet) {
   if (!layout.copy_empty) copy_sheet(dc.get(), sheet->dc(), layout.copy);
   fill_outside(dc.get(), layout);
   const PageState& s = app.engine.screen;
-  draw_bar(app, app.engine.view_mode, s.paper_height, layout.copy.shown_height, s.line_height,
+  draw_bar(app, app.paper.view_mode, s.paper_height, layout.copy.shown_height, s.line_height,
            s.line_count);
 }
 

@@ -22,16 +22,6 @@ std::string title_text(const std::string& title, std::int32_t port_index,
   return buf;
 }
 
-std::string pen_command(int pen, bool graphic_mode) {
-  if (pen < 0 || pen > 3) return {};
-  std::string bytes;
-  if (!graphic_mode) bytes += '\x1B';
-  bytes += 'C';
-  bytes += static_cast<char>('0' + pen);
-  bytes += "\r\n";
-  return bytes;
-}
-
 int toolbar_command(int button_id) {
   switch (button_id) {
     case IDB_ENABLE_PRINTER: return IDM_ENABLE_PRINTER;

@@ -38,10 +38,6 @@ inline constexpr const char* kAboutFormat =
 inline constexpr char kVersionLetter = 'a';
 inline constexpr long kVersionDate = 20040408L;
 
-// The plotter's own pen-select command for pen 0..3: "C<n>\r\n" in graphic
-// mode, ESC "C<n>\r\n" in text mode. Empty for any other pen.
-std::string pen_command(int pen, bool graphic_mode);
-
 // The menu command a toolbar button stands for; 0 for an id that is no button.
 int toolbar_command(int button_id);
 

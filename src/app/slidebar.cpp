@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/app.h"
-#include "page/page_record.h"
+#include "page/commands.h"
 #include "view/bar_math.h"
 
 namespace morvane {
@@ -115,8 +115,8 @@ void on_paint(App& app, HWND hwnd) {
 
 void on_button_down(App& app, int y) {
   const Engine& e = app.engine;
-  if (e.view_mode == 0) app.paper.scroll_y = 0;
-  if (press_grabs_marker(e.view_mode, y, e.screen.paper_height, app.slidebar.shown_height,
+  if (app.paper.view_mode == 0) app.paper.scroll_y = 0;
+  if (press_grabs_marker(app.paper.view_mode, y, e.screen.paper_height, app.slidebar.shown_height,
                          app.slidebar.marker_y, app.paper.scroll_y)) {
     app.slidebar.dragging = 1;
     // The bar holds the mouse while the marker is dragged, so that the
@@ -149,11 +149,11 @@ void on_mouse_move(App& app, int y, WPARAM keys) {
     return;
   }
   const Engine& e = app.engine;
-  const std::uint32_t pos = drag_position(e.view_mode, y, e.screen.paper_height,
+  const std::uint32_t pos = drag_position(app.paper.view_mode, y, e.screen.paper_height,
                                           app.slidebar.shown_height, app.paper.scroll_y);
   if (pos == app.slidebar.marker_y) return;
   const std::uint32_t n = drag_line(pos, e.screen.line_height);
-  draw_bar(app, e.view_mode, e.screen.paper_height, app.slidebar.shown_height,
+  draw_bar(app, app.paper.view_mode, e.screen.paper_height, app.slidebar.shown_height,
            e.screen.line_height, n);
 }
 

@@ -7,7 +7,6 @@
 
 #include "config/ini_profile.h"
 #include "config/paths.h"
-#include "layout/text_style.h"
 
 namespace morvane::cli {
 
@@ -51,10 +50,6 @@ void apply_options(const CliOptions& o, Settings& s) {
   if (p.parity) s.parity = *p.parity;
   if (p.stopbits) s.stopbits = *p.stopbits;
   if (p.flowctrl) s.flowctrl = *p.flowctrl;
-}
-
-FontDesc settings_font(const Settings& s) {
-  return base_font(s.font_height, s.font_weight, s.font_italic, s.font_name);
 }
 
 }  // namespace morvane::cli

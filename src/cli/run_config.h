@@ -20,7 +20,4 @@ bool load_run_settings(const CliOptions& options, const std::string& cwd, Settin
 // The options override the settings they correspond to.
 void apply_options(const CliOptions& options, Settings& settings);
 
-// The page font the settings describe, as the main window makes it.
-FontDesc settings_font(const Settings& settings);
-
 }  // namespace morvane::cli

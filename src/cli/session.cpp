@@ -7,7 +7,7 @@
 
 #include "cli/measuring_sheet.h"
 #include "cli/run_config.h"
-#include "page/page_record.h"
+#include "page/commands.h"
 #include "page/feed.h"
 #include "layout/text_style.h"
 #include "page/printing.h"
@@ -17,7 +17,6 @@ namespace morvane::cli {
 namespace {
 
 constexpr std::size_t kRunLength = 256;
-constexpr std::uint8_t kFormFeed = 12;
 
 bool prepare_png_dir(const std::string& dir, std::string& error) {
   std::error_code ec;
@@ -102,16 +101,14 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
   }
   std::unique_ptr<Session> s(new Session(reporter, std::move(output)));
   Engine& e = *s->engine_;
-  e.spool_path = spool_path;
-  e.interp.emulation = static_cast<Emulation>(settings.printertype);
-  e.close_document = settings.closedocument;
-  e.printer_enabled = setup.wants_output() ? settings.printerenable : 0;
-  if (setup.wants_output() && settings.printerenable == 0)
+  e.spool.set_path(spool_path);
+  configure_engine(e, settings);
+  if (setup.wants_output() && !e.print.printer_enabled)
     reporter.warning("printing is disabled by the setting \"printerenable\": no page is printed");
-  set_printer_font(e, settings_font(settings));
+  if (!setup.wants_output()) e.print.printer_enabled = false;
   s->png_dir_ = options.png_dir;
   s->face_ = options.face;
-  if (e.printer_enabled) s->pdf_path_ = options.pdf_path;
+  if (e.print.printer_enabled) s->pdf_path_ = options.pdf_path;
   return s;
 }
 
@@ -128,11 +125,7 @@ void Session::feed(const std::uint8_t* bytes, std::size_t count) {
   }
 }
 
-void Session::end_page_now() {
-  if (!page_dirty()) return;
-  abandon_incomplete_command(*engine_);
-  feed_screen(*engine_, &kFormFeed, 1);
-}
+void Session::end_page_now() { finish_input(*engine_); }
 
 void Session::close() {
   if (closed_) return;
@@ -156,10 +149,7 @@ std::unique_ptr<Surface> Session::create_sheet(std::uint32_t width, std::uint32_
 
 void Session::error(const std::string& text, const std::string&) { reporter_.error(text); }
 
-long Session::spooled_bytes() const {
-  if (engine_->spool_stream == nullptr) return -1;
-  return std::ftell(engine_->spool_stream);
-}
+long Session::spooled_bytes() const { return engine_->spool.size(); }
 
 void Session::page_ending(Surface& sheet) {
   ++pages_;

@@ -57,7 +57,7 @@ class Session final : public EngineHooks {
 
   int pages() const { return pages_; }
   std::uint64_t bytes_fed() const { return bytes_fed_; }
-  bool printing_enabled() const { return engine_->printer_enabled != 0; }
+  bool printing_enabled() const { return engine_->print.printer_enabled; }
   void on_page(PageReport report) { page_report_ = std::move(report); }
 
   // EngineHooks

@@ -1,9 +1,10 @@
-// The page engine: everything one run owns, in one object, so that a test
-// builds a fresh engine in one line. Operations are free functions over it.
+// The page engine: everything one run owns, in one object made of named
+// parts, so that a test builds a fresh engine in one line. Operations are
+// free functions over it: the feed loop (feed.h), printing (printing.h), the
+// page record (page_record.h) and the user's commands (commands.h).
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,8 @@
 #include "gfx/surface.h"
 #include "layout/page_state.h"
 #include "page/page_record.h"
+#include "page/print_job.h"
+#include "page/spool_file.h"
 #include "print/printer.h"
 
 namespace morvane {
@@ -31,7 +34,6 @@ class EngineHooks {
 
 struct Engine {
   Engine(EngineHooks& hooks, PrinterSystem& printers) : hooks(hooks), printers(printers) {}
-  ~Engine();
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
@@ -48,31 +50,15 @@ struct Engine {
   // The emulations' interpreters and what they share with the feed loop.
   Interpreters interp;
 
-  // Sheet and view.
+  // The on-screen sheet, one pixel per page unit; made at the first feed or repaint.
   std::unique_ptr<Surface> page_bitmap;
-  bool printer_ready = false;
-  std::int32_t view_mode = 0;  // 0 fit to window, 1 original size
 
-  // Spool file of the page in progress.
-  std::FILE* spool_stream = nullptr;
-  std::string spool_path = "Morvane.$$$";
-  PageRecord page_record;           // what the replay needs besides the spooled bytes
-  bool spool_failure_told = false;  // the user heard of the spool file's failure
+  // The spool file of the page in progress, and what the replay needs beside it.
+  SpoolFile spool;
+  PageRecord page_record;
 
-  // Printer and print document.
-  PrinterNames printer_names;
-  std::unique_ptr<PrinterDevice> printer_dc;
-  bool printer_measured = false;  // printer_dc was measured (not the fallback)
-  std::string unusable_printer;   // the printer whose context could not be made, told once
-  std::int32_t job_active = 0;
-  std::int32_t page_started = 0;
-  std::int32_t print_aborted = 0;
-  std::int32_t printer_enabled = 1;
-  std::int32_t close_document = 1;
-
-  // True while a finished page is being printed: the shell must not feed the
-  // screen page then (input stays queued) nor end the document.
-  bool printing = false;
+  // The printer and its documents.
+  PrintJob print;
 };
 
 // What the interpreters lay out and draw on: the screen page and the sheet,

@@ -1,9 +1,5 @@
 #include "page/feed.h"
 
-#include <cerrno>
-#include <cstring>
-#include <string>
-
 #include "emul/emulation.h"
 #include "layout/page_ops.h"
 #include "layout/text_style.h"
@@ -22,13 +18,12 @@ struct FeedFlags {
   bool cr_pending = false;
   bool lf_pending = false;
   bool ff_pending = false;
-  bool bitmap_new = false;
 };
 
 void open_printer_once(Engine& e) {
-  if (e.printer_ready) return;
+  if (e.print.printer_ready) return;
   open_printer(e);
-  e.printer_ready = true;
+  e.print.printer_ready = true;
 }
 
 void clear_and_home(Engine& e) {
@@ -37,23 +32,13 @@ void clear_and_home(Engine& e) {
   home_page(e.printer);
 }
 
-// A page that cannot be spooled whole cannot be printed: it is marked, and
-// the user hears of it once until the spool file works again.
-void spool_failed(Engine& e, int error) {
-  e.page_record.spool_failed = true;
-  if (e.spool_failure_told) return;
-  e.spool_failure_told = true;
-  e.hooks.error("Unable to write the spool file " + e.spool_path + ": " + std::strerror(error) +
-                    "; the page is not printed",
-                kCaption);
-}
-
+// A page that cannot be spooled whole cannot be printed (a partial replay
+// would misplace it): once a byte failed, the page is not spooled further.
 void spool_byte(Engine& e, PageState& page, std::uint8_t byte) {
   note_page_byte(e);
   page.dirty = 1;
   if (e.page_record.spool_failed) return;
-  if (!e.spool_stream) e.spool_stream = std::fopen(e.spool_path.c_str(), "wb");
-  if (!e.spool_stream || std::fputc(byte, e.spool_stream) == EOF) spool_failed(e, errno);
+  if (!e.spool.append(byte)) spool_failed(e);
 }
 
 // The page is over, on screen or by a clear: a new page starts at the next
@@ -87,7 +72,6 @@ void end_page(Engine& e, PageState& page, FeedFlags& f) {
   if (screen) start_new_page(e);
   else e.interp.short_line_feed = false;
   page.dirty = 0;
-  f.bitmap_new = false;
   if (screen) clear_page(e, *e.page_bitmap);
   home_page(page);
 }
@@ -178,41 +162,37 @@ bool ensure_page_bitmap(Engine& e) {
 }
 
 bool feed_screen(Engine& e, const std::uint8_t* bytes, std::size_t count) {
-  if (e.printing) return false;
+  if (e.print.page_printing) return false;
   feed_page(e, e.screen, bytes, count);
   return true;
 }
 
 void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_t count) {
-  FeedFlags f;
   open_printer_once(e);
-  f.bitmap_new = ensure_page_bitmap(e);
-
-  if (bytes == nullptr && count == 0) {
-    page.dirty = 1;
-    if (e.spool_stream) {
-      std::fclose(e.spool_stream);
-      e.spool_stream = nullptr;
-    }
-    start_new_page(e);
-    f.bitmap_new = false;
-    clear_and_home(e);
-  } else if (f.bitmap_new) {
-    // Created and cleared above; both pages are already homed.
-    f.bitmap_new = false;
-  }
-
-  if (bytes != nullptr) {
+  ensure_page_bitmap(e);
+  if (bytes != nullptr && count > 0) {
     ScreenTarget sheet(e);
     PrinterTarget paper(e);
     PageTarget& target = page.is_printer ? static_cast<PageTarget&>(paper) : sheet;
+    FeedFlags f;
     for (std::size_t i = 0; i < count; ++i) feed_byte(e, target, bytes[i], f);
   }
-
   if (page.is_printer) return;
   // Once per run of bytes: the spool file on disk holds everything received.
-  if (e.spool_stream && std::fflush(e.spool_stream) != 0) spool_failed(e, errno);
+  if (!e.spool.flush()) spool_failed(e);
   e.hooks.show_page(*e.page_bitmap);
+}
+
+bool clear_page_request(Engine& e) {
+  if (e.print.page_printing) return false;
+  open_printer_once(e);
+  ensure_page_bitmap(e);
+  e.screen.dirty = 1;
+  e.spool.close();  // nothing of it is printed: the next byte starts a new file
+  start_new_page(e);
+  clear_and_home(e);
+  e.hooks.show_page(*e.page_bitmap);
+  return true;
 }
 
 void clear_page(Engine& e, Surface& sheet) {

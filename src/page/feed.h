@@ -11,10 +11,15 @@ namespace morvane {
 
 struct Engine;
 
-// Feeds a run of bytes into the screen page; a null run of 0 bytes is the
-// clear-page request. Returns false, feeding nothing, while a page is being
-// printed: the caller keeps the bytes (they stay queued at their channel).
+// Feeds a run of bytes into the screen page. Returns false, feeding nothing,
+// while a page is being printed: the caller keeps the bytes (they stay queued
+// at their channel).
 bool feed_screen(Engine& e, const std::uint8_t* bytes, std::size_t count);
+
+// The clear-page request: the sheet is cleared, both pages go to their top,
+// and the page in progress is dropped without printing (the next byte starts
+// a new spool file). False, doing nothing, while a page is being printed.
+bool clear_page_request(Engine& e);
 
 // The feed loop proper, for either page.
 void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_t count);

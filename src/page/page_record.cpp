@@ -1,6 +1,6 @@
 #include "page/page_record.h"
 
-#include <cstdio>
+#include <cstring>
 
 #include "emul/emulation.h"
 #include "page/engine.h"
@@ -67,7 +67,7 @@ void apply_event(Engine& e, const PageEvent& ev) {
 
 // The spool file through the printer page, in runs of at most 256 bytes cut
 // at every recorded event.
-void replay_bytes(Engine& e, std::FILE* in) {
+void replay_bytes(Engine& e, SpoolReader& in) {
   const std::vector<PageEvent>& events = e.page_record.events;
   std::size_t next = 0;
   std::uint64_t offset = 0;
@@ -77,7 +77,7 @@ void replay_bytes(Engine& e, std::FILE* in) {
     std::size_t want = sizeof block;
     if (next < events.size() && events[next].offset - offset < want)
       want = static_cast<std::size_t>(events[next].offset - offset);
-    const std::size_t n = std::fread(block, 1, want, in);
+    const std::size_t n = in.read(block, want);
     if (n == 0) break;
     feed_page(e, e.printer, block, n);
     offset += n;
@@ -98,38 +98,36 @@ void forget_page(Engine& e) {
   e.page_record.spool_failed = false;
 }
 
+void spool_failed(Engine& e) {
+  PageRecord& r = e.page_record;
+  r.spool_failed = true;
+  if (r.spool_failure_told) return;
+  r.spool_failure_told = true;
+  e.hooks.error("Unable to write the spool file " + e.spool.path() + ": " +
+                    std::strerror(e.spool.error()) + "; the page is not printed",
+                "Morvane");
+}
+
+bool spool_whole(Engine& e) {
+  PageRecord& r = e.page_record;
+  if (!e.spool.close() && !r.spool_failed) spool_failed(e);
+  if (r.spool_failed) return false;
+  r.spool_failure_told = false;  // it works again: a new failure is told again
+  return true;
+}
+
 void record_page_event(Engine& e, PageEventKind kind, std::uint32_t value) {
   // Before the page's first byte the event comes first in the replay, and
   // the state it changes is already in the start taken at that byte.
   e.page_record.events.push_back({e.page_record.bytes, kind, value});
 }
 
-void move_print_line(Engine& e, std::uint32_t line) {
-  move_to_line(e.screen, line);
-  move_to_line(e.printer, line);
-  record_page_event(e, PageEventKind::move_to_line, line);
-}
-
-void select_emulation(Engine& e, Emulation emulation) {
-  e.interp.emulation = emulation;
-  record_page_event(e, PageEventKind::select_emulation, static_cast<std::uint32_t>(emulation));
-}
-
-bool abandon_incomplete_command(Engine& e) {
-  if (!command_pending(e.interp, e.screen)) return false;
-  record_page_event(e, PageEventKind::abandon_command, 0);
-  ScreenTarget screen(e);
-  give_up_command(e.interp, screen);
-  return true;
-}
-
 void replay_page(Engine& e) {
-  std::FILE* in = std::fopen(e.spool_path.c_str(), "rb");
-  if (!in) return;
+  SpoolReader in(e.spool.path());
+  if (!in.opened()) return;
   const PageStart live = capture(e);
   start_printer_like_screen(e, e.page_record.start);
   replay_bytes(e, in);
-  std::fclose(in);
   restore_shared(e, live);
 }
 

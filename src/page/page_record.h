@@ -39,28 +39,25 @@ struct PageEvent {
 struct PageRecord {
   PageStart start;
   std::vector<PageEvent> events;
-  std::uint64_t bytes = 0;       // bytes of the page spooled so far
-  bool spool_failed = false;     // a byte of this page could not be spooled
+  std::uint64_t bytes = 0;        // bytes of the page spooled so far
+  bool spool_failed = false;      // a byte of this page could not be spooled
+  bool spool_failure_told = false;  // the user heard of it (kept over pages)
 };
 
 // Called for every byte of the screen page before it is interpreted.
 void note_page_byte(Engine& e);
 // The page ended or was cleared: the next byte starts a new record.
 void forget_page(Engine& e);
+// What the user did between bytes (see commands.h), for the replay to do at
+// the same byte.
 void record_page_event(Engine& e, PageEventKind kind, std::uint32_t value);
 
-// The user's operations between bytes, applied to the screen page now and to
-// the printer page at the same point of the replay.
-void move_print_line(Engine& e, std::uint32_t line);
-void select_emulation(Engine& e, Emulation emulation);
+// The spool file failed for this page: the page will not be printed, and the
+// user hears of it once until the spool file works again.
+void spool_failed(Engine& e);
+// The page ended with its spool file whole: true when it may be printed.
+bool spool_whole(Engine& e);
 
-// At the end of input or after a pause in the data: the active interpreter is
-// brought back to idle so that a following form feed really ends the page,
-// and the page stays exactly as the bytes that came left it (the rest of a
-// bit image is not drawn, an open sequence changes no style). Nothing is
-// spooled for it: the print replay gives the command up at the same byte.
-// Returns true when a command was given up.
-bool abandon_incomplete_command(Engine& e);
 
 // Lays the ended page out again on the printer page from the spool file: from
 // the state the screen page started with, with every recorded event at its

@@ -1,6 +1,5 @@
 #include "page/printing.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -37,11 +36,11 @@ std::vector<std::string> split_names(std::string text) {
 }
 
 void measure_printer(Engine& e) {
-  DeviceCaps caps = e.printer_dc->caps();
+  DeviceCaps caps = e.print.printer_dc->caps();
   if (caps.dpi_x == 0 || caps.dpi_y == 0) caps = kFallbackCaps;
   init_printer_page(e.printer, e.metrics, e.interp.tab_table, caps,
-                    e.printer_dc->surface().text_metrics(e.page_font));
-  e.printer_measured = true;
+                    e.print.printer_dc->surface().text_metrics(e.page_font));
+  e.print.printer_measured = true;
 }
 
 // No printer: the pages are laid out for the fallback printer, measured with
@@ -54,147 +53,121 @@ void measure_fallback(Engine& e) {
 }
 
 bool make_printer_dc(Engine& e) {
-  if (e.printer_dc) return true;
-  e.printer_dc = e.printers.create_device(e.printer_names);
-  if (!e.printer_dc) {
+  if (e.print.printer_dc) return true;
+  e.print.printer_dc = e.printers.create_device(e.print.printer_names);
+  if (!e.print.printer_dc) {
     // Told once per printer: every page end would otherwise repeat it.
-    if (e.unusable_printer != e.printer_names.device) {
-      e.unusable_printer = e.printer_names.device;
-      e.hooks.error(std::string(kNoPrinterContext) + " \"" + e.printer_names.device + "\"", kCaption);
+    if (e.print.unusable_printer != e.print.printer_names.device) {
+      e.print.unusable_printer = e.print.printer_names.device;
+      e.hooks.error(std::string(kNoPrinterContext) + " \"" + e.print.printer_names.device + "\"", kCaption);
     }
     return false;
   }
   return true;
 }
 
-// Closes the spool file of the ended page; true when it holds the whole page.
-bool close_spool(Engine& e) {
-  const bool written = std::fclose(e.spool_stream) == 0;
-  e.spool_stream = nullptr;
-  if (!written && !e.page_record.spool_failed) {
-    e.page_record.spool_failed = true;
-    if (!e.spool_failure_told) {
-      e.spool_failure_told = true;
-      e.hooks.error("Unable to write the spool file " + e.spool_path + "; the page is not printed",
-                    kCaption);
-    }
-  }
-  if (e.page_record.spool_failed) return false;
-  e.spool_failure_told = false;  // it works again: a new failure is told again
-  return true;
-}
-
 // An aborted document takes nothing more: the next page starts a new one.
 void forget_aborted_job(Engine& e) {
-  if (e.job_active && e.printer_dc && e.printer_dc->aborted()) {
-    e.print_aborted = 1;
-    e.job_active = 0;
-    e.page_started = 0;
+  if (e.print.job_active && e.print.printer_dc && e.print.printer_dc->aborted()) {
+    e.print.print_aborted = true;
+    e.print.job_active = false;
+    e.print.page_started = false;
   }
 }
 
 }  // namespace
 
-int find_default_printer(Engine& e) {
-  if (e.printer_names.complete()) return 1;
+bool find_default_printer(Engine& e) {
+  if (e.print.printer_names.complete()) return true;
   const auto tokens = split_names(e.printers.default_device_string());
   if (tokens.size() >= 3) {
-    e.printer_names = {tokens[0], tokens[1], tokens[2]};
-    return 1;
+    e.print.printer_names = {tokens[0], tokens[1], tokens[2]};
+    return true;
   }
   e.hooks.error(kNoDefaultPrinter, kCaption);
-  return 0;
+  return false;
 }
 
-int open_printer(Engine& e) {
-  if (!e.printer_dc) {
+bool open_printer(Engine& e) {
+  if (!e.print.printer_dc) {
     if (!find_default_printer(e) || !make_printer_dc(e)) {
       measure_fallback(e);
-      return 0;
+      return false;
     }
   }
   measure_printer(e);
-  return 1;
+  return true;
 }
 
-int start_print_job(Engine& e) {
-  if (!find_default_printer(e)) return 0;
-  if (!make_printer_dc(e)) return 0;
+bool start_print_job(Engine& e) {
+  if (!find_default_printer(e)) return false;
+  if (!make_printer_dc(e)) return false;
   measure_printer(e);
-  e.page_started = 0;
-  e.print_aborted = 0;
-  if (!e.printer_dc->start_doc(kDocumentName)) {
+  e.print.page_started = false;
+  e.print.print_aborted = false;
+  if (!e.print.printer_dc->start_doc(kDocumentName)) {
     e.hooks.error(kCannotStartJob, "");
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
 void print_page(Engine& e) {
-  if (!e.spool_stream) return;
-  const bool spooled = close_spool(e);
+  if (!e.spool.is_open()) return;
+  const bool spooled = spool_whole(e);
 
-  e.printing = true;
-  if (e.printer_enabled == 1 && spooled) {
+  e.print.page_printing = true;
+  if (e.print.printer_enabled && spooled) {
     forget_aborted_job(e);
-    if (e.job_active == 0) e.job_active = start_print_job(e);
-    if (e.job_active != 0) {
+    if (!e.print.job_active) e.print.job_active = start_print_job(e);
+    if (e.print.job_active) {
       replay_page(e);
-      end_printer_page(e, e.close_document == 1 ? 3 : 1);
+      end_printer_page(e, e.print.close_document ? SheetEnd::sheet_and_document : SheetEnd::sheet);
     }
   }
   sync_printer_page(e.screen, e.printer);
   // The font of the styles that stay in force on the next page.
   e.current_font = make_font(e.screen, e.interp.emulation);
-  e.printing = false;
+  e.print.page_printing = false;
 }
 
-void end_printer_page(Engine& e, int mode) {
+void end_printer_page(Engine& e, SheetEnd end) {
   release_bit_image(e.interp);
-  if (!e.printer_dc) return;
-  if (e.job_active == 1) {
-    if (e.page_started == 1) e.printer_dc->end_page();
-    e.page_started = 0;
-    if (mode == 3) {
-      e.printer_dc->end_doc();
-      e.job_active = 0;
-    }
+  PrintJob& job = e.print;
+  if (!job.printer_dc || !job.job_active) return;
+  if (job.page_started) job.printer_dc->end_page();
+  job.page_started = false;
+  if (end == SheetEnd::sheet_and_document) {
+    job.printer_dc->end_doc();
+    job.job_active = false;
   }
 }
 
 void start_printer_page(Engine& e) {
-  if (e.page_started != 0 || !e.printer_dc) return;
-  e.printer_dc->start_page();
-  e.page_started = 1;
+  if (e.print.page_started || !e.print.printer_dc) return;
+  e.print.printer_dc->start_page();
+  e.print.page_started = true;
 }
 
 void discard_page_bitmap(Engine& e) { e.page_bitmap.reset(); }
 
 void replace_printer(Engine& e) {
-  e.printer_dc.reset();
-  e.printer_measured = false;
+  e.print.printer_dc.reset();
+  e.print.printer_measured = false;
 }
 
 void end_run(Engine& e) {
-  end_printer_page(e, 3);
+  end_printer_page(e, SheetEnd::sheet_and_document);
   discard_page_bitmap(e);
-  e.printer_dc.reset();
-  if (e.spool_stream) {
-    std::fclose(e.spool_stream);
-    e.spool_stream = nullptr;
-    std::remove(e.spool_path.c_str());
-  }
-}
-
-Engine::~Engine() {
-  if (spool_stream) std::fclose(spool_stream);
+  e.print.printer_dc.reset();
+  e.spool.remove_unfinished();
 }
 
 Surface* PrinterTarget::drawing_surface() {
   // A printer reaches paper only inside an open document, on a started sheet.
-  if (e_.job_active == 0 || e_.printer_enabled == 0 || !e_.printer_dc) return nullptr;
+  if (!e_.print.job_active || !e_.print.printer_enabled || !e_.print.printer_dc) return nullptr;
   start_printer_page(e_);
-  return &e_.printer_dc->surface();
+  return &e_.print.printer_dc->surface();
 }
 
 void set_printer_font(Engine& e, const FontDesc& font) {

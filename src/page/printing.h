@@ -1,6 +1,8 @@
 // Printing by replay of the spool file, the printer and its documents.
 #pragma once
 
+#include "page/print_job.h"
+
 namespace morvane {
 
 struct Engine;
@@ -12,12 +14,16 @@ inline constexpr const char* kNoPrinterContext = "Unable to open the printer";
 inline constexpr const char* kCaption = "Morvane";
 inline constexpr const char* kDocumentName = "PrintFile_TI994A";
 
-int open_printer(Engine& e);
-int find_default_printer(Engine& e);
-int start_print_job(Engine& e);
+// Makes sure the printer's context exists and measures the printer page;
+// false when no printer can be used (the pages are then laid out for a
+// fallback printer and nothing is printed).
+bool open_printer(Engine& e);
+bool find_default_printer(Engine& e);
+// Opens a print document, the printer page measured afresh.
+bool start_print_job(Engine& e);
+// Prints the page that has just ended on the screen page, by replaying it.
 void print_page(Engine& e);
-// Mode 1 ends the sheet, mode 3 the sheet and the document.
-void end_printer_page(Engine& e, int mode);
+void end_printer_page(Engine& e, SheetEnd end);
 void start_printer_page(Engine& e);
 void discard_page_bitmap(Engine& e);
 // Drops the printer (a new one is chosen): the next measurement uses it.

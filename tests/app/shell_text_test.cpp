@@ -27,15 +27,6 @@ TEST(TitleText, CutLikeAFixedBuffer) {
   EXPECT_EQ(title_text(long_title, 0, "", 1, true).size(), 255u);
 }
 
-TEST(PenCommand, TextModeHasEscapeGraphicModeNot) {
-  EXPECT_EQ(pen_command(0, false), std::string("\x1B" "C0\r\n"));
-  EXPECT_EQ(pen_command(3, false), std::string("\x1B" "C3\r\n"));
-  EXPECT_EQ(pen_command(0, true), "C0\r\n");
-  EXPECT_EQ(pen_command(2, true), "C2\r\n");
-  EXPECT_EQ(pen_command(4, true), "");
-  EXPECT_EQ(pen_command(-1, false), "");
-}
-
 TEST(ToolbarCommand, EveryButtonHasItsMenuCommand) {
   const std::map<int, int> expected = {
       {2000, 40009}, {2001, 40012}, {2002, 40013}, {2003, 40015}, {2004, 40006},

@@ -145,7 +145,7 @@ TEST_F(Feed, ClearRequestMarksDirtyAndStartsANewSpoolFile) {
   EXPECT_EQ(f.spool_contents(), "old bytes");
   f.clear_request();
   EXPECT_EQ(screen().dirty, 1);
-  EXPECT_EQ(f.engine.spool_stream, nullptr);
+  EXPECT_FALSE(f.engine.spool.is_open());
   EXPECT_EQ(screen().cur_x, 25u);
   f.feed("new");
   EXPECT_EQ(f.spool_contents(), "new");
@@ -155,7 +155,7 @@ TEST_F(Feed, ClearRequestMarksDirtyAndStartsANewSpoolFile) {
 TEST_F(Feed, SpoolHoldsExactlyThePageAndStaysAfterItsEnd) {
   const std::string page = std::string("line one\r\n\x1b\x45x\x80\xff", 15) + "\f";
   f.feed(page);
-  EXPECT_EQ(f.engine.spool_stream, nullptr);
+  EXPECT_FALSE(f.engine.spool.is_open());
   EXPECT_EQ(f.spool_contents(), page);
   f.feed("next");
   EXPECT_EQ(f.spool_contents(), "next");

@@ -31,26 +31,26 @@ TEST_F(Printing, EachPageIsOneDocumentWhenDocumentsClosePerPage) {
   ASSERT_EQ(sheets.size(), 2u);
   EXPECT_EQ(sheet_text(sheets[0]), "ONE");
   EXPECT_EQ(sheet_text(sheets[1]), "TWO");
-  EXPECT_EQ(f.engine.job_active, 0);
+  EXPECT_FALSE(f.engine.print.job_active);
 }
 
 TEST_F(Printing, PagesCollectInOneDocumentUntilAModeThreeEnd) {
-  f.engine.close_document = 0;
+  f.engine.print.close_document = false;
   f.feed("ONE\fTWO\f");
   EXPECT_EQ(f.printed().sequence(), "create_device start_doc start_page end_page start_page end_page");
-  EXPECT_EQ(f.engine.job_active, 1);
-  end_printer_page(f.engine, 3);
+  EXPECT_TRUE(f.engine.print.job_active);
+  end_printer_page(f.engine, SheetEnd::sheet_and_document);
   EXPECT_EQ(f.printed().count(PrinterCall::end_doc), 1u);
-  EXPECT_EQ(f.engine.job_active, 0);
+  EXPECT_FALSE(f.engine.print.job_active);
 }
 
 TEST_F(Printing, DisabledPrinterOpensNoDocumentButStillEndsTheSpoolAndSyncs) {
-  f.engine.printer_enabled = 0;
+  f.engine.print.printer_enabled = false;
   f.feed("X");
   f.engine.screen.emphasized = 1;
   f.feed("A\f");
   EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 0u);
-  EXPECT_EQ(f.engine.spool_stream, nullptr);
+  EXPECT_FALSE(f.engine.spool.is_open());
   EXPECT_EQ(f.engine.printer.emphasized, 1);
   f.feed("B");
   EXPECT_EQ(f.spool_contents(), "B");
@@ -76,7 +76,7 @@ TEST_F(Printing, StartDocFailureIsReportedAndTheNextPageTriesAgain) {
   f.feed("A\f");
   ASSERT_EQ(f.shell.errors.size(), 1u);
   EXPECT_EQ(f.shell.errors[0].first, "Unable to start print job");
-  EXPECT_EQ(f.engine.job_active, 0);
+  EXPECT_FALSE(f.engine.print.job_active);
   f.printers.config().fail_start_doc = false;
   f.feed("B\f");
   auto sheets = f.printed().sheets();
@@ -97,17 +97,17 @@ TEST_F(Printing, InputArrivingWhilePrintingIsRefusedAndTheSpoolStaysIntact) {
   ASSERT_EQ(sheets.size(), 1u);
   EXPECT_EQ(sheet_text(sheets[0]), "PAGE");
   EXPECT_EQ(f.spool_contents(), "PAGE\f");
-  EXPECT_FALSE(f.engine.printing);
+  EXPECT_FALSE(f.engine.print.page_printing);
   EXPECT_TRUE(f.feed("after"));
 }
 
 TEST_F(Printing, AfterAnAbortTheNextPageStartsANewDocument) {
-  f.engine.close_document = 0;
+  f.engine.print.close_document = false;
   f.feed("ONE\f");
   f.printed().cancelled = true;  // the user pressed "Abort printing"
   f.feed("TWO\f");
   EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 2u);
-  EXPECT_EQ(f.engine.print_aborted, 0);  // reset by the new document
+  EXPECT_FALSE(f.engine.print.print_aborted);  // reset by the new document
 }
 
 TEST_F(Printing, EveryPageReplaysFromTheStylesItsScreenPageStartedWith) {
@@ -128,11 +128,11 @@ TEST_F(Printing, EveryPageReplaysFromTheStylesItsScreenPageStartedWith) {
 TEST_F(Printing, EndRunDeletesTheSpoolFileOfAnUnfinishedPageOnly) {
   f.feed("done\f");
   end_run(f.engine);
-  EXPECT_TRUE(std::filesystem::exists(f.engine.spool_path));
+  EXPECT_TRUE(std::filesystem::exists(f.engine.spool.path()));
   EngineFixture g;
   g.feed("unfinished");
   end_run(g.engine);
-  EXPECT_FALSE(std::filesystem::exists(g.engine.spool_path));
+  EXPECT_FALSE(std::filesystem::exists(g.engine.spool.path()));
   EXPECT_EQ(g.engine.page_bitmap, nullptr);
 }
 

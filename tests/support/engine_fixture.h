@@ -57,23 +57,20 @@ inline std::string temp_spool_path() {
 
 struct EngineFixture {
   explicit EngineFixture(RecordingPrinterConfig config = {}) : printers(std::move(config)) {
-    engine.spool_path = temp_spool_path();
+    engine.spool.set_path(temp_spool_path());
     set_printer_font(engine, base_font(-24, 400, 0, "Courier New"));
-    std::filesystem::remove(engine.spool_path);
+    std::filesystem::remove(engine.spool.path());
   }
   ~EngineFixture() {
-    if (engine.spool_stream) {
-      std::fclose(engine.spool_stream);
-      engine.spool_stream = nullptr;
-    }
+    engine.spool.close();
     std::error_code ec;
-    std::filesystem::remove(engine.spool_path, ec);
+    std::filesystem::remove(engine.spool.path(), ec);
   }
 
   bool feed(const std::string& bytes) {
     return feed_screen(engine, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   }
-  bool clear_request() { return feed_screen(engine, nullptr, 0); }
+  bool clear_request() { return clear_page_request(engine); }
 
   // Every sheet and the printer answer these metrics for every font.
   void use_metrics(TextMetrics tm) {
@@ -91,9 +88,9 @@ struct EngineFixture {
   RecordingPrinterLog& printed() { return printers.log(); }
 
   std::string spool_contents() {
-    if (engine.spool_stream) std::fflush(engine.spool_stream);
+    engine.spool.flush();
     std::string out;
-    if (std::FILE* f = std::fopen(engine.spool_path.c_str(), "rb")) {
+    if (std::FILE* f = std::fopen(engine.spool.path().c_str(), "rb")) {
       int c;
       while ((c = std::fgetc(f)) != EOF) out += static_cast<char>(c);
       std::fclose(f);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "page/page_record.h"
+#include "page/commands.h"
 #include "support/engine_fixture.h"
 
 namespace morvane::test {
@@ -78,7 +78,7 @@ class ScriptRun {
  public:
   ScriptRun(std::int32_t emulation, bool close_document) {
     f_.engine.interp.emulation = static_cast<Emulation>(emulation);
-    f_.engine.close_document = close_document ? 1 : 0;
+    f_.engine.print.close_document = close_document;
     f_.shell.on_page_ending = [this](Surface& sheet) {
       auto& rec = static_cast<RecordingSurface&>(sheet);
       Drawing d = comparable(rec.take_records());
@@ -99,9 +99,7 @@ class ScriptRun {
         select_emulation(e, static_cast<Emulation>(step.value % 2));
         break;
       case StepKind::end_now:
-        if (!e.screen.dirty) break;
-        abandon_incomplete_command(e);
-        f_.feed("\x0c");
+        finish_input(e);
         break;
       case StepKind::clear:
         f_.clear_request();

@@ -1,11 +1,12 @@
-// Giving up a command that the sender never finished (end of input, a pause).
+// The user's commands on the page, as every shell runs them, and giving up
+// a command that the sender never finished (end of input, a pause).
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "emul/emulation.h"
-#include "page/page_record.h"
+#include "page/commands.h"
 #include "support/engine_fixture.h"
 
 namespace morvane {
@@ -83,6 +84,69 @@ TEST(AbandonIncompleteCommand, CutOffBitImageDrawsOnlyTheColumnsThatCame) {
     if (r.kind == DrawKind::blit_columns) printed.insert(printed.end(), r.columns.begin(), r.columns.end());
   EXPECT_EQ(screen_columns, 2u);
   EXPECT_EQ(printed, (std::vector<std::uint8_t>{0xFF, 0x81}));
+}
+
+TEST(PenCommand, TextModeHasEscapeGraphicModeNot) {
+  EXPECT_EQ(pen_command(0, false), std::string("\x1B" "C0\r\n"));
+  EXPECT_EQ(pen_command(3, false), std::string("\x1B" "C3\r\n"));
+  EXPECT_EQ(pen_command(0, true), "C0\r\n");
+  EXPECT_EQ(pen_command(2, true), "C2\r\n");
+  EXPECT_EQ(pen_command(4, true), "");
+  EXPECT_EQ(pen_command(-1, false), "");
+}
+
+
+// The pens go through the bytes, so that the printed page sees them too.
+TEST(SelectPen, FeedsThePenCommandOfTheMode) {
+  test::EngineFixture f;
+  f.engine.interp.emulation = Emulation::plotter;
+  EXPECT_TRUE(select_pen(f.engine, 1));
+  EXPECT_EQ(f.engine.screen.plotter.pen_color, 0x840000u);
+  f.feed("\x1b#");
+  EXPECT_TRUE(select_pen(f.engine, 3));
+  EXPECT_EQ(f.engine.screen.plotter.pen_color, 0x000080u);
+  EXPECT_FALSE(select_pen(f.engine, 4));
+  EXPECT_EQ(f.spool_contents(), std::string("\x1b" "C1\r\n\x1b#C3\r\n"));
+}
+
+// While a finished page prints, no command reaches the page.
+TEST(Commands, NoneActsWhileAPageIsPrinted) {
+  test::EngineFixture f;
+  f.feed("A");
+  f.engine.print.page_printing = true;
+  EXPECT_FALSE(print_page_now(f.engine));
+  EXPECT_FALSE(clear_page_now(f.engine));
+  EXPECT_FALSE(close_document_now(f.engine));
+  EXPECT_FALSE(select_pen(f.engine, 1));
+  EXPECT_FALSE(select_emulation(f.engine, Emulation::plotter));
+  EXPECT_FALSE(move_print_line(f.engine, 3));
+  f.engine.print.page_printing = false;
+  EXPECT_EQ(f.engine.screen.line_count, 0u);
+  EXPECT_EQ(f.engine.interp.emulation, Emulation::dot_matrix);
+  EXPECT_EQ(f.spool_contents(), "A");
+}
+
+// The settings' switches count as on only at exactly 1, as the program
+// writes them; any other number stored by hand is off.
+TEST(ConfigureEngine, SwitchesAndFontFromTheSettings) {
+  struct Case {
+    std::int32_t printerenable, closedocument;
+    bool enabled, closes;
+  } const cases[] = {{1, 1, true, true}, {0, 0, false, false}, {2, -1, false, false}};
+  for (const Case& c : cases) {
+    test::EngineFixture f;
+    Settings s;
+    s.printerenable = c.printerenable;
+    s.closedocument = c.closedocument;
+    s.printertype = 1;
+    s.font_height = -30;
+    configure_engine(f.engine, s);
+    EXPECT_EQ(f.engine.print.printer_enabled, c.enabled);
+    EXPECT_EQ(f.engine.print.close_document, c.closes);
+    EXPECT_EQ(f.engine.interp.emulation, Emulation::plotter);
+    EXPECT_EQ(f.engine.page_font.height, -30);
+    EXPECT_EQ(f.engine.printer.font, f.engine.page_font);
+  }
 }
 
 }  // namespace

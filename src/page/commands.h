@@ -1,0 +1,48 @@
+// The user's commands on the page, the same for every shell: what the menu,
+// the toolbar, the live window's buttons and the end of input do to the
+// engine. Each returns false, doing nothing, while a page is being printed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "config/settings.h"
+#include "layout/page_state.h"
+
+namespace morvane {
+
+struct Engine;
+
+// The settings' choices for the engine: emulation, printing switches and the
+// page font.
+void configure_engine(Engine& e, const Settings& settings);
+
+// "Print page now": a form feed, spooled and printed like a received one.
+bool print_page_now(Engine& e);
+// "Clear page": the page in progress is dropped without printing.
+bool clear_page_now(Engine& e);
+// "Close document now": a page in progress is ended first, then the document.
+bool close_document_now(Engine& e);
+// A pen of the plotter: its pen-select command, fed like received data.
+bool select_pen(Engine& e, int pen);
+// An emulation chosen by the user: the bytes from here on are read for it.
+bool select_emulation(Engine& e, Emulation emulation);
+// The print-line marker dropped on line `line`: both pages go there.
+bool move_print_line(Engine& e, std::uint32_t line);
+
+// At the end of input or after a pause in the data: the active interpreter is
+// brought back to idle so that a following form feed really ends the page,
+// and the page stays exactly as the bytes that came left it (the rest of a
+// bit image is not drawn, an open sequence changes no style). Nothing is
+// spooled for it: the print replay gives the command up at the same byte.
+// Returns true when a command was given up.
+bool abandon_incomplete_command(Engine& e);
+// The end of input: an unfinished command is given up and a page in progress
+// is ended as "Print page now" ends it.
+bool finish_input(Engine& e);
+
+// The plotter's own pen-select command for pen 0..3: "C<n>\r\n" in graphic
+// mode, ESC "C<n>\r\n" in text mode. Empty for any other pen.
+std::string pen_command(int pen, bool graphic_mode);
+
+}  // namespace morvane
