@@ -140,6 +140,24 @@ void BM_BitImageOnCairoSheet(benchmark::State& state) {
 }
 void BM_BitImageOnDotSheet(benchmark::State& state) { run_feed(state, Sheet::dots, bit_image_block()); }
 
+// Characters drawn one at a time straight onto the sheet, as the feed loop
+// draws them: a page of 60 lines of 80.
+void BM_CharactersOnCairoSheet(benchmark::State& state) {
+  CairoSheet sheet(850, 1100);
+  FontDesc f = base_font(-17, 400, 0, "Courier New");
+  int n = 0;
+  for (auto _ : state) {
+    for (int line = 0; line < 60; ++line) {
+      for (int col = 0; col < 80; ++col, ++n) {
+        const char c = static_cast<char>('!' + (n % 90));
+        sheet.draw_text(25 + col * 10, 25 + line * 17, &c, 1, f, 0);
+      }
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 60 * 80);
+}
+
+BENCHMARK(BM_CharactersOnCairoSheet);
 BENCHMARK(BM_TextOnNullSurface);
 BENCHMARK(BM_TextOnCairoSheet);
 BENCHMARK(BM_TextOnDotSheet);

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "cli/backend.h"
-#include "cli/geometry_printer.h"
+#include "print/geometry_printer.h"
 #include "gfx/cairo/cairo_pdf_surface.h"
 #include "gfx/cairo/cairo_sheet.h"
 #include "print/virtual/print_command.h"
@@ -116,7 +116,7 @@ std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, st
   VirtualPrinterConfig config = virtual_config(setup);
   if (!setup.wants_output()) {
     auto geometry = std::make_unique<GeometryPrinterSystem>(
-        virtual_printer_caps(config), [] { return std::make_unique<CairoPdfSurface>(); });
+        kPrinterName, virtual_printer_caps(config), [] { return std::make_unique<CairoPdfSurface>(); });
     return std::make_unique<CairoOutput>(setup, std::move(geometry), nullptr, "");
   }
   std::string spool_dir;

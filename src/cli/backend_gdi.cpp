@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "cli/backend.h"
-#include "cli/geometry_printer.h"
-#include "cli/png_writer.h"
+#include "print/geometry_printer.h"
+#include "gfx/png_writer.h"
 #include "gfx/gdi/gdi_surface.h"
 #include "print/win32/win32_printer.h"
 
@@ -112,7 +112,8 @@ std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, st
     return nullptr;
   }
   auto metrics = [] { return std::unique_ptr<Surface>(GdiSurface::create_sheet(nullptr, 1, 1)); };
-  return std::make_unique<GdiOutput>(std::make_unique<GeometryPrinterSystem>(caps, metrics));
+  return std::make_unique<GdiOutput>(
+      std::make_unique<GeometryPrinterSystem>(kPrinterName, caps, metrics));
 }
 
 }  // namespace morvane::cli

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "cli/measuring_sheet.h"
+#include "gfx/measuring_sheet.h"
 #include "cli/run_config.h"
 #include "page/commands.h"
 #include "page/feed.h"

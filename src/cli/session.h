@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cli/backend.h"
-#include "cli/counting_printer.h"
+#include "print/counting_printer.h"
 #include "cli/options.h"
 #include "config/settings.h"
 #include "page/engine.h"

@@ -8,21 +8,23 @@
 
 #include "print/printer.h"
 
-namespace morvane::cli {
+namespace morvane {
 
 class GeometryPrinterSystem final : public PrinterSystem {
  public:
   using SurfaceFactory = std::function<std::unique_ptr<Surface>()>;
-  // metrics_surface makes the surface whose font metrics the printer reports.
-  GeometryPrinterSystem(const DeviceCaps& caps, SurfaceFactory metrics_surface)
-      : caps_(caps), make_surface_(std::move(metrics_surface)) {}
+  // `name` is the printer's device name; metrics_surface makes the surface
+  // whose font metrics the printer reports.
+  GeometryPrinterSystem(std::string name, const DeviceCaps& caps, SurfaceFactory metrics_surface)
+      : name_(std::move(name)), caps_(caps), make_surface_(std::move(metrics_surface)) {}
 
   std::string default_device_string() override;
   std::unique_ptr<PrinterDevice> create_device(const PrinterNames& names) override;
 
  private:
+  std::string name_;
   DeviceCaps caps_;
   SurfaceFactory make_surface_;
 };
 
-}  // namespace morvane::cli
+}  // namespace morvane

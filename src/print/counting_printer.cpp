@@ -1,6 +1,6 @@
-#include "cli/counting_printer.h"
+#include "print/counting_printer.h"
 
-namespace morvane::cli {
+namespace morvane {
 
 namespace {
 
@@ -33,4 +33,4 @@ std::unique_ptr<PrinterDevice> CountingPrinterSystem::create_device(const Printe
   return std::make_unique<CountingDevice>(std::move(device), sheets_);
 }
 
-}  // namespace morvane::cli
+}  // namespace morvane

@@ -1,9 +1,9 @@
-#include "cli/png_writer.h"
+#include "gfx/png_writer.h"
 
 #include <array>
 #include <cstdio>
 
-namespace morvane::cli {
+namespace morvane {
 
 namespace {
 
@@ -99,4 +99,4 @@ bool write_png(const std::string& path, std::uint32_t width, std::uint32_t heigh
   return std::fclose(f) == 0 && written;
 }
 
-}  // namespace morvane::cli
+}  // namespace morvane

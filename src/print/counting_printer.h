@@ -5,7 +5,7 @@
 
 #include "print/printer.h"
 
-namespace morvane::cli {
+namespace morvane {
 
 class CountingPrinterSystem final : public PrinterSystem {
  public:
@@ -19,4 +19,4 @@ class CountingPrinterSystem final : public PrinterSystem {
   int sheets_ = 0;
 };
 
-}  // namespace morvane::cli
+}  // namespace morvane

@@ -1,10 +1,10 @@
-#include "cli/png_writer.h"
+#include "gfx/png_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace morvane::cli {
+namespace morvane {
 namespace {
 
 std::uint32_t be32(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -65,4 +65,4 @@ TEST(PngWriter, ShortPixelDataGivesNothing) {
 }
 
 }  // namespace
-}  // namespace morvane::cli
+}  // namespace morvane

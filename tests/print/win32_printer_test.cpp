@@ -1,6 +1,6 @@
 // Win32PrinterDevice: documents, the progress window and the abort procedure.
 // Tests that need a real printer skip when the prefix has no default printer
-// (tests/gdi/printer_e2e.sh makes one that prints to a file).
+// (tests/print/printer_e2e.sh makes one that prints to a file).
 #include <gtest/gtest.h>
 
 #include <string>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace morvane::cli {
+namespace morvane {
 
 // rgb holds height rows of width pixels, 3 bytes each (red, green, blue).
 // The whole file as bytes.
@@ -17,4 +17,4 @@ std::vector<std::uint8_t> encode_png(std::uint32_t width, std::uint32_t height,
 bool write_png(const std::string& path, std::uint32_t width, std::uint32_t height,
                const std::vector<std::uint8_t>& rgb);
 
-}  // namespace morvane::cli
+}  // namespace morvane

@@ -7,7 +7,7 @@
 
 #include "gfx/surface.h"
 
-namespace morvane::cli {
+namespace morvane {
 
 class MeasuringSheet final : public Surface {
  public:
@@ -26,4 +26,4 @@ class MeasuringSheet final : public Surface {
   std::unique_ptr<Surface> metrics_;
 };
 
-}  // namespace morvane::cli
+}  // namespace morvane
