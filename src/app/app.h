@@ -12,8 +12,7 @@
 
 #include "app/dialog_state.h"
 #include "config/settings.h"
-#include "io/serial_line.h"
-#include "io/serial_port.h"
+#include "io/channel.h"
 #include "page/engine.h"
 #include "print/win32/win32_printer.h"
 #include "app/splash.h"
@@ -104,6 +103,10 @@ struct App {
 
   SerialLine serial_line;
   SerialPort serial_port;
+  // The input poll reads the serial port first and the serial line when the
+  // port gave nothing; a channel that is not open gives nothing.
+  SerialPortChannel port_channel{serial_port};
+  SerialLineChannel line_channel{serial_line};
   std::int32_t port_index = 0;  // the "com" setting as the port selection left it
   DialogState dialogs;
 

@@ -91,14 +91,9 @@ void on_minmax(const App& app, MINMAXINFO* mm) {
 // wait at their channel.
 void input_poll(App& app, HWND hwnd) {
   if (!engine_busy(app)) {
-    int n = 0;
-    if (app.port_index != 0) n = app.serial_port.read_serial_port(app.receive_buffer, kReceiveBufferSize);
-    if (app.port_index == 0 || n == 0)
-      n = app.serial_line.read_serial_line(app.receive_buffer, kReceiveBufferSize);
-    if (n > 0) {
-      const auto count = static_cast<std::size_t>(n);
-      in_engine(app, [&] { feed_screen(app.engine, app.receive_buffer, count); });
-    }
+    InputChannel* const channels[] = {&app.port_channel, &app.line_channel};
+    const std::size_t count = poll_channels(channels, app.receive_buffer, kReceiveBufferSize);
+    if (count > 0) in_engine(app, [&] { feed_screen(app.engine, app.receive_buffer, count); });
   }
   const int status = app.serial_port.get_port_modem_status();
   if (status != -1) update_serial_port_status(app, status, app.serial_port.state().output_lines);

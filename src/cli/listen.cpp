@@ -10,8 +10,7 @@
 #include "cli/session.h"
 #include "config/checked_index.h"
 #include "config/paths.h"
-#include "io/serial_line.h"
-#include "io/serial_port.h"
+#include "io/channel.h"
 
 namespace morvane::cli {
 
@@ -21,38 +20,27 @@ using Clock = std::chrono::steady_clock;
 constexpr int kPollMs = 10;
 constexpr int kPollBytes = 256;
 
-// One input channel: read what has arrived, at most capacity bytes, at once.
-class Channel {
- public:
-  virtual ~Channel() = default;
-  virtual int read(std::uint8_t* buf, int capacity) = 0;
-};
+using Channel = InputChannel;
 
+// The serial line and the serial port of the run, owned by their channel.
 class LineChannel final : public Channel {
  public:
-  explicit LineChannel(std::unique_ptr<SerialLine> line) : line_(std::move(line)) {}
-  int read(std::uint8_t* buf, int capacity) override { return line_->read_serial_line(buf, capacity); }
+  explicit LineChannel(std::unique_ptr<SerialLine> line) : line_(std::move(line)), reader_(*line_) {}
+  std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
 
  private:
   std::unique_ptr<SerialLine> line_;
+  SerialLineChannel reader_;
 };
 
 class PortChannel final : public Channel {
  public:
-  explicit PortChannel(std::unique_ptr<SerialPort> port) : port_(std::move(port)) {}
-  int read(std::uint8_t* buf, int capacity) override { return port_->read_serial_port(buf, capacity); }
+  explicit PortChannel(std::unique_ptr<SerialPort> port) : port_(std::move(port)), reader_(*port_) {}
+  std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
 
  private:
   std::unique_ptr<SerialPort> port_;
-};
-
-class TcpChannel final : public Channel {
- public:
-  explicit TcpChannel(std::unique_ptr<TcpServer> server) : server_(std::move(server)) {}
-  int read(std::uint8_t* buf, int capacity) override { return server_->poll(buf, capacity); }
-
- private:
-  std::unique_ptr<TcpServer> server_;
+  SerialPortChannel reader_;
 };
 
 std::unique_ptr<Channel> open_line(int line, Reporter& r) {
@@ -133,17 +121,15 @@ bool open_channels(const RunContext& run, std::vector<std::unique_ptr<Channel>>&
   return add(open_line(s.lyn, r));
 }
 
-// Reads every channel once; true when any gave bytes.
+// One poll, as every shell polls: up to 256 bytes from the first channel
+// that has some. True when bytes came.
 bool poll_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& session) {
+  std::vector<InputChannel*> order;
+  for (auto& channel : channels) order.push_back(channel.get());
   std::uint8_t buf[kPollBytes];
-  bool got = false;
-  for (auto& channel : channels) {
-    const int n = channel->read(buf, kPollBytes);
-    if (n <= 0) continue;
-    session.feed(buf, static_cast<std::size_t>(n));
-    got = true;
-  }
-  return got;
+  const std::size_t n = morvane::poll_channels(order, buf, kPollBytes);
+  if (n > 0) session.feed(buf, n);
+  return n > 0;
 }
 
 // At a stop, what has already arrived is still taken in, for a short while

@@ -6,16 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "io/tcp_server.h"
+
 namespace morvane::cli {
 
 enum class Command { render, listen, info, help, version };
 enum class Paper { letter, a4 };
 enum class Face { truetype, dots };  // the dot-matrix emulation's text and bit images
-
-struct TcpEndpoint {
-  std::string host = "127.0.0.1";
-  std::uint16_t port = 0;
-};
 
 // Port settings given on the command line, as indexes into the settings'
 // tables ("baudrate", "bytesize", "parity", "stopbits", "flowctrl").

@@ -11,6 +11,7 @@
 #include "cli/platform.h"
 #include "cli/session.h"
 #include "config/paths.h"
+#include "io/channel.h"
 
 namespace morvane::cli {
 
@@ -48,8 +49,7 @@ class Progress {
 
 struct Input {
   std::string name;
-  std::FILE* file;
-  bool owned;
+  std::unique_ptr<FileChannel> channel;
 };
 
 // Every input is opened before anything is laid out, so a missing file stops
@@ -60,7 +60,7 @@ bool open_inputs(const std::vector<std::string>& names, std::vector<Input>& inpu
   for (const auto& name : list) {
     if (name == "-") {
       set_binary_input();
-      inputs.push_back({"standard input", stdin, false});
+      inputs.push_back({"standard input", std::make_unique<FileChannel>(stdin, false)});
       continue;
     }
     std::FILE* f = std::fopen(name.c_str(), "rb");
@@ -68,26 +68,21 @@ bool open_inputs(const std::vector<std::string>& names, std::vector<Input>& inpu
       r.error("cannot read " + name + ": " + std::strerror(errno));
       return false;
     }
-    inputs.push_back({name, f, true});
+    inputs.push_back({name, std::make_unique<FileChannel>(f, true)});
   }
   return true;
 }
 
-void close_inputs(std::vector<Input>& inputs) {
-  for (auto& in : inputs) {
-    if (in.owned) std::fclose(in.file);
-  }
-}
-
+// A captured file is read as fast as it goes, in large blocks; the session
+// feeds them in the runs the input poll would.
 bool feed_input(Input& in, Session& s, Progress& progress, Reporter& r) {
   std::vector<std::uint8_t> block(64 * 1024);
-  for (;;) {
-    const std::size_t n = std::fread(block.data(), 1, block.size(), in.file);
+  while (!in.channel->ended()) {
+    const std::size_t n = in.channel->read(block.data(), block.size());
     if (n > 0) s.feed(block.data(), n);
     progress.update(s, false);
-    if (n < block.size()) break;
   }
-  if (std::ferror(in.file)) {
+  if (in.channel->failed()) {
     r.error("cannot read " + in.name + ": " + std::strerror(errno));
     return false;
   }
@@ -99,15 +94,9 @@ bool feed_input(Input& in, Session& s, Progress& progress, Reporter& r) {
 int run_render(const RunContext& run) {
   Reporter reporter(run.options.quiet);
   std::vector<Input> inputs;
-  if (!open_inputs(run.options.files, inputs, reporter)) {
-    close_inputs(inputs);
-    return 1;
-  }
+  if (!open_inputs(run.options.files, inputs, reporter)) return 1;
   auto session = Session::create(run.options, run.settings, spool_path_from_cwd(run.cwd), reporter);
-  if (!session) {
-    close_inputs(inputs);
-    return 1;
-  }
+  if (!session) return 1;
   session->prepare();
   Progress progress(!run.options.quiet && is_terminal(stderr));
   bool ok = true;
@@ -115,7 +104,7 @@ int run_render(const RunContext& run) {
     ok = feed_input(in, *session, progress, reporter);
     if (!ok) break;
   }
-  close_inputs(inputs);
+  inputs.clear();
   // What did arrive is printed even when a later input failed.
   session->end_page_now();
   session->close();
