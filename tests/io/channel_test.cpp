@@ -32,8 +32,11 @@ std::string poll_all(InputChannel& first, InputChannel& second, std::size_t capa
   InputChannel* const channels[] = {&first, nullptr, &second};
   std::string got;
   std::uint8_t buf[8];
-  for (std::size_t n; (n = poll_channels(channels, buf, capacity)) > 0;)
-    got += "[" + std::string(reinterpret_cast<char*>(buf), n) + "]";
+  for (std::size_t n; (n = poll_channels(channels, buf, capacity)) > 0;) {
+    got.push_back('[');
+    got.append(reinterpret_cast<char*>(buf), n);
+    got.push_back(']');
+  }
   return got;
 }
 
