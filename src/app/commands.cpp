@@ -154,12 +154,7 @@ void update_menu_marks(App& app, HWND hwnd) {
 void update_title(App& app, HWND hwnd) {
   Settings s = app.settings;
   s.com = app.port_index;
-  const PortSettings p = app.serial_port.port_settings();
-  s.baudrate = p.baudrate;
-  s.bytesize = p.bytesize;
-  s.parity = p.parity;
-  s.stopbits = p.stopbits;
-  s.flowctrl = p.flowctrl;
+  store_port_settings(s, app.serial_port.port_settings());
   const std::string text = title_text(app.main.title, app.port_index, format_port_description(s),
                                       app.settings.lyn, app.engine.print.printer_enabled);
   SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));

@@ -16,11 +16,6 @@ namespace morvane {
 
 namespace {
 
-PortSettings port_settings_of(const Settings& s) {
-  return {s.baudrate, s.bytesize, s.parity, s.stopbits, s.flowctrl};
-}
-
-// The printer page's font from the font settings; the current font is made from it.
 LRESULT on_create(App& app, HWND hwnd) {
   app.background_brush = CreateSolidBrush(app.background_color);
   SetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(app.background_brush));
@@ -199,12 +194,7 @@ void collect_settings(App& app) {
   s.printerview = app.paper.view_mode;
   s.printerenable = app.engine.print.printer_enabled ? 1 : 0;
   s.closedocument = app.engine.print.close_document ? 1 : 0;
-  const PortSettings p = app.serial_port.port_settings();
-  s.baudrate = p.baudrate;
-  s.bytesize = p.bytesize;
-  s.parity = p.parity;
-  s.stopbits = p.stopbits;
-  s.flowctrl = p.flowctrl;
+  store_port_settings(s, app.serial_port.port_settings());
 }
 
 }  // namespace morvane

@@ -62,16 +62,6 @@ std::unique_ptr<Channel> open_line(int line, Reporter& r) {
   return nullptr;
 }
 
-PortSettings port_settings(const Settings& s) {
-  PortSettings p;
-  p.baudrate = s.baudrate;
-  p.bytesize = s.bytesize;
-  p.parity = s.parity;
-  p.stopbits = s.stopbits;
-  p.flowctrl = s.flowctrl;
-  return p;
-}
-
 std::unique_ptr<Channel> open_port(const std::string& path, const std::string& shown,
                                    const Settings& settings, Reporter& r) {
   std::string failure;
@@ -80,7 +70,7 @@ std::unique_ptr<Channel> open_port(const std::string& path, const std::string& s
     failure = text + ": " + reason;
   };
   auto port = std::make_unique<SerialPort>(sink);
-  port->set_port_settings(port_settings(settings));
+  port->set_port_settings(port_settings_of(settings));
   if (!port->open_serial_device(path, shown)) {
     r.error(failure.empty() ? "Can't open serial port <" + shown + ">" : failure);
     return nullptr;

@@ -45,16 +45,8 @@ void apply_connection_choice(SerialLine& line, SerialPort& port, Settings& setti
   settings.com = port.select_serial_port(settings.com);
 }
 
-PortSettings port_settings_of(const Settings& s) {
-  return {s.baudrate, s.bytesize, s.parity, s.stopbits, s.flowctrl};
-}
-
 void apply_port_settings(SerialPort& port, Settings& settings, const PortSettings& chosen) {
-  settings.baudrate = chosen.baudrate;
-  settings.bytesize = chosen.bytesize;
-  settings.parity = chosen.parity;
-  settings.stopbits = chosen.stopbits;
-  settings.flowctrl = chosen.flowctrl;
+  store_port_settings(settings, chosen);
   port.set_port_settings(chosen);
   port.configure_serial_port();
 }

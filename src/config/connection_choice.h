@@ -44,8 +44,6 @@ ConnectionEnables enables_for_port(int port_position);
 void apply_connection_choice(SerialLine& line, SerialPort& port, Settings& settings,
                              int line_position, int port_position);
 
-// The five port-settings positions kept in the settings.
-PortSettings port_settings_of(const Settings& settings);
 // OK in "Comport settings": the five positions are stored and the open port
 // (if any) is configured with them.
 void apply_port_settings(SerialPort& port, Settings& settings, const PortSettings& chosen);

@@ -79,4 +79,16 @@ void save_settings(Profile& profile, const Settings& s) {
   profile.write_string(kFont, "name", std::string(s.font_name, n));
 }
 
+PortSettings port_settings_of(const Settings& s) {
+  return {s.baudrate, s.bytesize, s.parity, s.stopbits, s.flowctrl};
+}
+
+void store_port_settings(Settings& s, const PortSettings& p) {
+  s.baudrate = p.baudrate;
+  s.bytesize = p.bytesize;
+  s.parity = p.parity;
+  s.stopbits = p.stopbits;
+  s.flowctrl = p.flowctrl;
+}
+
 }  // namespace morvane

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "config/profile.h"
+#include "io/port_settings.h"
 
 namespace morvane {
 
@@ -48,6 +49,11 @@ struct Settings {
   std::int32_t font_weight = 400;
   char font_name[kFontNameSize] = "Courier New";
 };
+
+// The five port settings ("baudrate", "bytesize", "parity", "stopbits",
+// "flowctrl") as the serial port takes them, and back.
+PortSettings port_settings_of(const Settings& settings);
+void store_port_settings(Settings& settings, const PortSettings& port);
 
 // Reads every key in the file's order into settings; keys the file lacks get
 // their documented defaults. Call it only when the settings file exists.
