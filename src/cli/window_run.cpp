@@ -1,0 +1,40 @@
+#include "cli/window_run.h"
+
+#include <algorithm>
+
+#include "cli/platform.h"
+
+namespace morvane::cli {
+
+std::unique_ptr<WindowRun> WindowRun::open(const RunContext& run, Session& session,
+                                           const std::string& sources, Reporter& reporter) {
+  live::LiveSetup setup;
+  setup.title = live::window_title(sources, session.printing_enabled());
+  setup.view_mode = run.settings.printerview == 1 ? 1 : 0;
+  // The desktop program's window size from the settings, within reason.
+  setup.width = std::clamp(run.settings.width, 200, 4096);
+  setup.height = std::clamp(run.settings.height, 150, 4096);
+  std::string error;
+  auto window = live::LiveWindow::open(setup, session.engine(), error);
+  if (!window) {
+    reporter.error(error);
+    return nullptr;
+  }
+  session.show_in(window.get());
+  return std::unique_ptr<WindowRun>(new WindowRun(session, reporter, std::move(window)));
+}
+
+WindowRun::~WindowRun() { session_.show_in(nullptr); }
+
+void WindowRun::pause(int ms) {
+  window_->set_status(live::status_text(session_.pages(), session_.bytes_fed(),
+                                        session_.printing_enabled(), reporter_.last()));
+  window_->run_for(ms);
+}
+
+void pause_between_polls(WindowRun* window, int ms) {
+  if (window != nullptr) window->pause(ms);
+  else sleep_ms(ms);
+}
+
+}  // namespace morvane::cli

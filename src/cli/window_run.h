@@ -1,0 +1,41 @@
+// A run shown in the live window (--window): the window is opened over the
+// session's engine, shows the sheet from the first byte, keeps a status line
+// of pages and bytes, and runs in the pauses between two polls.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "live/live_window.h"
+
+namespace morvane::cli {
+
+class WindowRun {
+ public:
+  // Before the session's prepare(). Null when no window can be opened (the
+  // reason is reported). `sources` names what the bytes come from.
+  static std::unique_ptr<WindowRun> open(const RunContext& run, Session& session,
+                                         const std::string& sources, Reporter& reporter);
+  ~WindowRun();
+  WindowRun(const WindowRun&) = delete;
+  WindowRun& operator=(const WindowRun&) = delete;
+
+  bool closed() const { return window_->closed(); }
+  // The pause between two polls, `ms` long unless the window is closed.
+  void pause(int ms);
+
+ private:
+  WindowRun(Session& session, Reporter& reporter, std::unique_ptr<live::LiveWindow> window)
+      : session_(session), reporter_(reporter), window_(std::move(window)) {}
+
+  Session& session_;
+  Reporter& reporter_;
+  std::unique_ptr<live::LiveWindow> window_;
+};
+
+// Waits `ms` between two polls: in the window when there is one.
+void pause_between_polls(WindowRun* window, int ms);
+
+}  // namespace morvane::cli
