@@ -333,7 +333,7 @@ class LiveWindow(Case):
         press(window, "alt+r")  # the pens are the plotter's: greyed for the dot-matrix printer
         press(window, "alt+s")  # Sony PRN-C41
         press(window, "alt+r")  # red pen
-        time.sleep(0.3)
+        time.sleep(1)  # the keys are taken before the next bytes
         send(port, b"IN RED" + CRLF)
         m.wait_for("connection closed")
         press(window, "alt+b")  # Brother M1009 again
@@ -368,6 +368,9 @@ class LiveWindow(Case):
             xdotool("mousemove", str(wx + BAR // 2), str(top + LINE + step * LINE))
         xdotool("mousemove", str(wx + BAR // 2), str(top + 5 * LINE + 3))
         xdotool("mouseup", "1")
+        # The marker stands at the sixth line: its grey block at the bar's left.
+        marker = top + MARGIN + 10 + 5 * LINE
+        wait_for_picture(lambda img: img.pixel(wx + 3, marker) == (198, 195, 198), "the marker on line 6")
         send(port, b"SIXTH LINE")
         y6 = oy + MARGIN + 5 * LINE
         wait_for_picture(lambda img: ink_in(img, ox + MARGIN, y6, ox + 300, y6 + LINE) > 20, "text on line 6")
