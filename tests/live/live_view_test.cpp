@@ -216,22 +216,5 @@ TEST(LiveView, TilesJoinIntoTheWholeView) {
   }
 }
 
-TEST(LiveView, OriginalSizeShowsTheSheetPixelForPixel) {
-  CairoSheet image(300, 200);
-  RandomDrawing draw(300, 200, 9u);
-  for (int i = 0; i < 100; ++i) draw.once(image);
-  const SheetLayout l = layout_sheet(view_copy(1, 250, 150, 300, 200, 40, 30), 250, 150, 300, 200);
-  const Pixels view = render_view(image, l, 250, 150, 1, 64);
-  const Pixels sheet = pixels_of(image.image());
-  int differ = 0;
-  for (int y = 0; y < 150; ++y)
-    for (int x = 0; x < 250; ++x) {
-      const bool on_sheet = x + 40 < 300 && y + 30 < 200;
-      const std::uint32_t want = on_sheet ? sheet.at(x + 40, y + 30) : 0xC6C3C6;
-      differ += view.at(x, y) != want;
-    }
-  EXPECT_EQ(differ, 0);
-}
-
 }  // namespace
 }  // namespace morvane
