@@ -1,17 +1,14 @@
+// The recording printer: documents, sheets and what each sheet holds.
 #include <gtest/gtest.h>
-
-#include <climits>
 
 #include "print/recording/recording_printer.h"
 
 namespace morvane {
 namespace {
 
-FontDesc font_of(std::int32_t height, std::int32_t width = 0) {
+FontDesc font_of(std::int32_t height) {
   FontDesc f;
   f.height = height;
-  f.width = width;
-  f.set_face("Courier New");
   return f;
 }
 
