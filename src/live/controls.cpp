@@ -63,12 +63,14 @@ GtkWidget* Controls::pen_swatch(int pen) {
   GtkWidget* swatch = gtk_drawing_area_new();
   gtk_drawing_area_set_content_width(GTK_DRAWING_AREA(swatch), 16);
   gtk_drawing_area_set_content_height(GTK_DRAWING_AREA(swatch), 16);
-  auto draw = +[](GtkDrawingArea*, cairo_t* cr, int w, int h, gpointer data) {
+  auto draw = +[](GtkDrawingArea* area, cairo_t* cr, int w, int h, gpointer data) {
     const auto c = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(data));
+    // Faded while the pens cannot be chosen, as the button around it.
+    const double alpha = gtk_widget_is_sensitive(GTK_WIDGET(area)) ? 1.0 : 0.35;
     cairo_rectangle(cr, 0.5, 0.5, w - 1, h - 1);
-    cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
+    cairo_set_source_rgba(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0, alpha);
     cairo_fill_preserve(cr);
-    cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
+    cairo_set_source_rgba(cr, 0.3, 0.3, 0.3, alpha);
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);
   };
@@ -148,7 +150,10 @@ void Controls::refresh() {
     GtkWidget* b = pens_[static_cast<std::size_t>(i)];
     set_active(b, i == pen);
     // The pens are the plotter's; the dot-matrix printer has none.
-    gtk_widget_set_sensitive(b, plotter);
+    if (gtk_widget_get_sensitive(b) != static_cast<gboolean>(plotter)) {
+      gtk_widget_set_sensitive(b, plotter);
+      gtk_widget_queue_draw(gtk_button_get_child(GTK_BUTTON(b)));
+    }
   }
   set_active(views_[0], state_.view_mode != 1);
   set_active(views_[1], state_.view_mode == 1);
