@@ -142,6 +142,7 @@ void drain_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& se
 int run_listen(const RunContext& run) {
   Reporter reporter(run.options.quiet);
   install_stop_handler();
+  if (run.options.window && !WindowRun::possible(reporter)) return 1;
   std::vector<std::unique_ptr<Channel>> channels;
   std::string names;
   if (!open_channels(run, channels, names, reporter)) return 1;

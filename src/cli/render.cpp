@@ -132,6 +132,7 @@ std::string input_names(const std::vector<Input>& inputs) {
 
 int run_render(const RunContext& run) {
   Reporter reporter(run.options.quiet);
+  if (run.options.window && !WindowRun::possible(reporter)) return 1;
   std::vector<Input> inputs;
   if (!open_inputs(run.options.files, inputs, reporter)) return 1;
   auto session = Session::create(run.options, run.settings, spool_path_from_cwd(run.cwd), reporter);

@@ -6,6 +6,13 @@
 
 namespace morvane::cli {
 
+bool WindowRun::possible(Reporter& reporter) {
+  std::string error;
+  if (live::LiveWindow::possible(error)) return true;
+  reporter.error(error);
+  return false;
+}
+
 std::unique_ptr<WindowRun> WindowRun::open(const RunContext& run, Session& session,
                                            const std::string& sources, Reporter& reporter) {
   live::LiveSetup setup;

@@ -14,6 +14,9 @@ namespace morvane::cli {
 
 class WindowRun {
  public:
+  // False, reported, when no window can be opened: checked before the run
+  // opens its inputs or writes anything.
+  static bool possible(Reporter& reporter);
   // Before the session's prepare(). Null when no window can be opened (the
   // reason is reported). `sources` names what the bytes come from.
   static std::unique_ptr<WindowRun> open(const RunContext& run, Session& session,

@@ -25,6 +25,9 @@ struct LiveSetup {
 
 class LiveWindow {
  public:
+  // Whether a window can be opened at all: a display can be reached and the
+  // program was built with one. Asked before anything else is started.
+  static bool possible(std::string& error);
   // Opens the window over the engine, whose commands its buttons run. Null,
   // with a reason, when no window can be opened: no display, or a program
   // built without one.

@@ -123,13 +123,17 @@ void GtkLiveWindow::run_for(int ms) {
 
 }  // namespace
 
-std::unique_ptr<LiveWindow> LiveWindow::open(const LiveSetup& setup, Engine& engine, std::string& error) {
+bool LiveWindow::possible(std::string& error) {
+  if (gtk_is_initialized()) return true;
   // The program's numbers and files stay in the C locale.
   gtk_disable_setlocale();
-  if (!gtk_init_check()) {
-    error = "cannot open the window: no display can be reached (is DISPLAY or WAYLAND_DISPLAY set?)";
-    return nullptr;
-  }
+  if (gtk_init_check()) return true;
+  error = "cannot open the window: no display can be reached (is DISPLAY or WAYLAND_DISPLAY set?)";
+  return false;
+}
+
+std::unique_ptr<LiveWindow> LiveWindow::open(const LiveSetup& setup, Engine& engine, std::string& error) {
+  if (!possible(error)) return nullptr;
   return std::make_unique<GtkLiveWindow>(setup, engine);
 }
 

@@ -3,8 +3,13 @@
 
 namespace morvane::live {
 
-std::unique_ptr<LiveWindow> LiveWindow::open(const LiveSetup&, Engine&, std::string& error) {
+bool LiveWindow::possible(std::string& error) {
   error = "this build of morvane has no window (it was built without GTK 4)";
+  return false;
+}
+
+std::unique_ptr<LiveWindow> LiveWindow::open(const LiveSetup&, Engine&, std::string& error) {
+  possible(error);
   return nullptr;
 }
 
