@@ -160,6 +160,7 @@ int run_listen(const RunContext& run) {
 
   const auto idle_limit = std::chrono::duration<double>(run.options.idle_eject_seconds);
   auto last_input = Clock::now();
+  PollBeat beat(kPollMs);
   // Closing the window stops the run as a stop signal does.
   while (!stop_requested() && !(window && window->closed())) {
     if (poll_channels(channels, *session)) last_input = Clock::now();
@@ -170,7 +171,7 @@ int run_listen(const RunContext& run) {
       reporter.note(text);
       session->end_page_now();
     }
-    pause_between_polls(window.get(), kPollMs);
+    pause_between_polls(window.get(), beat);
   }
   drain_channels(channels, *session);
 

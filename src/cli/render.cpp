@@ -111,14 +111,15 @@ bool feed_in_window(std::vector<Input>& inputs, Session& s, WindowRun& window, R
     }
   }
   std::size_t at = 0;
+  PollBeat beat(kPollMs);
   while (at < bytes.size() && !window.closed() && !stop_requested()) {
     const std::size_t n = std::min(kPollBytes, bytes.size() - at);
     s.feed(bytes.data() + at, n);
     at += n;
-    window.pause(kPollMs);
+    pause_between_polls(&window, beat);
   }
   if (at == bytes.size()) r.note("end of input: close the window to finish");
-  while (!window.closed() && !stop_requested()) window.pause(kPollMs);
+  while (!window.closed() && !stop_requested()) pause_between_polls(&window, beat);
   return true;
 }
 

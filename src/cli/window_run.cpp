@@ -39,7 +39,17 @@ void WindowRun::pause(int ms) {
   window_->run_for(ms);
 }
 
-void pause_between_polls(WindowRun* window, int ms) {
+int PollBeat::pause_ms() {
+  using namespace std::chrono;
+  const auto now = steady_clock::now();
+  // Far behind (or at the first pause): the beat starts again from now.
+  next_ = next_ + period_ < now ? now + period_ : next_ + period_;
+  const auto left = duration_cast<milliseconds>(next_ - now).count();
+  return static_cast<int>(left > 0 ? left : 0);
+}
+
+void pause_between_polls(WindowRun* window, PollBeat& beat) {
+  const int ms = beat.pause_ms();
   if (window != nullptr) window->pause(ms);
   else sleep_ms(ms);
 }

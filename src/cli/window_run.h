@@ -3,6 +3,7 @@
 // of pages and bytes, and runs in the pauses between two polls.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -26,7 +27,8 @@ class WindowRun {
   WindowRun& operator=(const WindowRun&) = delete;
 
   bool closed() const { return window_->closed(); }
-  // The pause between two polls, `ms` long unless the window is closed.
+  // A pause between two polls, `ms` long unless the window is closed; the
+  // window runs meanwhile, with the status line brought up to date.
   void pause(int ms);
 
  private:
@@ -38,7 +40,20 @@ class WindowRun {
   std::unique_ptr<live::LiveWindow> window_;
 };
 
-// Waits `ms` between two polls: in the window when there is one.
-void pause_between_polls(WindowRun* window, int ms);
+// The beat of the input poll: a poll every `period` ms, however long the
+// work after a poll (feeding, the window) took, as a timer would give it.
+class PollBeat {
+ public:
+  explicit PollBeat(int period_ms) : period_(period_ms) {}
+  // How long to pause until the next poll is due.
+  int pause_ms();
+
+ private:
+  std::chrono::milliseconds period_;
+  std::chrono::steady_clock::time_point next_{};
+};
+
+// The pause until the next poll: in the window when there is one.
+void pause_between_polls(WindowRun* window, PollBeat& beat);
 
 }  // namespace morvane::cli
