@@ -54,7 +54,7 @@ std::string serial_peer_path() {
 
 #ifdef _WIN32
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args) {
+ChildProcess::ChildProcess(const std::vector<std::string>& args, int) {
   std::string command;
   for (const std::string& arg : args) command += (command.empty() ? "\"" : " \"") + arg + "\"";
   STARTUPINFOA startup{};
@@ -91,12 +91,16 @@ bool ChildProcess::interrupt() { return false; }
 
 #else
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args) {
+ChildProcess::ChildProcess(const std::vector<std::string>& args, int input_fd) {
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (input_fd >= 0) posix_spawn_file_actions_adddup2(&actions, input_fd, 0);
   pid_t pid = 0;
-  started_ = posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0;
+  started_ = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
   id_ = pid;
 }
 

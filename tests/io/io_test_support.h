@@ -19,7 +19,8 @@ std::string serial_peer_path();
 // A child process, started with arguments (argv[0] is the program).
 class ChildProcess {
  public:
-  explicit ChildProcess(const std::vector<std::string>& args);
+  // input_fd, where not -1, becomes the child's standard input (POSIX only).
+  explicit ChildProcess(const std::vector<std::string>& args, int input_fd = -1);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

@@ -162,6 +162,36 @@ TEST_F(SerialLineTest, HalvesLeftClaimedByProgramsNowGoneAreFreeAgain) {
   EXPECT_EQ(reader.state().side, kSideA) << "with no holder left the line starts afresh";
 }
 
+// A peer that follows the block layout alone: it maps the block, claims
+// half A and stores bytes for whoever comes second, holding no lock of any
+// kind. The second program must take half B as it finds it.
+TEST_F(SerialLineTest, PeerThatAttachedFirstKeepsItsHalfAndItsBytes) {
+  const int number = line(6);
+  auto peer = make_system_shared_block();
+  ASSERT_TRUE(peer->open(serial_line_name(number), kSerialBlockSize));
+  int error = 0;
+  std::uint8_t* view = peer->map(error);
+  ASSERT_NE(view, nullptr);
+  store_word(view, kInUseOffset, 1);
+  const std::uint8_t early[] = {'e', 'a', 'r', 'l', 'y'};
+  ASSERT_EQ(ring_write(view + kSerialHalfSize, early, 5), 5);
+
+  SerialLine second;
+  second.open_serial_line(number);
+  ASSERT_EQ(second.state().side, kSideB);
+  EXPECT_FALSE(second.state().stale_halves_freed);
+  EXPECT_EQ(receive(second), (std::vector<std::uint8_t>{'e', 'a', 'r', 'l', 'y'})) << "stored before the claim";
+  const std::uint8_t reply = '!';
+  EXPECT_EQ(second.send_serial_line(&reply, 1), 1);
+  EXPECT_EQ(second.unread_by_peer(), 1);
+  std::array<std::uint8_t, 4> got{};
+  EXPECT_EQ(ring_read(view, got.data(), 4), 1);
+  EXPECT_EQ(got[0], '!');
+  second.close_serial_line();
+  EXPECT_EQ(load_word(view, kInUseOffset), 1) << "the peer's claim survives our release";
+  EXPECT_EQ(load_word(view + kSerialHalfSize, kInUseOffset), 0);
+}
+
 TEST_F(SerialLineTest, NameHasAtLeastTwoDigits) {
   EXPECT_EQ(serial_line_name(1), "NH_SCOM01");
   EXPECT_EQ(serial_line_name(12), "NH_SCOM12");
