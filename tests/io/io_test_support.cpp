@@ -15,6 +15,7 @@ extern char** environ;
 #endif
 
 #include "io/serial_line.h"
+#include "io/serial_line_ring.h"
 
 namespace morvane::test {
 
@@ -38,6 +39,15 @@ void remove_line_block(int line) {
 #else
   shm_unlink(("/" + serial_line_name(line)).c_str());
 #endif
+}
+
+RawAttachment::RawAttachment(int line) : block_(make_system_shared_block()) {
+  int error = 0;
+  if (block_->open(serial_line_name(line), kSerialBlockSize)) view_ = block_->map(error);
+}
+
+std::uint8_t* RawAttachment::half(int which) const {
+  return view_ == nullptr ? nullptr : view_ + (which == 0 ? 0 : kSerialHalfSize);
 }
 
 std::string serial_peer_path() {

@@ -2,8 +2,12 @@
 // removal of the blocks they leave, and running the serial-peer program.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "io/shared_block.h"
 
 namespace morvane::test {
 
@@ -12,6 +16,20 @@ int unique_line(int k);
 
 // Removes the block of a line from the system where it outlives its holders.
 void remove_line_block(int line);
+
+// A program on a line that knows the block's layout and nothing else: it maps
+// the block and touches its words itself. Destroyed, it lets go of the block
+// without releasing anything, as a program that ends abruptly does.
+class RawAttachment {
+ public:
+  explicit RawAttachment(int line);
+  // Start of half A (0) or half B (1); null when the block could not be mapped.
+  std::uint8_t* half(int which) const;
+
+ private:
+  std::unique_ptr<SharedBlock> block_;
+  std::uint8_t* view_ = nullptr;
+};
 
 // The serial-peer program next to this build.
 std::string serial_peer_path();

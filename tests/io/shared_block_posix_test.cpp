@@ -78,16 +78,13 @@ class SharedBlockPosixTest : public ::testing::Test {
     return *lines_.back();
   }
   // Marks both halves in use as programs that ended without releasing do.
-  static void mark_both_halves(int number, int read_b = 0, int write_b = 0) {
-    auto block = make_system_shared_block();
-    ASSERT_TRUE(block->open(serial_line_name(number), kSerialBlockSize));
-    int error = 0;
-    std::uint8_t* view = block->map(error);
-    ASSERT_NE(view, nullptr);
-    store_word(view, kInUseOffset, 1);
-    store_word(view + kSerialHalfSize, kInUseOffset, 1);
-    store_word(view + kSerialHalfSize, kReadIndexOffset, read_b);
-    store_word(view + kSerialHalfSize, kWriteIndexOffset, write_b);
+  static void mark_both_halves(int number, int read_b, int write_b) {
+    test::RawAttachment gone(number);
+    ASSERT_NE(gone.half(0), nullptr);
+    store_word(gone.half(0), kInUseOffset, 1);
+    store_word(gone.half(1), kInUseOffset, 1);
+    store_word(gone.half(1), kReadIndexOffset, read_b);
+    store_word(gone.half(1), kWriteIndexOffset, write_b);
   }
 
   std::vector<std::string> messages;
