@@ -175,12 +175,6 @@ TEST_F(SerialLineTest, PeerThatAttachedFirstKeepsItsHalfAndItsBytes) {
   ASSERT_EQ(second.state().side, kSideB);
   EXPECT_FALSE(second.state().stale_halves_freed);
   EXPECT_EQ(receive(second), (std::vector<std::uint8_t>{'e', 'a', 'r', 'l', 'y'})) << "stored before the claim";
-  const std::uint8_t reply = '!';
-  EXPECT_EQ(second.send_serial_line(&reply, 1), 1);
-  EXPECT_EQ(second.unread_by_peer(), 1);
-  std::array<std::uint8_t, 4> got{};
-  EXPECT_EQ(ring_read(half_a, got.data(), 4), 1);
-  EXPECT_EQ(got[0], '!');
   second.close_serial_line();
   EXPECT_EQ(load_word(half_a, kInUseOffset), 1) << "the peer's claim survives our release";
   EXPECT_EQ(load_word(half_b, kInUseOffset), 0);
