@@ -42,7 +42,11 @@ std::string command_name(const fs::path& process) {
 
 }  // namespace
 
-std::vector<std::string> processes_holding(const std::string& path) {
+// The links in /proc name the file itself, not a symbolic link to it.
+std::vector<std::string> processes_holding(const std::string& given) {
+  std::error_code resolve_ec;
+  const fs::path real = fs::canonical(given, resolve_ec);
+  const std::string path = resolve_ec ? given : real.string();
   std::vector<std::string> found;
   const std::string self = std::to_string(getpid());
   std::error_code ec;
