@@ -2,7 +2,8 @@
 // the line as any program on it does, claims a free half, and writes bytes
 // from a file or standard input into the other half's ring, the one the
 // receiving program reads. Nothing is dropped: when the ring is full it waits
-// for the receiver to make room.
+// for the receiver to make room. Input is passed on as it arrives, so a pipe
+// fed live reaches the receiver at once.
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -14,28 +15,30 @@
 #include <thread>
 #include <vector>
 
-#ifdef _WIN32
 #include <fcntl.h>
+#ifdef _WIN32
 #include <io.h>
 #else
 #include <signal.h>
+#include <unistd.h>
 #endif
 
+#include <cerrno>
+
 #include "io/serial_line.h"
-#include "io/serial_line_ring.h"
 #include "morvane_version.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using morvane::ring_waiting;
-using morvane::ring_write;
+using morvane::SerialLine;
 
 constexpr int kExitUsage = 1;
 constexpr int kExitNoSide = 2;
 constexpr int kExitTimeout = 3;
 constexpr int kExitInput = 4;
 constexpr int kExitStopped = 5;
+constexpr int kExitLineLost = 6;
 
 const char kUsage[] =
     "Usage: serial-peer [--line N] [--rate BYTES_PER_SECOND] [--drain] [--timeout SECONDS] [FILE]\n"
@@ -55,7 +58,8 @@ const char kUsage[] =
     "  --version     show the version\n"
     "\n"
     "Exit status: 0 done, 1 bad usage, 2 no free half on the line (or no line),\n"
-    "3 timed out, 4 the input could not be read, 5 interrupted.\n";
+    "3 timed out, 4 the input could not be read, 5 interrupted, 6 another program\n"
+    "shrank the line's block.\n";
 
 struct Options {
   int line = 1;
@@ -153,8 +157,8 @@ class Waiter {
 
 class Sender {
  public:
-  Sender(std::uint8_t* ring_half, const Options& options)
-      : half_(ring_half), options_(options), waiter_(options.timeout), start_(Clock::now()) {}
+  Sender(SerialLine& line, const Options& options)
+      : line_(line), options_(options), waiter_(options.timeout), start_(Clock::now()) {}
 
   // Writes all of data; returns 0 or the exit status.
   int send(const std::uint8_t* data, std::size_t count) {
@@ -163,7 +167,8 @@ class Sender {
       if (g_stop) return kExitStopped;
       pace();
       const int chunk = options_.rate > 0 ? 1 : static_cast<int>(std::min<std::size_t>(count - done, 4096));
-      const int stored = ring_write(half_, data + done, chunk);
+      const int stored = line_.send_serial_line(data + done, chunk);
+      if (stored < 0) return kExitLineLost;
       if (stored > 0) {
         done += static_cast<std::size_t>(stored);
         sent_ += static_cast<std::uint64_t>(stored);
@@ -176,11 +181,13 @@ class Sender {
   }
 
   int drain() {
-    while (ring_waiting(half_) > 0) {
+    for (;;) {
+      const int waiting = line_.unread_by_peer();
+      if (waiting < 0) return kExitLineLost;
+      if (waiting == 0) return 0;
       if (g_stop) return kExitStopped;
       if (!waiter_.wait()) return kExitTimeout;
     }
-    return 0;
   }
 
  private:
@@ -192,56 +199,91 @@ class Sender {
     std::this_thread::sleep_until(due);
   }
 
-  std::uint8_t* half_;
+  SerialLine& line_;
   const Options& options_;
   Waiter waiter_;
   Clock::time_point start_;
   std::uint64_t sent_ = 0;
 };
 
-int send_input(std::FILE* input, Sender& sender) {
+#ifdef _WIN32
+int read_some(int fd, std::uint8_t* buf, std::size_t size) {
+  return _read(fd, buf, static_cast<unsigned>(size));
+}
+#else
+ssize_t read_some(int fd, std::uint8_t* buf, std::size_t size) { return read(fd, buf, size); }
+#endif
+
+// Whatever the input has ready is sent at once: a read returns what is there
+// (up to the buffer) instead of waiting for the buffer to fill.
+int send_input(int input, Sender& sender) {
   std::vector<std::uint8_t> buffer(65536);
   for (;;) {
     if (g_stop) return kExitStopped;
-    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), input);
-    if (got > 0) {
-      const int status = sender.send(buffer.data(), got);
-      if (status != 0) return status;
+    const auto got = read_some(input, buffer.data(), buffer.size());
+    if (got == 0) return 0;
+    if (got < 0) {
+      if (errno == EINTR) continue;  // a stop signal: checked at the top
+      return kExitInput;
     }
-    if (g_stop) return kExitStopped;
-    if (got < buffer.size()) return std::ferror(input) ? kExitInput : 0;
+    const int status = sender.send(buffer.data(), static_cast<std::size_t>(got));
+    if (status != 0) return status;
   }
 }
 
-std::FILE* open_input(const std::string& name) {
-  if (name != "-") return std::fopen(name.c_str(), "rb");
+int open_input(const std::string& name) {
 #ifdef _WIN32
-  _setmode(_fileno(stdin), _O_BINARY);
+  if (name == "-") {
+    _setmode(0, _O_BINARY);
+    return 0;
+  }
+  return _open(name.c_str(), _O_RDONLY | _O_BINARY);
+#else
+  if (name == "-") return 0;
+  return open(name.c_str(), O_RDONLY | O_CLOEXEC);
 #endif
-  return stdin;
+}
+
+void close_input(int input) {
+  if (input == 0) return;
+#ifdef _WIN32
+  _close(input);
+#else
+  close(input);
+#endif
 }
 
 int run(const Options& options) {
-  std::FILE* input = open_input(options.input);
-  if (input == nullptr) {
-    std::fprintf(stderr, "serial-peer: cannot open '%s'\n", options.input.c_str());
+  const int input = open_input(options.input);
+  if (input < 0) {
+    std::fprintf(stderr, "serial-peer: cannot open '%s': %s\n", options.input.c_str(), std::strerror(errno));
     return kExitInput;
   }
-  morvane::SerialLine line([](const std::string& text, const std::string& caption) {
+  SerialLine line([](const std::string& text, const std::string& caption) {
     std::fprintf(stderr, "serial-peer: %s: %s\n", caption.c_str(), text.c_str());
   });
   line.open_serial_line(options.line);
+  const int open_error = errno;
   const int side = line.state().side;
+  const std::string name = morvane::serial_line_name(line.state().line_number);
   int status = 0;
-  if (side != morvane::kSideA && side != morvane::kSideB) {
-    std::fprintf(stderr, "serial-peer: no free half on %s\n", morvane::serial_line_name(options.line).c_str());
+  if (side == morvane::kSideNone && !line.state().block_lost) {
+    std::fprintf(stderr, "serial-peer: %s: %s\n", name.c_str(), morvane::no_free_half_text(line).c_str());
+    status = kExitNoSide;
+  } else if (side != morvane::kSideA && side != morvane::kSideB) {
+    if (side == morvane::kSideClosed)
+      std::fprintf(stderr, "serial-peer: cannot make or open the block %s: %s\n", name.c_str(),
+                   std::strerror(open_error));
     status = kExitNoSide;
   } else {
-    Sender sender(line.state().peer_half, options);
+    if (line.state().stale_halves_freed)
+      std::fprintf(stderr, "serial-peer: %s: halves left marked in use by programs that have ended were freed\n",
+                   name.c_str());
+    Sender sender(line, options);
     status = send_input(input, sender);
     if (status == 0 && options.drain) status = sender.drain();
   }
-  if (input != stdin) std::fclose(input);
+  close_input(input);
   line.close_serial_line();
   return status;
 }

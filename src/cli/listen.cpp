@@ -12,6 +12,7 @@
 #include "config/checked_index.h"
 #include "config/paths.h"
 #include "config/port_labels.h"
+#include "io/block_holders.h"
 #include "io/channel.h"
 
 namespace morvane::cli {
@@ -22,19 +23,49 @@ using Clock = std::chrono::steady_clock;
 constexpr int kPollMs = 10;
 constexpr int kPollBytes = 256;
 
-using Channel = InputChannel;
-
-// The serial line and the serial port of the run, owned by their channel.
-class LineChannel final : public Channel {
+// A channel of the run: read like every shell reads its channels, and able
+// to say something between polls.
+class Channel : public InputChannel {
  public:
-  explicit LineChannel(std::unique_ptr<SerialLine> line) : line_(std::move(line)), reader_(*line_) {}
-  std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
-
- private:
-  std::unique_ptr<SerialLine> line_;
-  SerialLineChannel reader_;
+  // Passes on what the channel had to say since the last call; true when it
+  // can deliver nothing more.
+  virtual bool report(Reporter&) { return false; }
 };
 
+// Messages from the line arrive through its sink while it is read; they are
+// kept until the poll loop passes them on.
+class LineChannel final : public Channel {
+ public:
+  LineChannel() : line_([this](const std::string& text, const std::string&) { messages_.push_back(text); }) {}
+  SerialLine& line() { return line_; }
+  std::string name() const {
+    const int number = line_.state().line_number;
+    return "serial line " + std::to_string(number) + " (" + serial_line_name(number) + ")";
+  }
+  std::string take_messages() {
+    std::string all;
+    for (const std::string& m : messages_) all += (all.empty() ? "" : "; ") + m;
+    messages_.clear();
+    return all;
+  }
+  std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
+  bool ended() const override { return line_.state().block_lost; }
+  bool report(Reporter& r) override {
+    const std::string text = take_messages();
+    const bool lost = ended();
+    if (text.empty()) return lost;
+    if (lost) r.error(name() + ": " + text);
+    else r.warning(name() + ": " + text);
+    return lost;
+  }
+
+ private:
+  std::vector<std::string> messages_;
+  SerialLine line_;
+  SerialLineChannel reader_{line_};
+};
+
+// The serial port of the run, owned by its channel.
 class PortChannel final : public Channel {
  public:
   explicit PortChannel(std::unique_ptr<SerialPort> port) : port_(std::move(port)), reader_(*port_) {}
@@ -45,22 +76,35 @@ class PortChannel final : public Channel {
   SerialPortChannel reader_;
 };
 
+class TcpSource final : public Channel {
+ public:
+  explicit TcpSource(std::unique_ptr<TcpServer> server) : reader_(std::move(server)) {}
+  std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
+  std::uint16_t port() const { return reader_.port(); }
+
+ private:
+  TcpChannel reader_;
+};
+
+// The report names the line actually opened: a "lyn" of 0 keeps the line's
+// own number, as in the desktop program.
 std::unique_ptr<Channel> open_line(int line, Reporter& r) {
-  std::string failure;
-  auto sink = [&failure](const std::string& text, const std::string& caption) {
-    failure = text + " (" + caption + ")";
-  };
-  auto serial_line = std::make_unique<SerialLine>(sink);
-  serial_line->open_serial_line(line);
-  const std::string name = "serial line " + std::to_string(line) + " (" + serial_line_name(line) + ")";
-  const int side = serial_line->state().side;
+  auto channel = std::make_unique<LineChannel>();
+  SerialLine& serial_line = channel->line();
+  serial_line.open_serial_line(line);
+  const std::string system_error = last_system_error();
+  const std::string name = channel->name();
+  const std::string failure = channel->take_messages();
+  const int side = serial_line.state().side;
   if (side == kSideA || side == kSideB) {
-    r.note("listening on " + name + ", half " + (side == kSideA ? "A" : "B"));
-    return std::make_unique<LineChannel>(std::move(serial_line));
+    if (serial_line.state().stale_halves_freed)
+      r.note(name + ": halves left marked in use by programs that have ended were freed");
+    r.note("listening on " + name + ", half " + (side == kSideA ? "A" : "B (half A is taken)"));
+    return channel;
   }
   if (!failure.empty()) r.error("cannot open " + name + ": " + failure);
-  else if (side == kSideNone) r.error("cannot open " + name + ": no free half (two programs use it already)");
-  else r.error("cannot open " + name + ": the shared memory block cannot be made");
+  else if (side == kSideNone) r.error("cannot open " + name + ": " + no_free_half_text(serial_line));
+  else r.error("cannot open " + name + ": the shared memory block cannot be made: " + system_error);
   return nullptr;
 }
 
@@ -74,10 +118,16 @@ std::unique_ptr<Channel> open_port(const std::string& path, const std::string& s
   auto port = std::make_unique<SerialPort>(sink);
   port->set_port_settings(port_settings_of(settings));
   if (!port->open_serial_device(path, shown)) {
-    r.error(failure.empty() ? "Can't open serial port <" + shown + ">" : failure);
+    const std::string& detail = port->failure_detail();
+    const std::string text = "Can't open serial port <" + shown + ">";
+    r.error(!detail.empty() ? text + ": " + detail : failure.empty() ? text : failure);
     return nullptr;
   }
   r.note("listening on serial port " + shown);
+  // A program that opened the device before us, without any of the locks,
+  // still takes its share of the bytes: the user should know.
+  for (const std::string& other : processes_holding(path))
+    r.warning("serial port " + shown + " is also open in process " + other + ": it may take some of the bytes");
   return std::make_unique<PortChannel>(std::move(port));
 }
 
@@ -90,7 +140,7 @@ std::unique_ptr<Channel> open_tcp(const TcpEndpoint& at, Reporter& r) {
     return nullptr;
   }
   r.note("listening on TCP " + at.host + ":" + std::to_string(server->port()));
-  return std::make_unique<TcpChannel>(std::move(server));
+  return std::make_unique<TcpSource>(std::move(server));
 }
 
 // The channels the options name; without any, the settings' "com" port when
@@ -103,7 +153,7 @@ bool open_channels(const RunContext& run, std::vector<std::unique_ptr<Channel>>&
   const bool any = o.line || o.port || o.tcp;
   auto add = [&out, &names](std::unique_ptr<Channel> c, std::string name) {
     if (!c) return false;
-    if (auto* tcp = dynamic_cast<TcpChannel*>(c.get())) name += std::to_string(tcp->port());
+    if (auto* tcp = dynamic_cast<TcpSource*>(c.get())) name += std::to_string(tcp->port());
     names += (names.empty() ? "" : ", ") + name;
     out.push_back(std::move(c));
     return true;
@@ -116,6 +166,13 @@ bool open_channels(const RunContext& run, std::vector<std::unique_ptr<Channel>>&
   if (s.com >= 1 && s.com <= kMaxPortIndex)
     return add(open_port(system_device_path(s.com), serial_port_name(s.com), s, r), format_port_description(s));
   return add(open_line(s.lyn, r), line_name);
+}
+
+// Passes on what the channels had to say; true when one of them is lost.
+bool channel_lost(std::vector<std::unique_ptr<Channel>>& channels, Reporter& r) {
+  bool lost = false;
+  for (auto& channel : channels) lost = channel->report(r) || lost;
+  return lost;
 }
 
 // One poll, as every shell polls: up to 256 bytes from the first channel
@@ -164,6 +221,7 @@ int run_listen(const RunContext& run) {
   // Closing the window stops the run as a stop signal does.
   while (!stop_requested() && !(window && window->closed())) {
     if (poll_channels(channels, *session)) last_input = Clock::now();
+    if (channel_lost(channels, reporter)) break;
     if (run.options.idle_eject_seconds > 0 && session->page_dirty() &&
         Clock::now() - last_input >= idle_limit) {
       char text[64];

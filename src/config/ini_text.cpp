@@ -1,5 +1,6 @@
 #include "config/ini_text.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -48,6 +49,7 @@ Document split(std::string_view text) {
     doc.mark = kUtf8Mark;
     text.remove_prefix(kUtf8Mark.size());
   }
+  doc.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   while (!text.empty()) {
     const std::size_t nl = text.find('\n');
     if (nl == std::string_view::npos) {
@@ -63,7 +65,11 @@ Document split(std::string_view text) {
 }
 
 std::string join(const Document& doc) {
-  std::string out = doc.mark;
+  std::size_t size = doc.mark.size();
+  for (const Line& line : doc.lines) size += line.body.size() + line.eol.size();
+  std::string out;
+  out.reserve(size);
+  out += doc.mark;
   for (const Line& line : doc.lines) {
     out += line.body;
     out += line.eol;
@@ -155,14 +161,27 @@ void insert_after(Document& doc, std::size_t at, std::string body, const std::st
 
 }  // namespace
 
+// A read goes through the text once, line by line as split() cuts them, and
+// copies nothing but the value found: the first section of the name counts,
+// and in it the first entry of the key.
 std::optional<std::string> find_value(std::string_view text, std::string_view section,
                                       std::string_view key) {
-  const Document doc = split(text);
-  const std::size_t header = find_section(doc, section);
-  if (header == kNone) return std::nullopt;
-  const std::size_t at = find_entry(doc, header + 1, section_end(doc, header), key);
-  if (at == kNone) return std::nullopt;
-  return std::string(unquote(classify(doc.lines[at].body).value));
+  if (text.starts_with(kUtf8Mark)) text.remove_prefix(kUtf8Mark.size());
+  bool in_section = false;
+  while (!text.empty()) {
+    const std::size_t nl = text.find('\n');
+    std::string_view body = text.substr(0, nl);
+    if (nl != std::string_view::npos && body.ends_with('\r')) body.remove_suffix(1);
+    text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+    const Parsed p = classify(body);
+    if (p.kind == Kind::section) {
+      if (in_section) return std::nullopt;  // the section ended without the key
+      in_section = same_name(p.name, section);
+    } else if (in_section && p.kind == Kind::entry && same_name(p.name, key)) {
+      return std::string(unquote(p.value));
+    }
+  }
+  return std::nullopt;
 }
 
 std::string set_value(std::string_view text, std::string_view section, std::string_view key,

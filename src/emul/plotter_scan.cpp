@@ -1,8 +1,11 @@
-// Reading numbers and coordinate pairs off a plotter command line. Values are
-// worked out from the decimal digits themselves, so the result never depends
-// on a locale or on the rounding of a floating-point conversion.
+// Reading numbers and coordinate pairs off a plotter command line. Values
+// come from std::from_chars: the standard conversion, correctly rounded, and
+// never dependent on a locale.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
-#include <string_view>
+#include <cstring>
 
 #include "emul/plotter_internal.h"
 
@@ -10,21 +13,19 @@ namespace morvane {
 
 namespace {
 
-constexpr std::int64_t kSaturate = 1'000'000'000'000LL;  // far beyond any accepted value
 constexpr std::int32_t kMaxStep = 999;
+constexpr std::int64_t kExponentLimit = 1'000'000;  // far beyond any double
 
 bool is_blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_sign(char c) { return c == '+' || c == '-'; }
 
-// Blanks and an optional sign; returns -1 for a minus sign, else 1.
-int skip_blanks_and_sign(const char*& p) {
+// Blanks and an optional sign, as the standard conversions take them; true
+// for a minus sign.
+bool skip_blanks_and_sign(const char*& p) {
   while (is_blank(*p)) ++p;
-  if (*p == '-') {
-    ++p;
-    return -1;
-  }
-  if (*p == '+') ++p;
-  return 1;
+  if (!is_sign(*p)) return false;
+  return *p++ == '-';
 }
 
 // The scan moves on to the next comma, or to the end of the line.
@@ -32,75 +33,63 @@ void move_to_comma(PlotScan& s) {
   while (!s.at_end() && s.peek() != ',') ++s.pos;
 }
 
-bool starts_with_word(const char* p, std::string_view word) {
-  for (char w : word) {
-    const char c = *p++;
-    if (c != w && c != w - 'a' + 'A') return false;
+// The power of ten of a decimal number's leading significant digit, its
+// exponent included. Only its sign is used: it tells a number too large for
+// a double from one too close to zero, which the conversion reports alike.
+std::int64_t leading_power(const char* p) {
+  std::int64_t power = 0;
+  bool found = false;
+  for (; is_digit(*p); ++p) {
+    if (found) ++power;
+    found = found || *p != '0';
   }
-  return true;
-}
-
-// A decimal number with fraction and exponent, truncated toward zero.
-// False when its whole part lies outside -999..999 (infinities and NaNs
-// included, as the standard conversion would produce them).
-bool read_whole_step(const char* p, std::int32_t& out) {
-  const int sign = skip_blanks_and_sign(p);
-  if (starts_with_word(p, "inf") || starts_with_word(p, "nan")) return false;
-
-  // Significant digits (leading zeros dropped) and the place of the point
-  // among them: the value is 0.<digits> x 10^point.
-  std::int32_t whole = 0;  // the digits before the point, once known
-  char digits[4] = {};     // at most three whole digits matter
-  int count = 0;
-  int point = 0;
-  bool seen_digit = false;
-  bool in_fraction = false;
-  for (;; ++p) {
-    if (*p == '.' && !in_fraction) {
-      in_fraction = true;
-      continue;
+  if (*p == '.') {
+    for (++p; is_digit(*p); ++p) {
+      if (!found) --power;
+      found = found || *p != '0';
     }
-    if (!is_digit(*p)) break;
-    seen_digit = true;
-    if (count == 0 && *p == '0') {
-      if (in_fraction) --point;
-      continue;
-    }
-    if (count < 4) digits[count] = *p;
-    ++count;
-    if (!in_fraction) ++point;
-  }
-  if (!seen_digit || count == 0) {  // no number, or zero whatever the exponent
-    out = 0;
-    return true;
   }
   if (*p == 'e' || *p == 'E') {
-    const char* q = p + 1;
-    int esign = 1;
-    if (*q == '+' || *q == '-') esign = *q++ == '-' ? -1 : 1;
-    std::int64_t exp = 0;
-    for (; is_digit(*q); ++q) {
-      if (exp < kSaturate) exp = exp * 10 + (*q - '0');
-    }
-    const std::int64_t moved = point + esign * exp;  // no digits: exp 0, nothing moves
-    point = moved > 100 ? 100 : (moved < -100 ? -100 : static_cast<int>(moved));
+    ++p;
+    const bool negative = is_sign(*p) && *p++ == '-';
+    std::int64_t exponent = 0;
+    for (; is_digit(*p); ++p) exponent = std::min(exponent * 10 + (*p - '0'), kExponentLimit);
+    power += negative ? -exponent : exponent;
   }
-  if (point > 3) return false;
-  for (int i = 0; i < point; ++i) whole = whole * 10 + (i < count ? digits[i] - '0' : 0);
-  out = sign * whole;
+  return power;
+}
+
+// A decimal number with fraction and exponent (0 when there is none),
+// truncated toward zero. False when its whole part lies outside -999..999,
+// infinities and NaNs included. Hexadecimal forms are not read: "0x10" is 0.
+bool read_whole_step(const char* p, std::int32_t& out) {
+  const bool negative = skip_blanks_and_sign(p);
+  out = 0;
+  if (is_sign(*p)) return true;  // a second sign: no number
+  double value = 0;
+  const auto result = std::from_chars(p, p + std::strlen(p), value, std::chars_format::general);
+  if (result.ec == std::errc::invalid_argument) return true;
+  if (result.ec == std::errc::result_out_of_range) return leading_power(p) < 0;  // below the smallest double: 0
+  if (!std::isfinite(value)) return false;
+  const double whole = std::trunc(value);
+  if (whole > kMaxStep) return false;
+  out = static_cast<std::int32_t>(negative ? -whole : whole);
   return true;
 }
 
 }  // namespace
 
+// The integer conversion's reading, saturated at the 32-bit limits.
 std::int32_t read_number(PlotScan& s) {
   const char* p = s.line + s.pos;
-  const int sign = skip_blanks_and_sign(p);
+  const bool negative = skip_blanks_and_sign(p);
   std::int64_t n = 0;
-  for (; is_digit(*p); ++p) {
-    if (n < kSaturate) n = n * 10 + (*p - '0');
+  if (is_digit(*p)) {
+    const char* end = p;
+    while (is_digit(*end)) ++end;
+    if (std::from_chars(p, end, n).ec == std::errc::result_out_of_range) n = INT64_MAX;
   }
-  n *= sign;
+  if (negative) n = -n;
   if (n > INT32_MAX) n = INT32_MAX;
   if (n < INT32_MIN) n = INT32_MIN;
   move_to_comma(s);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "io/error_sink.h"
 #include "io/shared_block.h"
@@ -24,10 +25,22 @@ struct SerialLineState {
   std::int32_t line_number = 1;  // the "lyn" setting
   std::uint8_t* own_half = nullptr;
   std::uint8_t* peer_half = nullptr;
+  // At the last open, halves left marked in use by programs that had all
+  // ended were freed before the claim.
+  bool stale_halves_freed = false;
+  // Another program cut the block short under us: nothing more is read
+  // (side -1) until the line is opened again. Reported once.
+  bool block_lost = false;
+  bool detached_reported = false;
 };
 
 // "NH_SCOM%02d" for the line number.
 std::string serial_line_name(int line);
+
+class SerialLine;
+
+// Why a line that was opened has no half, and how the user frees one.
+std::string no_free_half_text(const SerialLine& line);
 
 class SerialLine {
  public:
@@ -45,11 +58,27 @@ class SerialLine {
   // Copies up to capacity waiting bytes; 0 without a side.
   int read_serial_line(std::uint8_t* buf, int capacity);
 
+  // The sending side, for test peers: stores up to count bytes into the peer
+  // half's ring and returns how many fitted; -1 without a side.
+  int send_serial_line(const std::uint8_t* data, int count);
+  // Bytes sent that the other program has not read yet; -1 without a side.
+  int unread_by_peer();
+
+  // Other programs seen holding the line's block, for messages.
+  std::vector<std::string> holders() const;
+
   const SerialLineState& state() const { return state_; }
 
  private:
   void attach();
+  void free_stale_halves();
   void claim_half();
+  // Whether the view may still be used; reports what other programs did to it.
+  bool block_usable();
+  void lose_block(const std::string& why);
+  void report(const std::string& text);
+  template <typename Access>
+  bool guarded(Access&& access);
 
   ErrorSink report_;
   std::unique_ptr<SharedBlock> block_;

@@ -30,6 +30,7 @@ bool SerialPort::open_serial_device(const std::string& path, const std::string& 
 
 bool SerialPort::open_device(const std::string& path, const std::string& shown_name, int index) {
   DeviceOpenResult opened = opener_ ? opener_(path) : DeviceOpenResult{};
+  failure_detail_ = opened.detail;
   if (!opened.device || opened.failure != OpenFailure::none) {
     if (opened.failure == OpenFailure::event) {
       report("Can't create overlapped handle for <" + shown_name + ">");

@@ -39,6 +39,7 @@ enum class OpenFailure { none, port, event };
 struct DeviceOpenResult {
   std::unique_ptr<SerialDevice> device;
   OpenFailure failure = OpenFailure::port;
+  std::string detail;  // why, when the system's last error does not say it (a lock's holder)
 };
 
 using DeviceOpener = std::function<DeviceOpenResult(const std::string& path)>;
@@ -77,6 +78,9 @@ class SerialPort {
   int get_port_modem_status();
 
   const SerialPortState& state() const { return state_; }
+  // Why the last open failed, when the opener knew more than the system's
+  // last error tells ("in use by process 1234 ..."); empty otherwise.
+  const std::string& failure_detail() const { return failure_detail_; }
 
  private:
   bool open_device(const std::string& path, const std::string& shown_name, int index);
@@ -86,6 +90,7 @@ class SerialPort {
   DeviceOpener opener_;
   PortSettings settings_;
   SerialPortState state_;
+  std::string failure_detail_;
 };
 
 }  // namespace morvane

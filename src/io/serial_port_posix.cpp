@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <utility>
 
+#include "io/port_lock_posix.h"
 #include "io/serial_port.h"
 
 namespace morvane {
@@ -37,8 +39,9 @@ speed_t speed_constant(std::uint32_t rate) {
 
 class PosixSerialDevice : public SerialDevice {
  public:
-  explicit PosixSerialDevice(int fd) : fd_(fd) {}
+  PosixSerialDevice(int fd, std::unique_ptr<PortLock> lock) : lock_(std::move(lock)), fd_(fd) {}
 
+  // The lock file goes last (with lock_), once the device is closed.
   ~PosixSerialDevice() override {
     ioctl(fd_, TIOCNXCL);
     close(fd_);
@@ -82,6 +85,7 @@ class PosixSerialDevice : public SerialDevice {
     ioctl(fd_, TIOCMBIS, &lines);
   }
 
+  std::unique_ptr<PortLock> lock_;
   int fd_;
   termios saved_{};
 };
@@ -129,21 +133,40 @@ int modem_status_from_lines(int lines) {
 // COM1 is the first serial device, /dev/ttyS0.
 std::string system_device_path(int index) { return "/dev/ttyS" + std::to_string(index - 1); }
 
-// Exclusive twice over: TIOCEXCL keeps other openers out (except the
-// superuser), the flock keeps out every program that asks for it too.
-DeviceOpenResult open_system_serial_device(const std::string& path) {
+DeviceOpenResult open_device_locked(const std::string& path, const std::string& lock_directory) {
   DeviceOpenResult result;
   result.failure = OpenFailure::port;
+  auto lock = std::make_unique<PortLock>();
+  long holder = 0;
+  if (!lock->acquire(path, lock_directory, holder)) {
+    result.detail = "in use by " + (holder != 0 ? "process " + std::to_string(holder) : std::string("another program")) +
+                    " (lock file " + lock_directory + "/" + port_lock_name(path) + ")";
+    return result;
+  }
   const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return result;
-  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (!isatty(fd)) {
     close(fd);
+    result.detail = "not a serial device";
+    return result;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    result.detail = "in use by another program (it holds the device locked)";
     return result;
   }
   ioctl(fd, TIOCEXCL);
-  result.device = std::make_unique<PosixSerialDevice>(fd);
+  result.device = std::make_unique<PosixSerialDevice>(fd, std::move(lock));
   result.failure = OpenFailure::none;
   return result;
+}
+
+// Exclusive three ways, as terminal programs agree on it: the lock file in
+// the lock directory, a flock on the device for the programs that use that
+// instead, and TIOCEXCL, which keeps every later open out (except the
+// superuser's).
+DeviceOpenResult open_system_serial_device(const std::string& path) {
+  return open_device_locked(path, system_lock_directory());
 }
 
 }  // namespace morvane

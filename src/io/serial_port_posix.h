@@ -4,8 +4,10 @@
 #include <termios.h>
 
 #include <cstdint>
+#include <string>
 
 #include "io/port_settings.h"
+#include "io/serial_port.h"
 
 namespace morvane {
 
@@ -16,6 +18,9 @@ bool is_standard_baud_rate(std::uint32_t rate);
 
 // TIOCM_* line bits to the modem status bits (kModemCts ...).
 int modem_status_from_lines(int lines);
+
+// open_system_serial_device with its lock file in lock_directory.
+DeviceOpenResult open_device_locked(const std::string& path, const std::string& lock_directory);
 
 // Any rate, where the system allows it; false otherwise.
 bool set_custom_baud_rate(int fd, std::uint32_t rate);

@@ -1,32 +1,30 @@
-// Named shared memory: shm_open("/<name>").
+// Named shared memory: shm_open("/<name>"), on Linux the file /dev/shm/<name>.
 //
-// The object is never unlinked: with POSIX shared memory nobody can tell
-// whether another program still has it open, and unlinking under a holder
-// would split the line in two. To keep the lifetime the Windows block has
-// ("a fresh, zeroed block once nobody holds it"), every holder keeps a shared
-// flock on its descriptor; whoever opens the block and can take the lock
-// exclusively is alone with it and starts it afresh, zero-filled. A holder
-// that crashed thus leaves no stale in-use word behind once everybody has
-// let go. The kernel drops the lock when a holder exits, however it exits.
+// The block is taken as found: created (zero-filled, owner-only) when it does
+// not exist, otherwise opened and, when another program left it short, grown,
+// never cut or cleared, so whatever a program attached before us has stored
+// stays. The object is never unlinked: nobody can tell from its name alone
+// whether another program still uses it, and unlinking under a holder would
+// split the line in two.
 #include <fcntl.h>
-#include <sys/file.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <ctime>
 
+#include "io/block_holders.h"
+#include "io/bus_guard_posix.h"
 #include "io/shared_block.h"
 
 namespace morvane {
 
 namespace {
 
-void pause_briefly() {
-  const timespec millisecond{0, 1000000};
-  nanosleep(&millisecond, nullptr);
-}
+// How often (in condition checks) the name is looked up again to see whether
+// it still leads to our block: about once a second at the 10 ms poll.
+constexpr unsigned kNameCheckInterval = 100;
 
 class PosixSharedBlock : public SharedBlock {
  public:
@@ -36,13 +34,20 @@ class PosixSharedBlock : public SharedBlock {
   }
 
   bool open(const std::string& name, std::size_t size) override {
+    close();
+    name_ = name;
     size_ = size;
-    fd_ = shm_open(("/" + name).c_str(), O_RDWR | O_CREAT, 0666);
+    for (int tries = 0; tries < 3 && fd_ < 0; ++tries) open_or_create();
     if (fd_ < 0) return false;
-    if (!take_holder_lock() || !grow_to_size()) {
+    struct stat info {};
+    if (!grow_to_size() || fstat(fd_, &info) != 0) {
+      const int error = errno;
       close();
+      errno = error;
       return false;
     }
+    device_ = info.st_dev;
+    inode_ = info.st_ino;
     return true;
   }
 
@@ -66,25 +71,29 @@ class PosixSharedBlock : public SharedBlock {
     fd_ = -1;
   }
 
+  bool run_if_alone(const std::function<void()>& action) override;
+
+  bool guarded(void (*access)(void*), void* context) override { return run_with_bus_guard(access, context); }
+
+  BlockCondition condition(std::string& why) override;
+
+  std::vector<std::string> holders() const override { return processes_holding("/dev/shm/" + name_); }
+
  private:
-  // Alone with the block: start it afresh. Then hold it shared like every
-  // other holder. The exclusive lock is held only for the moment of the reset,
-  // so waiting for the shared one is short; the bound keeps a foreign
-  // exclusive holder from stalling us.
-  bool take_holder_lock() {
-    if (flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-      if (ftruncate(fd_, 0) != 0) return false;
-    } else if (errno != EWOULDBLOCK) {
-      return true;  // no locks on this system: share the block as found
+  // Exclusive creation tells a new block from an existing one; the name may
+  // vanish between the two attempts, hence the caller's retries.
+  void open_or_create() {
+    const std::string path = "/" + name_;
+    fd_ = shm_open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, S_IRUSR | S_IWUSR);
+    if (fd_ >= 0) {
+      fchmod(fd_, S_IRUSR | S_IWUSR);  // whatever the umask: the owner reads and writes, nobody else
+      return;
     }
-    for (int tries = 0; tries < 1000; ++tries) {
-      if (flock(fd_, LOCK_SH | LOCK_NB) == 0) return true;
-      pause_briefly();
-    }
-    return true;
+    if (errno == EEXIST) fd_ = shm_open(path.c_str(), O_RDWR, 0);
   }
 
-  // Only ever grows the object, so data of a block in use is never cut.
+  // Only ever grows the object, so data of a block in use is never cut. A
+  // creator that has not sized its new block yet is simply helped along.
   bool grow_to_size() {
     struct stat info {};
     if (fstat(fd_, &info) != 0) return false;
@@ -92,10 +101,67 @@ class PosixSharedBlock : public SharedBlock {
     return ftruncate(fd_, static_cast<off_t>(size_)) == 0;
   }
 
+  bool name_leads_elsewhere() const {
+    const int fd = shm_open(("/" + name_).c_str(), O_RDONLY, 0);
+    if (fd < 0) return errno == ENOENT || errno == EACCES;  // our own block would open
+    struct stat info {};
+    const bool elsewhere = fstat(fd, &info) == 0 && (info.st_dev != device_ || info.st_ino != inode_);
+    ::close(fd);
+    return elsewhere;
+  }
+
   int fd_ = -1;
   std::uint8_t* view_ = nullptr;
   std::size_t size_ = 0;
+  std::string name_;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
+  unsigned checks_ = 0;
 };
+
+// Linux grants a write lease only while no other open file of any process
+// refers to the block (a mapping keeps its file open too), whoever the other
+// program is and whether it knows of leases or not; while the lease is held,
+// every other open of the block waits. That is "alone", checked by the
+// kernel. The lease is held just for the action.
+bool PosixSharedBlock::run_if_alone(const std::function<void()>& action) {
+#ifdef F_SETLEASE
+  if (fd_ < 0) return false;
+  // An open that waits on the lease announces itself with SIGIO, whose
+  // default ends the program; it is ignored while the lease is held.
+  struct sigaction ignore {};
+  struct sigaction previous {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGIO, &ignore, &previous);
+  const bool alone = fcntl(fd_, F_SETLEASE, F_WRLCK) == 0;
+  if (alone) {
+    action();
+    fcntl(fd_, F_SETLEASE, F_UNLCK);
+  }
+  sigaction(SIGIO, &previous, nullptr);
+  return alone;
+#else
+  (void)action;
+  return false;
+#endif
+}
+
+BlockCondition PosixSharedBlock::condition(std::string& why) {
+  if (fd_ < 0) return BlockCondition::intact;
+  struct stat info {};
+  if (fstat(fd_, &info) == 0 && static_cast<std::size_t>(info.st_size) < size_) {
+    why = "another program shrank the block to " + std::to_string(info.st_size) + " bytes (" +
+          std::to_string(size_) + " needed)";
+    return BlockCondition::shrunk;
+  }
+  if (++checks_ % kNameCheckInterval == 0 && name_leads_elsewhere()) {
+    why = "another program removed or replaced the block: programs that attach from now on do not reach "
+          "this one";
+    return BlockCondition::detached;
+  }
+  return BlockCondition::intact;
+}
 
 }  // namespace
 

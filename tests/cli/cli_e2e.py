@@ -12,6 +12,7 @@ import importlib.util
 import os
 import pty
 import re
+import select
 import shutil
 import signal
 import socket
@@ -22,7 +23,7 @@ import time
 import unittest
 import zlib
 
-MORVANE = SERIAL_PEER = SOURCE_DIR = None
+MORVANE = SERIAL_PEER = SOURCE_DIR = PY_PEER = None
 
 ESC, SO, CRLF, FF = b"\x1b", b"\x0e", b"\r\n", b"\x0c"
 MARGIN = 25        # 150 pixels at 600 dpi
@@ -567,6 +568,13 @@ class Listener:
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.out = b""
         self.seen = 0  # output before this was matched already
+        case.addCleanup(self.end)
+
+    def end(self):
+        """Never leaves the program running after its test, passed or failed."""
+        if self.proc.poll() is None:
+            self.proc.kill()
+        self.proc.communicate()
 
     def wait_for(self, pattern, timeout=5.0):
         """Waits for output after the last match."""
@@ -587,7 +595,9 @@ class Listener:
             if chunk == b"" or self.proc.poll() is not None:
                 break
             time.sleep(0.02)
-        raise AssertionError("no %r in %r (stderr %r)" % (pattern, self.out, self.proc.stderr.read()))
+        self.proc.kill()  # its standard error ends only with it
+        _, err = self.proc.communicate()
+        raise AssertionError("no %r in %r (stderr %r)" % (pattern, self.out, err))
 
     def stop(self, sig=signal.SIGTERM):
         self.proc.send_signal(sig)
@@ -596,49 +606,128 @@ class Listener:
         return self.proc.returncode, self.out.decode(), err.decode()
 
 
+def block_path(n):
+    return "/dev/shm/NH_SCOM%02d" % n
+
+
 def unlink_line(n):
     try:
-        os.unlink("/dev/shm/NH_SCOM%02d" % n)
+        os.unlink(block_path(n))
     except FileNotFoundError:
         pass
 
 
-class Listen(Case):
+def unique_line(k):
+    """A line number that no other test run uses at the same time: made from
+    our process id, and above every number the unit tests take."""
+    return 10_000_000 + os.getpid() * 10 + k
+
+
+def in_use_word(n, half):
+    with open(block_path(n), "rb") as f:
+        f.seek(276 * half)
+        return int.from_bytes(f.read(4), "little", signed=True)
+
+
+def wait_until(condition, timeout=5.0):
+    deadline = time.time() + timeout
+    while not condition():
+        if time.time() > deadline:
+            raise AssertionError("condition not met in %.1f s" % timeout)
+        time.sleep(0.02)
+
+
+class LineCase(Case):
+    def use_line(self, k):
+        """A fresh line of this test's own, named in the settings Morvane reads."""
+        n = unique_line(k)
+        unlink_line(n)
+        self.addCleanup(unlink_line, n)
+        self.write("Morvane.ini", b"[Morvane]\r\nlyn=%d\r\n" % n)
+        return n
+
+    def start(self, args, **kw):
+        p = subprocess.Popen(args, cwd=self.dir, **kw)
+        self.addCleanup(self.finish, p)
+        return p
+
+    @staticmethod
+    def finish(p):
+        if p.poll() is None:
+            p.kill()
+        p.wait()
+        for stream in (p.stdin, p.stdout, p.stderr):
+            if stream:
+                stream.close()
+
+    def python_peer(self, *args, **kw):
+        return self.start([sys.executable, PY_PEER, *args], stderr=subprocess.PIPE, **kw)
+
+    @staticmethod
+    def first_line(stream, timeout=10.0):
+        """The first line a peer writes, never waiting for ever."""
+        line, deadline = b"", time.time() + timeout
+        while not line.endswith(b"\n") and time.time() < deadline:
+            ready, _, _ = select.select([stream], [], [], 0.1)
+            if ready:
+                byte = os.read(stream.fileno(), 1)
+                if not byte:
+                    break
+                line += byte
+        return line
+
+
+class Listen(LineCase):
     def test_serial_line_with_peer(self):
-        line = 91
-        unlink_line(line)
-        try:
-            l = Listener(self, "--line", str(line), "--pdf", "out.pdf")
-            l.wait_for("half A")
-            peer = subprocess.run([SERIAL_PEER, "--line", str(line), "--drain", "--timeout", "5"],
-                                  input=b"over the line\r\n\x0cpage two, unfinished", capture_output=True, timeout=20)
-            self.assertEqual(peer.returncode, 0, peer.stderr)
-            l.wait_for("page 1 printed")
-            status, out, err = l.stop()
-            self.assertEqual(status, 0, err)
-            self.assertIn("page 2 printed", out)  # the page in progress is printed at the stop
-            self.assertEqual(self.pdf_pages(self.path("out.pdf")), 2)
-            self.assertIn("page two, unfinished", self.pdf_text(self.path("out.pdf")))
-        finally:
-            unlink_line(line)
+        self.use_line(1)
+        l = Listener(self, "--pdf", "out.pdf")
+        l.wait_for("half A")
+        peer = subprocess.run([SERIAL_PEER, "--line", str(unique_line(1)), "--drain", "--timeout", "5"],
+                              input=b"over the line\r\n\x0cpage two, unfinished", capture_output=True, timeout=20)
+        self.assertEqual(peer.returncode, 0, peer.stderr)
+        l.wait_for("page 1 printed")
+        status, out, err = l.stop()
+        self.assertEqual(status, 0, err)
+        self.assertIn("page 2 printed", out)  # the page in progress is printed at the stop
+        self.assertEqual(self.pdf_pages(self.path("out.pdf")), 2)
+        self.assertIn("page two, unfinished", self.pdf_text(self.path("out.pdf")))
 
     def test_serial_line_without_free_half(self):
-        line = 92
-        unlink_line(line)
-        peers = []
-        try:
-            for _ in range(2):  # two writers take both halves and wait for a reader
-                peers.append(subprocess.Popen([SERIAL_PEER, "--line", str(line), "--timeout", "20"],
-                                              stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-            time.sleep(0.3)
-            r = self.run_morvane("listen", "--line", str(line))
-            self.assert_failure(r, 1, "NH_SCOM92", "no free half")
-        finally:
-            for p in peers:
-                p.kill()
-                p.stdin.close()
-                p.wait()
-            unlink_line(line)
+        n = self.use_line(2)
+        for _ in range(2):  # two writers take both halves and wait for a reader
+            self.start([SERIAL_PEER, "--line", str(n), "--timeout", "20"],
+                       stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_until(lambda: os.path.exists(block_path(n)) and in_use_word(n, 0) == 1 and in_use_word(n, 1) == 1)
+        r = self.run_morvane("listen")
+        # The user learns which programs hold the line.
+        self.assert_failure(r, 1, "NH_SCOM%d" % n, "no free half", "serial-peer")
+
+    def test_lyn_zero_names_the_line_it_opens(self):
+        existed = os.path.exists(block_path(1))
+        if not existed:
+            self.addCleanup(unlink_line, 1)
+        self.write("Morvane.ini", b"[Morvane]\r\nlyn=0\r\n")
+        l = Listener(self)
+        m = l.wait_for(r"serial line (\d+) \((NH_SCOM\d+)\)")
+        # Line 1 may be busy with another run; what matters is that the report names it.
+        self.assertEqual((m.group(1), m.group(2)), (b"1", b"NH_SCOM01"))
+        if l.proc.poll() is None:
+            with open("/proc/%d/maps" % l.proc.pid) as maps:
+                self.assertIn("/dev/shm/NH_SCOM01", maps.read())
+        l.stop()
+
+    def test_block_shrunk_while_listening_ends_with_status_1(self):
+        n = self.use_line(3)
+        l = Listener(self, "--pdf", "out.pdf")
+        l.wait_for("half A")
+        peer = subprocess.run([SERIAL_PEER, "--line", str(n), "--drain", "--timeout", "5"],
+                              input=b"before the cut", capture_output=True, timeout=20)
+        self.assertEqual(peer.returncode, 0, peer.stderr)
+        os.truncate(block_path(n), 0)
+        out, err = l.proc.communicate(timeout=10)
+        self.assertEqual(l.proc.returncode, 1, err)  # not a signal
+        self.assertEqual(err.decode().count("shrank the block to 0 bytes"), 1, err)
+        self.assertIn("before the cut", self.pdf_text(self.path("out.pdf")))  # what came is printed
 
     def test_tcp_one_connection_at_a_time(self):
         l = Listener(self, "--tcp", "0", "--pdf", "out.pdf")
@@ -672,12 +761,14 @@ class Listen(Case):
             l = Listener(self, "--port", name, "--baud", "19200", "--pdf", "out.pdf")
             l.wait_for("serial port " + re.escape(name))
             busy = self.run_morvane("listen", "--port", name)
-            self.assert_failure(busy, 1, name)
+            self.assert_failure(busy, 1, "Can't open serial port <%s>" % name, "in use by process %d" % l.proc.pid)
             os.write(master, b"through the port\r\n\x0c")
             l.wait_for("page 1 printed")
             status, out, err = l.stop()
             self.assertEqual(status, 0, err)
             self.assertIn("through the port", self.pdf_text(self.path("out.pdf")))
+            # This test holds the device open too, as a reader without locks would.
+            self.assertIn("also open in process %d" % os.getpid(), err)
         finally:
             os.close(master)
             os.close(slave)
@@ -715,6 +806,63 @@ class Listen(Case):
         self.assertIn("discarded", err)
         self.assertFalse(os.path.exists(self.path("out.pdf")))
         self.assertFalse(os.path.exists(self.path("Morvane.$$$")))
+
+
+class LockLessPeers(LineCase):
+    """The minimal Python peer of docs/serial-line.md, which knows only that page."""
+
+    def sender(self, n, data):
+        py = self.python_peer("send", str(n), stdin=subprocess.PIPE)
+        py.stdin.write(data)
+        py.stdin.close()
+        return py
+
+    def test_python_sender_attached_first(self):
+        n = self.use_line(4)
+        py = self.sender(n, b"stored before Morvane came\r\n\x0c")
+        self.assertEqual(self.first_line(py.stderr), b"half A\n")
+        l = Listener(self, "--pdf", "out.pdf")
+        l.wait_for(r"half B \(half A is taken\)")
+        l.wait_for("page 1 printed")
+        self.assertEqual(py.wait(timeout=10), 0)  # everything was read
+        status, out, err = l.stop()
+        self.assertEqual(status, 0, err)
+        self.assertIn("stored before Morvane came", self.pdf_text(self.path("out.pdf")))
+        self.assertEqual((in_use_word(n, 0), in_use_word(n, 1)), (0, 0))  # both gave their halves back
+
+    def test_python_sender_attached_second(self):
+        n = self.use_line(5)
+        l = Listener(self, "--pdf", "out.pdf")
+        l.wait_for("half A")
+        py = self.sender(n, b"sent to the first\r\n\x0c")
+        self.assertEqual(self.first_line(py.stderr), b"half B\n")
+        l.wait_for("page 1 printed")
+        self.assertEqual(py.wait(timeout=10), 0)
+        status, out, err = l.stop()
+        self.assertEqual(status, 0, err)
+        self.assertIn("sent to the first", self.pdf_text(self.path("out.pdf")))
+
+    def test_python_receiver_with_serial_peer_in_both_orders(self):
+        data = bytes(range(256)) * 3  # more than one ring's worth
+        for k, receiver_first in ((6, True), (7, False)):
+            n = self.use_line(k)
+            if receiver_first:
+                py = self.python_peer("receive", str(n), "--count", str(len(data)), "--idle", "10",
+                                      stdout=subprocess.PIPE)
+                self.assertEqual(self.first_line(py.stderr), b"half A\n")
+            peer = self.start([SERIAL_PEER, "--line", str(n), "--drain", "--timeout", "10"],
+                              stdin=subprocess.PIPE, stderr=subprocess.PIPE)
+            peer.stdin.write(data)
+            peer.stdin.close()
+            if not receiver_first:
+                wait_until(lambda: os.path.exists(block_path(n)) and in_use_word(n, 0) == 1)
+                py = self.python_peer("receive", str(n), "--count", str(len(data)), "--idle", "10",
+                                      stdout=subprocess.PIPE)
+                self.assertEqual(self.first_line(py.stderr), b"half B\n")
+            out, _ = py.communicate(timeout=20)
+            self.assertEqual(py.returncode, 0)
+            self.assertEqual(out, data, "receiver first" if receiver_first else "sender first")
+            self.assertEqual(peer.wait(timeout=10), 0, peer.stderr.read())
 
 
 # --- errors -------------------------------------------------------------------------------------
@@ -760,8 +908,9 @@ class Errors(Case):
 
 
 def main():
-    global MORVANE, SERIAL_PEER, SOURCE_DIR
+    global MORVANE, SERIAL_PEER, SOURCE_DIR, PY_PEER
     MORVANE, SERIAL_PEER, SOURCE_DIR = (os.path.abspath(a) for a in sys.argv[1:4])
+    PY_PEER = os.path.join(SOURCE_DIR, "docs", "serial_peer.py")
     unittest.main(argv=[sys.argv[0]] + sys.argv[4:], verbosity=1)
 
 

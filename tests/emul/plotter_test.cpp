@@ -464,7 +464,8 @@ TEST(PlotterScan, PairValuesAreTruncatedDecimals) {
     std::int32_t x, y;
   };
   const Case cases[] = {
-      {"-999.9,0", true, -999, 0},   {"999.999999999999999999,1", true, 999, 1},
+      {"-999.9,0", true, -999, 0},   {"999.999999999999999999,1", false, 0, 0},
+      {"999.9999999999,1", true, 999, 1}, {" +999.99999999999999999,-100", false, 0, 0},
       {"1000,0", false, 0, 0},       {"0,-1000", false, 0, 0},
       {"-.5,.5", true, 0, 0},        {"0.00001e8,0", false, 0, 0},
       {"12e-1,5E1", true, 1, 50},    {"5e500,0", false, 0, 0},
@@ -472,6 +473,8 @@ TEST(PlotterScan, PairValuesAreTruncatedDecimals) {
       {"007.5,0010", true, 7, 10},   {"1e,2e+", true, 1, 2},
       {"INF,0", false, 0, 0},        {"-NaN,0", false, 0, 0},
       {".,9", true, 0, 9},           {"0x10,0", true, 0, 0},
+      {"--5,+-5", true, 0, 0},       {"1e-99999999999999999999,-0.9", true, 0, 0},
+      {"0.0001e99999999999999999999,0", false, 0, 0},
   };
   for (const Case& c : cases) {
     PlotScan s{c.text};

@@ -15,6 +15,7 @@ extern char** environ;
 #endif
 
 #include "io/serial_line.h"
+#include "io/serial_line_ring.h"
 
 namespace morvane::test {
 
@@ -40,6 +41,15 @@ void remove_line_block(int line) {
 #endif
 }
 
+RawAttachment::RawAttachment(int line) : block_(make_system_shared_block()) {
+  int error = 0;
+  if (block_->open(serial_line_name(line), kSerialBlockSize)) view_ = block_->map(error);
+}
+
+std::uint8_t* RawAttachment::half(int which) const {
+  return view_ == nullptr ? nullptr : view_ + (which == 0 ? 0 : kSerialHalfSize);
+}
+
 std::string serial_peer_path() {
   std::string path = SERIAL_PEER_PATH;
 #ifdef _WIN32
@@ -54,7 +64,7 @@ std::string serial_peer_path() {
 
 #ifdef _WIN32
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args) {
+ChildProcess::ChildProcess(const std::vector<std::string>& args, int) {
   std::string command;
   for (const std::string& arg : args) command += (command.empty() ? "\"" : " \"") + arg + "\"";
   STARTUPINFOA startup{};
@@ -91,12 +101,16 @@ bool ChildProcess::interrupt() { return false; }
 
 #else
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args) {
+ChildProcess::ChildProcess(const std::vector<std::string>& args, int input_fd) {
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (input_fd >= 0) posix_spawn_file_actions_adddup2(&actions, input_fd, 0);
   pid_t pid = 0;
-  started_ = posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0;
+  started_ = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
   id_ = pid;
 }
 

@@ -2,8 +2,12 @@
 // removal of the blocks they leave, and running the serial-peer program.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "io/shared_block.h"
 
 namespace morvane::test {
 
@@ -13,13 +17,28 @@ int unique_line(int k);
 // Removes the block of a line from the system where it outlives its holders.
 void remove_line_block(int line);
 
+// A program on a line that knows the block's layout and nothing else: it maps
+// the block and touches its words itself. Destroyed, it lets go of the block
+// without releasing anything, as a program that ends abruptly does.
+class RawAttachment {
+ public:
+  explicit RawAttachment(int line);
+  // Start of half A (0) or half B (1); null when the block could not be mapped.
+  std::uint8_t* half(int which) const;
+
+ private:
+  std::unique_ptr<SharedBlock> block_;
+  std::uint8_t* view_ = nullptr;
+};
+
 // The serial-peer program next to this build.
 std::string serial_peer_path();
 
 // A child process, started with arguments (argv[0] is the program).
 class ChildProcess {
  public:
-  explicit ChildProcess(const std::vector<std::string>& args);
+  // input_fd, where not -1, becomes the child's standard input (POSIX only).
+  explicit ChildProcess(const std::vector<std::string>& args, int input_fd = -1);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

@@ -147,19 +147,37 @@ TEST_F(SerialLineTest, ClosingTwiceOrNeverOpenedIsHarmless) {
 TEST_F(SerialLineTest, HalvesLeftClaimedByProgramsNowGoneAreFreeAgain) {
   const int number = line(5);
   {
-    auto block = make_system_shared_block();
-    ASSERT_TRUE(block->open(serial_line_name(number), kSerialBlockSize));
-    int error = 0;
-    std::uint8_t* view = block->map(error);
-    ASSERT_NE(view, nullptr);
-    store_word(view, kInUseOffset, 1);
-    store_word(view + kSerialHalfSize, kInUseOffset, 1);
-    block->unmap();
-    block->close();  // gone without releasing
+    test::RawAttachment gone(number);
+    ASSERT_NE(gone.half(0), nullptr);
+    store_word(gone.half(0), kInUseOffset, 1);
+    store_word(gone.half(1), kInUseOffset, 1);
   }
   SerialLine reader;
   reader.open_serial_line(number);
   EXPECT_EQ(reader.state().side, kSideA) << "with no holder left the line starts afresh";
+}
+
+// A peer that follows the block layout alone: it maps the block, claims
+// half A and stores bytes for whoever comes second, holding no lock of any
+// kind. The second program must take half B as it finds it.
+TEST_F(SerialLineTest, PeerThatAttachedFirstKeepsItsHalfAndItsBytes) {
+  const int number = line(6);
+  test::RawAttachment peer(number);
+  std::uint8_t* const half_a = peer.half(0);
+  std::uint8_t* const half_b = peer.half(1);
+  ASSERT_NE(half_a, nullptr);
+  store_word(half_a, kInUseOffset, 1);
+  const std::uint8_t early[] = {'e', 'a', 'r', 'l', 'y'};
+  ASSERT_EQ(ring_write(half_b, early, 5), 5);
+
+  SerialLine second;
+  second.open_serial_line(number);
+  ASSERT_EQ(second.state().side, kSideB);
+  EXPECT_FALSE(second.state().stale_halves_freed);
+  EXPECT_EQ(receive(second), (std::vector<std::uint8_t>{'e', 'a', 'r', 'l', 'y'})) << "stored before the claim";
+  second.close_serial_line();
+  EXPECT_EQ(load_word(half_a, kInUseOffset), 1) << "the peer's claim survives our release";
+  EXPECT_EQ(load_word(half_b, kInUseOffset), 0);
 }
 
 TEST_F(SerialLineTest, NameHasAtLeastTwoDigits) {

@@ -164,6 +164,36 @@ TEST_F(SerialPeerTest, InterruptWhileWaitingForInputReleasesTheHalf) {
   EXPECT_EQ(peer.wait(5000), 5);
   EXPECT_EQ(load_word(reader.state().peer_half, kInUseOffset), 0);
 }
+
+// Live input through a pipe is passed on as it comes: the first bytes reach
+// the receiver while the input is still open and silent.
+TEST_F(SerialPeerTest, PipedInputIsForwardedAsItArrives) {
+  const int number = line(15);
+  SerialLine reader;
+  reader.open_serial_line(number);
+  int feed[2];
+  ASSERT_EQ(pipe2(feed, O_CLOEXEC), 0);  // the child must not hold the writing end
+  test::ChildProcess peer({test::serial_peer_path(), "--line", std::to_string(number)}, feed[0]);
+  close(feed[0]);
+  ASSERT_TRUE(peer.started());
+  auto receive_within = [&reader](std::size_t count, double seconds) {
+    std::vector<std::uint8_t> got;
+    std::array<std::uint8_t, 256> buf{};
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    while (got.size() < count && Clock::now() < deadline) {
+      const int n = reader.read_serial_line(buf.data(), 256);
+      got.insert(got.end(), buf.begin(), buf.begin() + n);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return std::string(got.begin(), got.end());
+  };
+  ASSERT_EQ(write(feed[1], "AB", 2), 2);
+  EXPECT_EQ(receive_within(2, 2.0), "AB") << "held back while the input stays open";
+  ASSERT_EQ(write(feed[1], "CD", 2), 2);
+  close(feed[1]);
+  EXPECT_EQ(receive_within(2, 5.0), "CD");
+  EXPECT_EQ(peer.wait(15000), 0);
+}
 #endif
 
 TEST_F(SerialPeerTest, BadArgumentsAreRefused) {

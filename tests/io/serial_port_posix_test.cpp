@@ -4,14 +4,22 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "io/port_lock_posix.h"
 #include "io/serial_port.h"
 #include "io/serial_port_posix.h"
 
@@ -134,6 +142,127 @@ TEST_F(PtyTest, PortIsHeldExclusively) {
   EXPECT_EQ(messages_, std::vector<std::string>{"Can't open serial port <COM3:>"});
   port_.close_serial_port();
   EXPECT_TRUE(other.open_serial_device(path_, "COM3:")) << "free again once closed";
+}
+
+// A lock directory of the test's own, so that no real lock is touched.
+class LockDirectory {
+ public:
+  LockDirectory() {
+    char name[] = "/tmp/morvane-locks-XXXXXX";
+    if (mkdtemp(name) != nullptr) path_ = name;
+  }
+  ~LockDirectory() { std::filesystem::remove_all(path_); }
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  void put(const std::string& name, const std::string& text) const { std::ofstream(file(name)) << text; }
+  std::string read(const std::string& name) const {
+    std::ifstream in(file(name));
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  std::string path_;
+};
+
+// A process id that no running process has: a child that has been reaped.
+long ended_process_id() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return child;
+}
+
+std::string pid_text(long pid) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%10ld\n", pid);
+  return text;
+}
+
+TEST(PortLock, LockFileHoldsOurProcessIdAndGoesAtRelease) {
+  LockDirectory dir;
+  long holder = -1;
+  {
+    PortLock lock;
+    ASSERT_TRUE(lock.acquire("/dev/ttyS7", dir.path(), holder));
+    EXPECT_EQ(lock.file(), dir.file("LCK..ttyS7"));
+    EXPECT_EQ(dir.read("LCK..ttyS7"), pid_text(getpid())) << "ten digits and a newline";
+    PortLock second;
+    EXPECT_FALSE(second.acquire("/dev/ttyS7", dir.path(), holder)) << "a running holder: us";
+    EXPECT_EQ(holder, static_cast<long>(getpid()));
+    EXPECT_TRUE(second.file().empty());
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.file("LCK..ttyS7")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0) << "nothing left behind";
+
+  PortLock none;
+  EXPECT_TRUE(none.acquire("/dev/ttyS7", "/nonexistent/lock", holder)) << "no lock directory: nothing to agree on";
+  EXPECT_TRUE(none.file().empty());
+}
+
+TEST(PortLock, LocksOfEndedProcessesAreTakenOverOthersAreRespected) {
+  LockDirectory dir;
+  struct Case {
+    std::string content;
+    bool taken;
+  };
+  const pid_t sleeper = fork();
+  if (sleeper == 0) {
+    for (;;) pause();
+  }
+  const std::vector<Case> cases = {
+      {pid_text(ended_process_id()), true},
+      {"", true},
+      {"garbage\n", true},
+      {"0\n", true},
+      {pid_text(sleeper), false},
+      {std::to_string(sleeper), false},  // without the padding, as some programs write it
+  };
+  for (const Case& c : cases) {
+    dir.put("LCK..ttyUSB0", c.content);
+    PortLock lock;
+    long holder = 0;
+    EXPECT_EQ(lock.acquire("/dev/ttyUSB0", dir.path(), holder), c.taken) << c.content;
+    EXPECT_EQ(holder, c.taken ? 0 : static_cast<long>(sleeper)) << c.content;
+    EXPECT_EQ(dir.read("LCK..ttyUSB0"), c.taken ? pid_text(getpid()) : c.content);
+  }
+  kill(sleeper, SIGKILL);
+  waitpid(sleeper, nullptr, 0);
+}
+
+TEST(PortLock, EveryNameOfADeviceSharesItsLock) {
+  LockDirectory dir;
+  const std::string device = dir.file("ttyACM3");
+  dir.put("ttyACM3", "");
+  ASSERT_EQ(symlink(device.c_str(), dir.file("by-id-usb-printer").c_str()), 0);
+  EXPECT_EQ(port_lock_name(dir.file("by-id-usb-printer")), "LCK..ttyACM3");
+  EXPECT_EQ(port_lock_name("/dev/ttyS0"), "LCK..ttyS0");
+}
+
+// The port is the program's alone: another program asking as terminal
+// programs do is refused with the holder named, and any later plain open is
+// refused by the device itself (TIOCEXCL; only the superuser passes it, so a
+// superuser test tries it as another user).
+TEST_F(PtyTest, SecondReaderIsRefused) {
+  LockDirectory dir;
+  DeviceOpenResult first = open_device_locked(path_, dir.path());
+  ASSERT_TRUE(first.device);
+  DeviceOpenResult second = open_device_locked(path_, dir.path());
+  EXPECT_FALSE(second.device);
+  EXPECT_NE(second.detail.find("in use by process " + std::to_string(getpid())), std::string::npos) << second.detail;
+
+  const pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && (chown(path_.c_str(), 65534, 65534) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+      _exit(2);
+    const int fd = open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    _exit(fd < 0 && errno == EBUSY ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a plain open of the device got through";
+
+  first.device.reset();
+  EXPECT_TRUE(open_device_locked(path_, dir.path()).device) << "free again once closed";
 }
 
 TEST(SerialPortPosix, NotATerminalIsNoPort) {
