@@ -6,6 +6,7 @@
 #include <random>
 
 #include "cli/backend.h"
+#include "gfx/damage_sheet.h"
 #include "print/geometry_printer.h"
 #include "gfx/cairo/cairo_pdf_surface.h"
 #include "gfx/cairo/cairo_sheet.h"
@@ -97,6 +98,8 @@ std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, F
 }
 
 bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error) {
+  // A sheet shown in the window is the image it wraps.
+  if (auto* shown = dynamic_cast<DamageSheet*>(&sheet)) return save_sheet_png(shown->inner(), path, error);
   auto* image = dynamic_cast<CairoSheet*>(&sheet);
   if (image == nullptr) {
     error = "the sheet is not an image";

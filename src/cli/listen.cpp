@@ -8,8 +8,10 @@
 #include "cli/commands.h"
 #include "cli/platform.h"
 #include "cli/session.h"
+#include "cli/window_run.h"
 #include "config/checked_index.h"
 #include "config/paths.h"
+#include "config/port_labels.h"
 #include "io/block_holders.h"
 #include "io/channel.h"
 
@@ -78,6 +80,7 @@ class TcpSource final : public Channel {
  public:
   explicit TcpSource(std::unique_ptr<TcpServer> server) : reader_(std::move(server)) {}
   std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
+  std::uint16_t port() const { return reader_.port(); }
 
  private:
   TcpChannel reader_;
@@ -141,23 +144,28 @@ std::unique_ptr<Channel> open_tcp(const TcpEndpoint& at, Reporter& r) {
 }
 
 // The channels the options name; without any, the settings' "com" port when
-// one is set, else the settings' serial line.
-bool open_channels(const RunContext& run, std::vector<std::unique_ptr<Channel>>& out, Reporter& r) {
+// one is set, else the settings' serial line. `names` tells them as the
+// desktop program's title does ("Lyn1", "com1-9600-n-8-1"), for the window.
+bool open_channels(const RunContext& run, std::vector<std::unique_ptr<Channel>>& out,
+                   std::string& names, Reporter& r) {
   const CliOptions& o = run.options;
   const Settings& s = run.settings;
   const bool any = o.line || o.port || o.tcp;
-  auto add = [&out](std::unique_ptr<Channel> c) {
+  auto add = [&out, &names](std::unique_ptr<Channel> c, std::string name) {
     if (!c) return false;
+    if (auto* tcp = dynamic_cast<TcpSource*>(c.get())) name += std::to_string(tcp->port());
+    names += (names.empty() ? "" : ", ") + name;
     out.push_back(std::move(c));
     return true;
   };
-  if (o.port && !add(open_port(*o.port, *o.port, s, r))) return false;
-  if (o.tcp && !add(open_tcp(*o.tcp, r))) return false;
-  if (o.line && !add(open_line(s.lyn, r))) return false;
+  const std::string line_name = "Lyn" + std::to_string(s.lyn);
+  if (o.port && !add(open_port(*o.port, *o.port, s, r), format_port_description(*o.port, s))) return false;
+  if (o.tcp && !add(open_tcp(*o.tcp, r), "tcp " + o.tcp->host + ":")) return false;
+  if (o.line && !add(open_line(s.lyn, r), line_name)) return false;
   if (any) return true;
   if (s.com >= 1 && s.com <= kMaxPortIndex)
-    return add(open_port(system_device_path(s.com), serial_port_name(s.com), s, r));
-  return add(open_line(s.lyn, r));
+    return add(open_port(system_device_path(s.com), serial_port_name(s.com), s, r), format_port_description(s));
+  return add(open_line(s.lyn, r), line_name);
 }
 
 // Passes on what the channels had to say; true when one of them is lost.
@@ -191,10 +199,14 @@ void drain_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& se
 int run_listen(const RunContext& run) {
   Reporter reporter(run.options.quiet);
   install_stop_handler();
+  if (run.options.window && !WindowRun::possible(reporter)) return 1;
   std::vector<std::unique_ptr<Channel>> channels;
-  if (!open_channels(run, channels, reporter)) return 1;
+  std::string names;
+  if (!open_channels(run, channels, names, reporter)) return 1;
   auto session = Session::create(run.options, run.settings, spool_path_from_cwd(run.cwd), reporter);
   if (!session) return 1;
+  std::unique_ptr<WindowRun> window;
+  if (run.options.window && !(window = WindowRun::open(run, *session, names, reporter))) return 1;
 
   const bool printing = session->printing_enabled();
   session->on_page([&reporter, printing](int page, long bytes) {
@@ -205,7 +217,9 @@ int run_listen(const RunContext& run) {
 
   const auto idle_limit = std::chrono::duration<double>(run.options.idle_eject_seconds);
   auto last_input = Clock::now();
-  while (!stop_requested()) {
+  PollBeat beat(kPollMs);
+  // Closing the window stops the run as a stop signal does.
+  while (!stop_requested() && !(window && window->closed())) {
     if (poll_channels(channels, *session)) last_input = Clock::now();
     if (channel_lost(channels, reporter)) break;
     if (run.options.idle_eject_seconds > 0 && session->page_dirty() &&
@@ -215,7 +229,7 @@ int run_listen(const RunContext& run) {
       reporter.note(text);
       session->end_page_now();
     }
-    sleep_ms(kPollMs);
+    pause_between_polls(window.get(), beat);
   }
   drain_channels(channels, *session);
 

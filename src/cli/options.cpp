@@ -165,6 +165,9 @@ bool Parser::option(const std::string& name, const std::string& given, bool has_
     help_ = true;
   } else if (name == "--version") {
     version_ = true;
+  } else if (name == "--window") {
+    if (has_value) return fail("--window takes no value");
+    o.window = true;
   } else if (name == "--discard-partial") {
     o.discard_partial = true;
     listen_only_used_ = true;
@@ -253,6 +256,8 @@ ParseResult Parser::run() {
     fail("no command given");
   } else if (listen_only_used_ && o.command != Command::listen) {
     fail(listen_only_name_ + " applies to listen only");
+  } else if (o.window && o.command == Command::info) {
+    fail("--window applies to render and listen only");
   }
   return result_;
 }
@@ -279,6 +284,10 @@ Output (render, listen):
   --print[=QUEUE]         each print document to the system print queue (lp)
   --face truetype|dots    dot-matrix text in the TrueType font (default), or
                           text and bit images as the print head's round dots
+  --window                show the sheet filling in a window, with the page
+                          commands; closing it stops the run (render: the input
+                          arrives at the pace of live reception, and the window
+                          stays open at its end)
 
 Page and printer:
   --emulation dot-matrix|plotter

@@ -41,6 +41,7 @@ struct CliOptions {
   std::optional<int> font_height;  // positive: the character height in page units
   std::optional<std::string> settings_path;
   bool quiet = false;
+  bool window = false;  // render, listen: show the sheet live in a window
 
   // listen
   std::optional<int> line;

@@ -4,12 +4,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/platform.h"
 #include "cli/session.h"
+#include "cli/window_run.h"
 #include "config/paths.h"
 #include "io/channel.h"
 
@@ -89,20 +91,70 @@ bool feed_input(Input& in, Session& s, Progress& progress, Reporter& r) {
   return !r.failed();
 }
 
+// In the window the inputs arrive as live reception brings bytes, 256 every
+// 10 ms, so that the pages fill before the eyes; at their end the last page
+// stays on the sheet until the window is closed (or a stop signal comes).
+// The inputs are read whole first (render takes files; live input is
+// listen's), so that the pace on screen is reception's, not the disk's.
+bool feed_in_window(std::vector<Input>& inputs, Session& s, WindowRun& window, Reporter& r) {
+  constexpr int kPollMs = 10;
+  constexpr std::size_t kPollBytes = 256;
+  std::vector<std::uint8_t> bytes;
+  std::vector<std::uint8_t> block(64 * 1024);
+  for (auto& in : inputs) {
+    while (!in.channel->ended()) {
+      const std::size_t n = in.channel->read(block.data(), block.size());
+      bytes.insert(bytes.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    if (in.channel->failed()) {
+      r.error("cannot read " + in.name + ": " + std::strerror(errno));
+      return false;
+    }
+  }
+  std::size_t at = 0;
+  PollBeat beat(kPollMs);
+  while (at < bytes.size() && !window.closed() && !stop_requested()) {
+    const std::size_t n = std::min(kPollBytes, bytes.size() - at);
+    s.feed(bytes.data() + at, n);
+    at += n;
+    pause_between_polls(&window, beat);
+  }
+  if (at == bytes.size()) r.note("end of input: close the window to finish");
+  while (!window.closed() && !stop_requested()) pause_between_polls(&window, beat);
+  return true;
+}
+
+std::string input_names(const std::vector<Input>& inputs) {
+  std::string names;
+  for (const auto& in : inputs) names += (names.empty() ? "" : ", ") + in.name;
+  return names;
+}
+
 }  // namespace
 
 int run_render(const RunContext& run) {
   Reporter reporter(run.options.quiet);
+  if (run.options.window && !WindowRun::possible(reporter)) return 1;
   std::vector<Input> inputs;
   if (!open_inputs(run.options.files, inputs, reporter)) return 1;
   auto session = Session::create(run.options, run.settings, spool_path_from_cwd(run.cwd), reporter);
   if (!session) return 1;
+  std::unique_ptr<WindowRun> window;
+  if (run.options.window) {
+    install_stop_handler();
+    window = WindowRun::open(run, *session, input_names(inputs), reporter);
+    if (!window) return 1;
+  }
   session->prepare();
-  Progress progress(!run.options.quiet && is_terminal(stderr));
+  Progress progress(!run.options.quiet && is_terminal(stderr) && !window);
   bool ok = true;
-  for (auto& in : inputs) {
-    ok = feed_input(in, *session, progress, reporter);
-    if (!ok) break;
+  if (window) {
+    ok = feed_in_window(inputs, *session, *window, reporter);
+  } else {
+    for (auto& in : inputs) {
+      ok = feed_input(in, *session, progress, reporter);
+      if (!ok) break;
+    }
   }
   inputs.clear();
   // What did arrive is printed even when a later input failed.

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "gfx/damage_sheet.h"
 #include "gfx/measuring_sheet.h"
+#include "live/live_window.h"
 #include "cli/run_config.h"
 #include "page/commands.h"
 #include "page/feed.h"
@@ -48,16 +50,19 @@ bool probe_writable(const std::string& path, std::string& error) {
 
 void Reporter::error(const std::string& text) {
   failed_ = true;
+  last_ = text;
   std::fprintf(stderr, "morvane: %s\n", text.c_str());
   std::fflush(stderr);
 }
 
 void Reporter::warning(const std::string& text) {
+  last_ = text;
   std::fprintf(stderr, "morvane: %s\n", text.c_str());
   std::fflush(stderr);
 }
 
 void Reporter::note(const std::string& text) {
+  last_ = text;
   if (quiet_) return;
   std::fprintf(stdout, "%s\n", text.c_str());
   std::fflush(stdout);
@@ -130,6 +135,7 @@ void Session::end_page_now() { finish_input(*engine_); }
 void Session::close() {
   if (closed_) return;
   closed_ = true;
+  if (window_ != nullptr) window_->forget_sheet();  // end_run discards it
   end_run(*engine_);
   finish_output();
 }
@@ -143,11 +149,21 @@ void Session::finish_output() {
 }
 
 std::unique_ptr<Surface> Session::create_sheet(std::uint32_t width, std::uint32_t height) {
+  if (window_ != nullptr) {
+    return std::make_unique<DamageSheet>(make_sheet(width, height, face_), static_cast<std::int32_t>(width),
+                                         static_cast<std::int32_t>(height));
+  }
   if (png_dir_) return make_sheet(width, height, face_);
   return std::make_unique<MeasuringSheet>(make_sheet(1, 1, Face::truetype));
 }
 
 void Session::error(const std::string& text, const std::string&) { reporter_.error(text); }
+
+void Session::show_page(Surface& sheet) {
+  // Only a sheet made for the window is shown in it.
+  auto* shown = dynamic_cast<DamageSheet*>(&sheet);
+  if (window_ != nullptr && shown != nullptr) window_->show(*shown);
+}
 
 long Session::spooled_bytes() const { return engine_->spool.size(); }
 

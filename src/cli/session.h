@@ -14,6 +14,10 @@
 #include "config/settings.h"
 #include "page/engine.h"
 
+namespace morvane::live {
+class LiveWindow;
+}
+
 namespace morvane::cli {
 
 // Where the program's messages go; a failure makes the run end with status 1.
@@ -25,10 +29,13 @@ class Reporter {
   void note(const std::string& text);    // a report line on standard output, unless quiet
   bool failed() const { return failed_; }
   bool quiet() const { return quiet_; }
+  // The last thing said, quiet or not (a window's status line shows it).
+  const std::string& last() const { return last_; }
 
  private:
   bool quiet_;
   bool failed_ = false;
+  std::string last_;
 };
 
 class Session final : public EngineHooks {
@@ -59,11 +66,15 @@ class Session final : public EngineHooks {
   std::uint64_t bytes_fed() const { return bytes_fed_; }
   bool printing_enabled() const { return engine_->print.printer_enabled; }
   void on_page(PageReport report) { page_report_ = std::move(report); }
+  // Shows the sheet live in `window` from now on; before prepare(), so that
+  // the sheet is made to be shown. Null: no window any more.
+  void show_in(live::LiveWindow* window) { window_ = window; }
 
   // EngineHooks
   std::unique_ptr<Surface> create_sheet(std::uint32_t width, std::uint32_t height) override;
   void error(const std::string& text, const std::string& caption) override;
   void page_ending(Surface& sheet) override;
+  void show_page(Surface& sheet) override;
 
  private:
   Session(Reporter& reporter, std::unique_ptr<OutputPrinter> output);
@@ -81,6 +92,7 @@ class Session final : public EngineHooks {
   std::uint64_t bytes_fed_ = 0;
   bool closed_ = false;
   PageReport page_report_;
+  live::LiveWindow* window_ = nullptr;
 };
 
 // The virtual printer the options describe.

@@ -34,14 +34,18 @@ const std::array<std::string_view, kStopBitsCount> kStopBitsShort = {"1", "1.5",
 std::string serial_line_label(int position) { return std::to_string(position + 1); }
 
 std::string format_port_description(const Settings& s) {
-  const Settings defaults;
   const int com = checked_index(s.com, kPortCount, 0);
   if (com == 0) return {};
+  return format_port_description("com" + std::to_string(com), s);
+}
+
+std::string format_port_description(const std::string& port, const Settings& s) {
+  const Settings defaults;
   const auto baud = kBaudLabels[checked_index(s.baudrate, kBaudCount, defaults.baudrate)];
   const auto parity = kParityLetters[checked_index(s.parity, kParityCount, defaults.parity)];
   const auto bits = kByteSizeLabels[checked_index(s.bytesize, kByteSizeCount, defaults.bytesize)];
   const auto stop = kStopBitsShort[checked_index(s.stopbits, kStopBitsCount, defaults.stopbits)];
-  std::string out = "com" + std::to_string(com);
+  std::string out = port;
   for (const std::string_view part : {baud, parity, bits, stop}) {
     out += '-';
     out += part;

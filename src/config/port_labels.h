@@ -43,5 +43,7 @@ extern const std::array<std::string_view, kStopBitsCount> kStopBitsShort;
 // empty when no serial port is chosen ("com" 0, or not a port at all). An index
 // outside its table is described by the setting's default.
 std::string format_port_description(const Settings& settings);
+// The same for a port by its name ("/dev/ttyUSB0-9600-n-8-1"), whatever "com" holds.
+std::string format_port_description(const std::string& port, const Settings& settings);
 
 }  // namespace morvane

@@ -1,6 +1,7 @@
 #include "page/commands.h"
 
 #include "emul/emulation.h"
+#include "emul/plotter_internal.h"
 #include "layout/page_ops.h"
 #include "layout/text_style.h"
 #include "page/engine.h"
@@ -41,6 +42,17 @@ bool close_document_now(Engine& e) {
 bool select_pen(Engine& e, int pen) {
   const std::string bytes = pen_command(pen, e.screen.plotter.graphic_mode != 0);
   return !bytes.empty() && feed_text(e, bytes);
+}
+
+Color pen_color(int pen) {
+  return pen >= 0 && pen < static_cast<int>(kPlotterPens.size()) ? kPlotterPens[static_cast<std::size_t>(pen)] : 0;
+}
+
+int current_pen(const Engine& e) {
+  for (std::size_t i = 0; i < kPlotterPens.size(); ++i) {
+    if (kPlotterPens[i] == e.screen.plotter.pen_color) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 bool select_emulation(Engine& e, Emulation emulation) {

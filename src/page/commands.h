@@ -25,6 +25,10 @@ bool clear_page_now(Engine& e);
 bool close_document_now(Engine& e);
 // A pen of the plotter: its pen-select command, fed like received data.
 bool select_pen(Engine& e, int pen);
+// The pen, 0 to 3, whose colour the screen page draws in; -1 for none of them.
+int current_pen(const Engine& e);
+// The colour of pen 0 to 3; black for any other.
+Color pen_color(int pen);
 // An emulation chosen by the user: the bytes from here on are read for it.
 bool select_emulation(Engine& e, Emulation emulation);
 // The print-line marker dropped on line `line`: both pages go there.

@@ -41,6 +41,9 @@ TEST(Options, AcceptedCommandLines) {
        [](const CliOptions& o) {
          return *o.line == 7 && o.idle_eject_seconds == 2.5 && o.discard_partial && o.quiet;
        }},
+      {{"render", "--window"}, [](const CliOptions& o) { return o.window; }},
+      {{"listen", "--tcp", "0", "--window"}, [](const CliOptions& o) { return o.window; }},
+      {{"listen"}, [](const CliOptions& o) { return !o.window; }},
       {{"--version"}, [](const CliOptions& o) { return o.command == Command::version; }},
       {{"help"}, [](const CliOptions& o) { return o.command == Command::help; }},
   };
@@ -72,6 +75,8 @@ TEST(Options, UsageErrorsNameTheProblem) {
       {{"render", "--line", "3"}, "--line applies to listen only"},
       {{"info", "--discard-partial"}, "applies to listen only"},
       {{"info", "file.bin"}, "unexpected argument"},
+      {{"info", "--window"}, "--window applies to render and listen only"},
+      {{"listen", "--window=yes"}, "--window takes no value"},
       {{"listen", "--line", "100"}, "--line"},
       {{"listen", "--baud", "9601"}, "--baud"},
       {{"listen", "--stop-bits", "3"}, "--stop-bits"},

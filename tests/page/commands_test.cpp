@@ -109,6 +109,26 @@ TEST(SelectPen, FeedsThePenCommandOfTheMode) {
   EXPECT_EQ(f.spool_contents(), std::string("\x1b" "C1\r\n\x1b#C3\r\n"));
 }
 
+// The window's pen marks follow the page: whichever way a pen was chosen,
+// in either plotter mode, it is the one the page now draws with.
+TEST(CurrentPen, FollowsThePenThePageDrawsWith) {
+  for (const bool graphic : {false, true}) {
+    test::EngineFixture f;
+    f.engine.interp.emulation = Emulation::plotter;
+    if (graphic) f.feed("\x1b#");
+    for (int pen = 0; pen < 4; ++pen) {
+      ASSERT_TRUE(select_pen(f.engine, pen));
+      EXPECT_EQ(current_pen(f.engine), pen) << "graphic mode " << graphic;
+      EXPECT_EQ(pen_color(pen), f.engine.screen.plotter.pen_color);
+      f.feed(pen_command(3 - pen, graphic));  // received from the computer
+      EXPECT_EQ(current_pen(f.engine), 3 - pen);
+    }
+  }
+  test::EngineFixture f;
+  f.engine.screen.plotter.pen_color = rgb(1, 2, 3);
+  EXPECT_EQ(current_pen(f.engine), -1);
+}
+
 // While a finished page prints, no command reaches the page.
 TEST(Commands, NoneActsWhileAPageIsPrinted) {
   test::EngineFixture f;

@@ -1,0 +1,19 @@
+// What the sheet view and the head-position bar beside it share: the view
+// mode and the scroll position of the original-size view.
+#pragma once
+
+#include <cstdint>
+
+namespace morvane::live {
+
+struct ViewState {
+  std::int32_t view_mode = 0;  // 0 fit to window, 1 original size
+  std::uint32_t scroll_x = 0;  // the sheet pixel at the view's top-left corner (original size)
+  std::uint32_t scroll_y = 0;
+};
+
+// The head-position bar's width, and how far its top stands above the sheet's.
+inline constexpr int kBarWidth = 17;
+inline constexpr int kBarAbove = 10;
+
+}  // namespace morvane::live
