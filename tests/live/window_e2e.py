@@ -71,10 +71,13 @@ def xdotool(*args):
     return subprocess.run(["xdotool", *args], env=window_env(), capture_output=True, text=True, timeout=10).stdout
 
 
-def find_window(timeout=20):
+def find_window(proc, timeout=20):
     global WINDOW
     deadline = time.time() + timeout
     while time.time() < deadline:
+        if proc.poll() is not None:
+            raise AssertionError("morvane ended (%d) before its window appeared: %s"
+                                 % (proc.returncode, proc.stderr.read().decode()))
         ids = xdotool("search", "--onlyvisible", "--name", "^Morvane - ").split()
         if ids:
             g = xdotool("getwindowgeometry", ids[0])
@@ -174,7 +177,7 @@ class LiveWindow(cli_e2e.Case):
     def listen(self, *args):
         m = Morvane(self, "listen", "--tcp", "0", "--window", *args)
         port = int(m.wait_for(r"TCP 127\.0\.0\.1:(\d+)").group(1))
-        return m, port, find_window()
+        return m, port, find_window(m.proc)
 
     def test_sheet_shows_bytes_as_they_come_and_the_page_commands_act(self):
         # Original size: one screen pixel per sheet pixel.
@@ -276,9 +279,11 @@ class LiveWindow(cli_e2e.Case):
     def test_render_shows_the_input_and_waits(self):
         plain = self.render(self.sample("listing.bin"))
         m = Morvane(self, "render", self.sample("listing.bin"), "--window", "--pdf", "window.pdf")
-        window = find_window()
-        self.assertIn("listing.bin", xdotool("getwindowname", str(window)))
+        # Looked for once the program is connected: a busy X server (as a
+        # search makes it) can turn a client's connection away.
         m.wait_for("end of input", timeout=30)
+        window = find_window(m.proc)
+        self.assertIn("listing.bin", xdotool("getwindowname", str(window)))
         wait_for_picture(lambda img: ink_in(img, BAR, 0, 500, 500) > 50, "the last page")
         close_window(window)
         status, out, err = m.finish()
