@@ -1,7 +1,6 @@
 #include "page/printing.h"
 
 #include <string>
-#include <vector>
 
 #include "emul/emulation.h"
 #include "page/engine.h"
@@ -16,24 +15,6 @@ namespace {
 // The printer assumed for laying out pages while no printer can be measured:
 // US Letter at 600 dots per inch with a quarter inch unprintable on each side.
 constexpr DeviceCaps kFallbackCaps{4800, 6300, 600, 600, 5100, 6600, 150, 150};
-
-// The profile string holds at most 255 characters; it is cut at commas the way
-// the platform's tokenizer does, skipping empty tokens.
-std::vector<std::string> split_names(std::string text) {
-  if (text.size() > 255) text.resize(255);
-  std::vector<std::string> tokens;
-  std::string cur;
-  for (char c : text) {
-    if (c == ',') {
-      if (!cur.empty()) tokens.push_back(cur);
-      cur.clear();
-    } else {
-      cur += c;
-    }
-  }
-  if (!cur.empty()) tokens.push_back(cur);
-  return tokens;
-}
 
 void measure_printer(Engine& e) {
   DeviceCaps caps = e.print.printer_dc->caps();
@@ -79,9 +60,9 @@ void forget_aborted_job(Engine& e) {
 
 bool find_default_printer(Engine& e) {
   if (e.print.printer_names.complete()) return true;
-  const auto tokens = split_names(e.printers.default_device_string());
-  if (tokens.size() >= 3) {
-    e.print.printer_names = {tokens[0], tokens[1], tokens[2]};
+  const PrinterNames names = parse_device_string(e.printers.default_device_string());
+  if (names.complete()) {
+    e.print.printer_names = names;
     return true;
   }
   e.hooks.error(kNoDefaultPrinter, kCaption);

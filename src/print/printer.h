@@ -29,6 +29,11 @@ struct PrinterNames {
   bool complete() const { return !device.empty() && !driver.empty() && !port.empty(); }
 };
 
+// The names in a profile string "device,driver,port", cut the way the
+// platform's tokenizer does: at most 255 characters, empty tokens skipped.
+// Incomplete when fewer than three tokens remain.
+PrinterNames parse_device_string(std::string text);
+
 // A printer's device context: measured, drawn on in page units, and driven
 // through documents and sheets. Drawing goes to surface() between start_page
 // and end_page.

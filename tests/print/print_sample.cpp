@@ -10,17 +10,6 @@ using namespace morvane;
 
 namespace {
 
-PrinterNames split(const std::string& s) {
-  PrinterNames n;
-  std::size_t a = s.find(',');
-  std::size_t b = a == std::string::npos ? a : s.find(',', a + 1);
-  if (b == std::string::npos) return n;
-  n.device = s.substr(0, a);
-  n.driver = s.substr(a + 1, b - a - 1);
-  n.port = s.substr(b + 1);
-  return n;
-}
-
 void draw_first_sheet(Surface& s) {
   std::vector<std::uint8_t> full(100, 0xFF);
   s.blit_columns(100, 200, full.data(), full.size());  // a solid 100 x 8 block
@@ -40,7 +29,7 @@ void draw_first_sheet(Surface& s) {
 
 int main() {
   Win32PrinterSystem system;
-  PrinterNames names = split(system.default_device_string());
+  PrinterNames names = parse_device_string(system.default_device_string());
   if (!names.complete()) {
     std::fprintf(stderr, "no default printer\n");
     return 3;

@@ -11,17 +11,6 @@
 namespace morvane {
 namespace {
 
-PrinterNames split_device(const std::string& s) {
-  PrinterNames n;
-  std::size_t a = s.find(',');
-  std::size_t b = a == std::string::npos ? a : s.find(',', a + 1);
-  if (b == std::string::npos) return n;
-  n.device = s.substr(0, a);
-  n.driver = s.substr(a + 1, b - a - 1);
-  n.port = s.substr(b + 1);
-  return n;
-}
-
 // A plain top-level window standing in for the main window.
 struct Owner {
   HWND hwnd = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
@@ -32,7 +21,7 @@ struct Owner {
 class RealPrinter : public ::testing::Test {
  protected:
   void SetUp() override {
-    names_ = split_device(system_.default_device_string());
+    names_ = parse_device_string(system_.default_device_string());
     if (!names_.complete()) GTEST_SKIP() << "no default printer in this prefix";
     system_.set_owner(owner_.hwnd);
     auto made = system_.create_device(names_);
