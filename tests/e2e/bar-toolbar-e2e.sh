@@ -13,15 +13,9 @@
 set -u
 build=$(cd "${1:?usage: bar-toolbar-e2e.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-skip() { echo "skipped: $*"; exit 77; }
-fail() { echo "FAILED: $*"; exit 1; }
-for tool in wine xwd xwdtopnm pnmtopng python3 xdotool; do
-  command -v $tool >/dev/null || skip "$tool is not installed"
-done
-if [ -z "${DISPLAY:-}" ]; then
-  command -v xvfb-run >/dev/null || skip "no display and no xvfb-run"
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
+. "$here/wine-prefix.sh"
+need_tools wine xwd xwdtopnm pnmtopng python3 xdotool
+need_display "$0" "$@"
 
 exe=$build/src/app/Morvane.exe
 probe=$build/tests/e2e/bar-probe.exe
@@ -36,7 +30,6 @@ export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;m
 # A prefix of its own: the checks make a default printer and end the Wine
 # server at the end, which must not disturb tests sharing another prefix.
 export WINEPREFIX=${BAR_E2E_WINEPREFIX:-$work/wineprefix} WINEARCH=win64
-. "$here/wine-prefix.sh"
 wine_prefix_ready || fail "wineboot"
 # The program measures the default printer at its first repaint; without one
 # it would stop at an error box. This printer writes to a file.

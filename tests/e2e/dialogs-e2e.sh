@@ -19,13 +19,9 @@
 set -u -o pipefail
 build=$(cd "${1:?usage: dialogs-e2e.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-skip() { echo "skipped: $*"; exit 77; }
-fail() { echo "FAILED: $*"; exit 1; }
-command -v wine >/dev/null || skip "wine is not installed"
-if [ -z "${DISPLAY:-}" ]; then
-  command -v xvfb-run >/dev/null || skip "no display and no xvfb-run"
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
+. "$here/wine-prefix.sh"
+need_tools wine
+need_display "$0" "$@"
 
 exe=$build/src/app/Morvane.exe
 probe=${DIALOG_PROBE:-$build/tests/e2e/dialog-probe.exe}
@@ -39,7 +35,6 @@ export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;m
 if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX=$work/wineprefix WINEARCH=win64
 fi
-. "$here/wine-prefix.sh"
 wine_prefix_ready || fail "wineboot"
 wine "$printer_setup" "Morvane File" "$work/job.ps" letter >/dev/null 2>&1 || fail "printer setup"
 

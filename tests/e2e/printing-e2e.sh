@@ -10,13 +10,9 @@
 set -u -o pipefail
 build=$(cd "${1:?usage: printing-e2e.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-skip() { echo "skipped: $*"; exit 77; }
-fail() { echo "FAILED: $*"; exit 1; }
-command -v wine >/dev/null || skip "wine is not installed"
-if [ -z "${DISPLAY:-}" ]; then
-  command -v xvfb-run >/dev/null || skip "no display and no xvfb-run"
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
+. "$here/wine-prefix.sh"
+need_tools wine
+need_display "$0" "$@"
 
 exe=$build/src/app/Morvane.exe
 probe=$build/tests/e2e/dialog-probe.exe
@@ -32,7 +28,6 @@ mkdir -p "$work"
 export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 # A prefix of its own: the last check changes its font settings.
 export WINEPREFIX=$work/wineprefix WINEARCH=win64
-. "$here/wine-prefix.sh"
 wine_prefix_ready || fail "wineboot"
 job=$work/job.ps
 wine "$printer_setup" "Morvane Print File" "$job" letter >/dev/null 2>&1 || fail "printer setup"

@@ -22,14 +22,9 @@
 set -u
 build=$(cd "${1:?usage: run-wine-e2e.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-skip() { echo "skipped: $*"; exit 77; }
-for tool in wine wineserver xwd xwdtopnm gs python3; do
-  command -v $tool >/dev/null || skip "$tool is not installed"
-done
-if [ -z "${DISPLAY:-}" ]; then
-  command -v xvfb-run >/dev/null || skip "no display and no xvfb-run"
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
+. "$here/wine-prefix.sh"
+need_tools wine wineserver xwd xwdtopnm gs python3
+need_display "$0" "$@"
 
 find_exe() { find "$build" -name "$1" -type f -print -quit; }
 exe=$build/src/app/Morvane.exe
@@ -128,7 +123,6 @@ dark_on_sheet() {  # dark_on_sheet X0 Y0 X1 Y1 [RRGGBB]
 }
 
 # --- prefix, printer -------------------------------------------------------
-. "$here/wine-prefix.sh"
 wine_prefix_ready || fail "wineboot"
 # A small windowed process keeps Wine's desktop up between the programs.
 wine "$driver" keepalive >/dev/null 2>&1 &

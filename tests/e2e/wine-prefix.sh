@@ -1,7 +1,8 @@
 # Sourced by the end-to-end scripts: starts the Wine server of $WINEPREFIX,
 # makes the prefix on first use, and turns off window management (Xvfb has
 # no window manager; without this every window close waits about 2 s).
-# Also: how a script ends the program it started and the Wine server.
+# Also: how a script ends the program it started and the Wine server, and
+# what every script checks first (tools, a display).
 wine_prefix_ready() {
   wineserver -p >/dev/null 2>&1
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -23,4 +24,20 @@ e2e_close_program() {
     kill "$pid" 2>/dev/null
   fi
   wineserver -k >/dev/null 2>&1
+}
+
+# How a script says it cannot run here (77: skipped) or that a check failed.
+skip() { echo "skipped: $*"; exit 77; }
+fail() { echo "FAILED: $*"; exit 1; }
+# Skips the script unless every named tool is installed.
+need_tools() {
+  local tool
+  for tool in "$@"; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done
+}
+# Without a display the script runs again on a private Xvfb:
+# need_display "$0" "$@".
+need_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  command -v xvfb-run >/dev/null || skip "no display and no xvfb-run"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$@"
 }
