@@ -4,6 +4,7 @@
 
 #include "config/paths.h"
 #include "menu_ids.h"
+#include "page/commands.h"
 
 namespace morvane {
 
@@ -63,10 +64,10 @@ std::array<MenuMark, 16> menu_marks(std::int32_t view_mode, std::int32_t emulati
       {IDM_CONNECTION_SETUP, false, idle, false, true},
       {IDM_PAGE_SETUP, false, idle, false, true},
       {IDM_PRINTER_SETUP, false, idle, false, true},
-      {IDM_PEN_BLACK, pen == kPenColors[0], plotter, true, true},
-      {IDM_PEN_BLUE, pen == kPenColors[1], plotter, true, true},
-      {IDM_PEN_GREEN, pen == kPenColors[2], plotter, true, true},
-      {IDM_PEN_RED, pen == kPenColors[3], plotter, true, true},
+      {IDM_PEN_BLACK, pen == pen_color(0), plotter, true, true},
+      {IDM_PEN_BLUE, pen == pen_color(1), plotter, true, true},
+      {IDM_PEN_GREEN, pen == pen_color(2), plotter, true, true},
+      {IDM_PEN_RED, pen == pen_color(3), plotter, true, true},
   }};
 }
 

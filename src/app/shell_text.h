@@ -8,9 +8,6 @@
 
 namespace morvane {
 
-// Pen colours of the plotter's four pens, 0x00BBGGRR.
-inline constexpr std::array<std::uint32_t, 4> kPenColors{0x000000, 0x840000, 0x008000, 0x000080};
-
 // "Morvane - com1-9600-n-8-1 Printer: Enabled" with a serial port in use
 // (port_index not 0), else "Morvane - Lyn1 Printer: Disabled"; cut as a
 // 256-byte buffer would cut it.
