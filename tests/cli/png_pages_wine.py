@@ -24,9 +24,9 @@ e2e = None  # cli_e2e.py: the native tests' image reader and banner dots
 
 def load_e2e(source_dir):
     path = os.path.join(source_dir, "tests", "cli", "cli_e2e.py")
-    spec = importlib.util.spec_from_file_location("cli_e2e", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("cli_e2e", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     module.SOURCE_DIR = source_dir
     return module
 
