@@ -1,21 +1,17 @@
 // Plotter graphic command lines through the whole feed loop: short D and J
 // segments, moves and labels, as a drawing program sends them. Bytes per
 // second are reported; the serial line delivers at most 25.6 kB/s.
-#include <benchmark/benchmark.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
 
+#include "feed_bench.h"
 #include "print/recording/recording_printer.h"
 #include "page/engine.h"
 #include "page/feed.h"
 #include "layout/text_style.h"
 #include "page/printing.h"
-#ifdef MORVANE_BENCH_CAIRO
-#include "gfx/cairo/cairo_sheet.h"
-#endif
 
 namespace {
 
@@ -38,43 +34,36 @@ class NullSurface : public Surface {
 
 class BenchShell : public EngineHooks {
  public:
-  explicit BenchShell(bool cairo) : cairo_(cairo) {}
+  explicit BenchShell(bool drawn) : drawn_(drawn) {}
   std::unique_ptr<Surface> create_sheet(std::uint32_t w, std::uint32_t h) override {
-#ifdef MORVANE_BENCH_CAIRO
-    if (cairo_)
-      return std::make_unique<CairoSheet>(static_cast<std::int32_t>(w),
-                                          static_cast<std::int32_t>(h));
-#endif
-    (void)w;
-    (void)h;
+    if (drawn_) return bench::make_sheet(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h));
     return std::make_unique<NullSurface>();
   }
 
  private:
-  bool cairo_;
+  bool drawn_;
 };
 
 // About a page of command lines (some 17 kB); the pen wanders over the
 // sheet and comes back.
 std::string command_block() {
   std::string s;
+  char line[96];
   for (int i = 0; i < 240; ++i) {
-    const std::string n = std::to_string(10 * (i % 8));
-    s += "M" + n + ",-" + n + "\r\n";
-    s += "J5,5,-5,5,5,-5,-5,-5\r\n";
-    s += "D" + n + ",-200,200,-" + n + ",0,0\r\n";
-    s += "C" + std::to_string(i % 4) + ",L" + std::to_string(i % 3) + ",R3,3\r\n";
-    s += "PLABEL " + n + "\r\n";
+    const int n = 10 * (i % 8);
+    std::snprintf(line, sizeof line, "M%d,-%d\r\nJ5,5,-5,5,5,-5,-5,-5\r\nD%d,-200,200,-%d,0,0\r\nC%d,L%d,R3,3\r\nPLABEL %d\r\n",
+                  n, n, n, n, i % 4, i % 3, n);
+    s += line;
   }
   return s;
 }
 
-void run_plotter(benchmark::State& state, bool cairo) {
-  BenchShell shell(cairo);
+void run_plotter(benchmark::State& state, bool drawn) {
+  BenchShell shell(drawn);
   RecordingPrinterSystem printers;
   Engine e(shell, printers);
   e.spool.set_path(
-      "/tmp/morvane-bench-plotter-" + std::to_string(reinterpret_cast<std::uintptr_t>(&e)) + ".$$$");
+      bench::spool_dir() + "/morvane-bench-plotter-" + std::to_string(reinterpret_cast<std::uintptr_t>(&e)) + ".$$$");
   set_printer_font(e, base_font(-24, 400, 0, "Courier New"));
   e.interp.emulation = Emulation::plotter;
   const std::string start = "\n\n\n\n\n\n\n\n\n\n\x1b#";
@@ -101,10 +90,8 @@ void run_plotter(benchmark::State& state, bool cairo) {
 void BM_PlotterLines(benchmark::State& state) { run_plotter(state, false); }
 BENCHMARK(BM_PlotterLines);
 
-#ifdef MORVANE_BENCH_CAIRO
-void BM_PlotterLinesOnCairoSheet(benchmark::State& state) { run_plotter(state, true); }
-BENCHMARK(BM_PlotterLinesOnCairoSheet);
-#endif
+void BM_PlotterLinesOnSheet(benchmark::State& state) { run_plotter(state, true); }
+BENCHMARK(BM_PlotterLinesOnSheet);
 
 }  // namespace
 

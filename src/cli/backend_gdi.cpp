@@ -3,15 +3,14 @@
 // writer here.
 #include <windows.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "cli/backend.h"
 #include "print/geometry_printer.h"
 #include "gfx/png_writer.h"
 #include "gfx/gdi/gdi_surface.h"
+#include "io/system_error.h"
 #include "print/win32/win32_printer.h"
 
 namespace morvane::cli {
@@ -31,34 +30,30 @@ class GdiOutput final : public OutputPrinter {
   std::unique_ptr<PrinterSystem> system_;
 };
 
-// The sheet's pixels as RGB rows, top row first.
-bool sheet_rgb(GdiSurface& sheet, std::vector<std::uint8_t>& rgb) {
+// The sheet's pixels as 24-bit rows, top row first.
+bool sheet_pixels(GdiSurface& sheet, BgrImage& image) {
   const int w = sheet.width(), h = sheet.height();
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = w;
   info.bmiHeader.biHeight = -h;
   info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
-  std::vector<std::uint8_t> bgra(static_cast<std::size_t>(w) * h * 4);
+  image.width = static_cast<std::uint32_t>(w);
+  image.height = static_cast<std::uint32_t>(h);
+  image.stride = (image.width * 3 + 3) & ~3u;  // rows of whole DWORDs
+  image.bytes.assign(std::size_t{image.stride} * image.height, 0);
   // The bitmap must not be selected into a DC while its bits are read: a
   // stand-in takes its place meanwhile.
   HBITMAP stand_in = CreateCompatibleBitmap(sheet.dc(), 1, 1);
   if (stand_in == nullptr) return false;
   HGDIOBJ bitmap = SelectObject(sheet.dc(), stand_in);
-  const int rows = GetDIBits(sheet.dc(), sheet.bitmap(), 0, static_cast<UINT>(h), bgra.data(), &info,
+  const int rows = GetDIBits(sheet.dc(), sheet.bitmap(), 0, static_cast<UINT>(h), image.bytes.data(), &info,
                              DIB_RGB_COLORS);
   SelectObject(sheet.dc(), bitmap);
   DeleteObject(stand_in);
-  if (rows != h) return false;
-  rgb.resize(static_cast<std::size_t>(w) * h * 3);
-  for (std::size_t i = 0, j = 0; i < bgra.size(); i += 4, j += 3) {
-    rgb[j] = bgra[i + 2];
-    rgb[j + 1] = bgra[i + 1];
-    rgb[j + 2] = bgra[i];
-  }
-  return true;
+  return rows == h;
 }
 
 }  // namespace
@@ -78,15 +73,15 @@ std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, F
 
 bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error) {
   auto* gdi = dynamic_cast<GdiSurface*>(&sheet);
-  std::vector<std::uint8_t> rgb;
-  if (gdi == nullptr || gdi->bitmap() == nullptr || !sheet_rgb(*gdi, rgb)) {
+  BgrImage image;
+  if (gdi == nullptr || gdi->bitmap() == nullptr || !sheet_pixels(*gdi, image)) {
     error = "the sheet's pixels cannot be read";
     return false;
   }
-  errno = 0;
-  if (write_png(path, static_cast<std::uint32_t>(gdi->width()), static_cast<std::uint32_t>(gdi->height()), rgb))
-    return true;
-  error = errno != 0 ? std::strerror(errno) : "write failed";
+  WriteFailure failure;
+  if (write_png(path, image, failure)) return true;
+  error = failure.step;
+  if (failure.code != 0) error += ": " + system_error_text(static_cast<int>(failure.code));
   return false;
 }
 

@@ -1,102 +1,150 @@
 #include "gfx/png_writer.h"
 
-#include <array>
-#include <cstdio>
+#include <windows.h>
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <limits>
 
 namespace morvane {
 
 namespace {
 
-constexpr std::size_t kStoredBlockMax = 65535;
-
-const std::array<std::uint32_t, 256>& crc_table() {
-  static const auto table = [] {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-      std::uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  return table;
-}
-
-std::uint32_t crc32(const std::uint8_t* data, std::size_t n) {
-  std::uint32_t c = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < n; ++i) c = crc_table()[(c ^ data[i]) & 0xFF] ^ (c >> 8);
-  return c ^ 0xFFFFFFFFu;
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-void chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data) {
-  put32(out, static_cast<std::uint32_t>(data.size()));
-  const std::size_t start = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), data.begin(), data.end());
-  put32(out, crc32(out.data() + start, out.size() - start));
-}
-
-// A zlib stream of stored deflate blocks.
-std::vector<std::uint8_t> zlib_stored(const std::vector<std::uint8_t>& raw) {
-  std::vector<std::uint8_t> z{0x78, 0x01};
-  std::size_t pos = 0;
-  do {
-    const std::size_t n = raw.size() - pos < kStoredBlockMax ? raw.size() - pos : kStoredBlockMax;
-    const bool last = pos + n == raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(static_cast<std::uint8_t>(n & 0xFF));
-    z.push_back(static_cast<std::uint8_t>(n >> 8));
-    z.push_back(static_cast<std::uint8_t>(~n & 0xFF));
-    z.push_back(static_cast<std::uint8_t>((~n >> 8) & 0xFF));
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos),
-             raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
-    pos += n;
-  } while (pos < raw.size());
-  std::uint32_t a = 1, b = 0;
-  for (std::uint8_t byte : raw) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
+// Owns one reference to a COM object.
+template <class T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ~ComRef() {
+    if (p_ != nullptr) p_->Release();
   }
-  put32(z, (b << 16) | a);
-  return z;
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  T** out() { return &p_; }
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// The imaging component for the life of the process: COM is started on the
+// first thread that encodes and stopped at exit, when this object goes.
+class Imaging {
+ public:
+  Imaging() {
+    com_ = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // Another part of the program may have chosen the other apartment type
+    // first: COM works all the same, and is not ours to stop.
+    if (FAILED(com_) && com_ != RPC_E_CHANGED_MODE) return;
+    created_ = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory_));
+  }
+  ~Imaging() {
+    if (factory_ != nullptr) factory_->Release();
+    if (SUCCEEDED(com_)) CoUninitialize();
+  }
+  Imaging(const Imaging&) = delete;
+  Imaging& operator=(const Imaging&) = delete;
+
+  IWICImagingFactory* factory() const { return factory_; }
+  HRESULT why_not() const { return FAILED(com_) && com_ != RPC_E_CHANGED_MODE ? com_ : created_; }
+
+ private:
+  HRESULT com_ = E_FAIL;
+  HRESULT created_ = E_FAIL;
+  IWICImagingFactory* factory_ = nullptr;
+};
+
+Imaging& imaging() {
+  static Imaging instance;
+  return instance;
+}
+
+bool failed(HRESULT hr, const char* step, WriteFailure& failure) {
+  if (SUCCEEDED(hr)) return false;
+  failure.step = step;
+  failure.code = static_cast<std::uint32_t>(hr);
+  return true;
+}
+
+// One PNG frame of the image into the stream.
+bool encode_frame(IWICImagingFactory& factory, const BgrImage& image, IStream& stream,
+                  WriteFailure& failure) {
+  constexpr const char* kEncoding = "encoding the image";
+  ComRef<IWICBitmapEncoder> encoder;
+  if (failed(factory.CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.out()), kEncoding, failure) ||
+      failed(encoder->Initialize(&stream, WICBitmapEncoderNoCache), kEncoding, failure))
+    return false;
+  ComRef<IWICBitmapFrameEncode> frame;
+  ComRef<IPropertyBag2> options;
+  if (failed(encoder->CreateNewFrame(frame.out(), options.out()), kEncoding, failure) ||
+      failed(frame->Initialize(options.get()), kEncoding, failure) ||
+      failed(frame->SetSize(image.width, image.height), kEncoding, failure))
+    return false;
+  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+  if (failed(frame->SetPixelFormat(&format), kEncoding, failure)) return false;
+  // An encoder that would convert the pixels could change them.
+  if (!IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+    failure = {"the PNG encoder does not take 24-bit pixels", 0};
+    return false;
+  }
+  const UINT size = static_cast<UINT>(image.bytes.size());
+  BYTE* pixels = const_cast<BYTE*>(image.bytes.data());  // WritePixels only reads them
+  return !failed(frame->WritePixels(image.height, image.stride, size, pixels), kEncoding, failure) &&
+         !failed(frame->Commit(), kEncoding, failure) && !failed(encoder->Commit(), kEncoding, failure);
+}
+
+// Everything written to the memory stream.
+bool stream_bytes(IStream& stream, std::vector<std::uint8_t>& bytes, WriteFailure& failure) {
+  constexpr const char* kReading = "reading the encoded image";
+  STATSTG stat{};
+  if (failed(stream.Stat(&stat, STATFLAG_NONAME), kReading, failure)) return false;
+  if (stat.cbSize.QuadPart > std::numeric_limits<ULONG>::max()) {
+    failure = {"the encoded image is too large", 0};
+    return false;
+  }
+  bytes.resize(static_cast<std::size_t>(stat.cbSize.QuadPart));
+  LARGE_INTEGER start{};
+  ULONG got = 0;
+  if (failed(stream.Seek(start, STREAM_SEEK_SET, nullptr), kReading, failure) ||
+      failed(stream.Read(bytes.data(), static_cast<ULONG>(bytes.size()), &got), kReading, failure))
+    return false;
+  if (got != bytes.size()) {
+    failure = {kReading, 0};
+    return false;
+  }
+  return true;
+}
+
+bool well_formed(const BgrImage& image) {
+  const std::uint64_t row = std::uint64_t{image.width} * 3;
+  const std::uint64_t need = std::uint64_t{image.stride} * image.height;
+  return image.width > 0 && image.height > 0 && image.stride >= row && image.bytes.size() >= need &&
+         image.bytes.size() <= std::numeric_limits<UINT>::max();
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> encode_png(std::uint32_t width, std::uint32_t height,
-                                     const std::vector<std::uint8_t>& rgb) {
-  const std::size_t stride = static_cast<std::size_t>(width) * 3;
-  if (rgb.size() < stride * height) return {};
-  std::vector<std::uint8_t> raw;
-  raw.reserve((stride + 1) * height);
-  for (std::uint32_t y = 0; y < height; ++y) {
-    raw.push_back(0);  // no filter
-    const auto row = rgb.begin() + static_cast<std::ptrdiff_t>(stride * y);
-    raw.insert(raw.end(), row, row + static_cast<std::ptrdiff_t>(stride));
+bool encode_png(const BgrImage& image, std::vector<std::uint8_t>& png, WriteFailure& failure) {
+  if (!well_formed(image)) {
+    failure = {"the image has no pixels or fewer than its size needs", 0};
+    return false;
   }
-  std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<std::uint8_t> header;
-  put32(header, width);
-  put32(header, height);
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
-  chunk(out, "IHDR", header);
-  chunk(out, "IDAT", zlib_stored(raw));
-  chunk(out, "IEND", {});
-  return out;
+  IWICImagingFactory* factory = imaging().factory();
+  if (factory == nullptr) {
+    failure = {"the Windows Imaging Component cannot be started", static_cast<std::uint32_t>(imaging().why_not())};
+    return false;
+  }
+  ComRef<IStream> stream;
+  if (failed(CreateStreamOnHGlobal(nullptr, TRUE, stream.out()), "making room for the image", failure))
+    return false;
+  return encode_frame(*factory, image, *stream.get(), failure) && stream_bytes(*stream.get(), png, failure);
 }
 
-bool write_png(const std::string& path, std::uint32_t width, std::uint32_t height,
-               const std::vector<std::uint8_t>& rgb) {
-  const std::vector<std::uint8_t> bytes = encode_png(width, height, rgb);
-  if (bytes.empty()) return false;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && written;
+bool write_png(const std::string& path, const BgrImage& image, WriteFailure& failure) {
+  std::vector<std::uint8_t> png;
+  return encode_png(image, png, failure) && store_whole_file(path, png, failure);
 }
 
 }  // namespace morvane
