@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pty.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -22,6 +24,7 @@
 #include "io/port_lock_posix.h"
 #include "io/serial_port.h"
 #include "io/serial_port_posix.h"
+#include "io_test_support.h"
 
 namespace morvane {
 namespace {
@@ -124,6 +127,27 @@ TEST_F(PtyTest, CableGoneMidRunGivesNothing) {
   EXPECT_EQ(port_.read_serial_port(buf, 256), 0);
   port_.get_port_modem_status();
   port_.close_serial_port();
+}
+
+// A read that finds nothing is not a lost device; a hung-up line is, for
+// good, and holds nothing more.
+TEST_F(PtyTest, HungUpDeviceIsLostAnIdleOneIsNot) {
+  ASSERT_TRUE(port_.open_serial_device(path_, path_));
+  std::uint8_t buf[256];
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(port_.read_serial_port(buf, 256), 0);
+  EXPECT_FALSE(port_.port_lost()) << "idle";
+  send(10, 1);
+  EXPECT_EQ(port_.queued_bytes(), 10);
+  EXPECT_EQ(port_.read_serial_port(buf, 256), 10);
+  EXPECT_FALSE(port_.port_lost());
+  close(master_);
+  master_ = -1;
+  EXPECT_EQ(port_.read_serial_port(buf, 256), 0);
+  EXPECT_TRUE(port_.port_lost());
+  EXPECT_EQ(port_.read_serial_port(buf, 256), 0);
+  EXPECT_TRUE(port_.port_lost()) << "and stays lost";
+  EXPECT_EQ(port_.queued_bytes(), 0);
+  EXPECT_TRUE(messages_.empty()) << "the port itself stays silent; its holder reports";
 }
 
 TEST_F(PtyTest, ModemStatusOfADeviceWithoutModemLinesIsUnknown) {
@@ -229,6 +253,113 @@ TEST(PortLock, LocksOfEndedProcessesAreTakenOverOthersAreRespected) {
   waitpid(sleeper, nullptr, 0);
 }
 
+// What another program put at the lock's name is looked at without waiting
+// on it (a FIFO would wait for a writer), refused with its kind named, and
+// left in place.
+TEST(PortLock, SomethingElseAtTheLockNameIsRefusedWithoutWaiting) {
+  LockDirectory dir;
+  for (const test::PlantedFile& planted : test::planted_files()) {
+    const std::string path = dir.file("LCK..ttyS5");
+    ASSERT_TRUE(planted.make(path)) << planted.kind;
+    PortLock lock;
+    long holder = -1;
+    {
+      test::HangGuard guard(10);
+      EXPECT_FALSE(lock.acquire("/dev/ttyS5", dir.path(), holder)) << planted.kind;
+    }
+    EXPECT_EQ(holder, 0) << planted.kind;
+    EXPECT_NE(lock.refusal().find(path + " is " + planted.kind), std::string::npos) << lock.refusal();
+    struct stat info {};
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << planted.kind << " left in place";
+    test::remove_planted(path);
+  }
+}
+
+// Programs that find the same stale lock at the same moment: however their
+// steps interleave, exactly one of them ends up holding the port.
+TEST(PortLock, StaleLockIsTakenOverByExactlyOneOfManyAtOnce) {
+  LockDirectory dir;
+  constexpr int kRounds = 200;
+  constexpr int kRacers = 6;
+  for (int round = 0; round < kRounds; ++round) {
+    dir.put("LCK..ttyUSB1", pid_text(ended_process_id()));
+    int start[2], done[2], results[2];
+    ASSERT_EQ(pipe(start), 0);
+    ASSERT_EQ(pipe(done), 0);
+    ASSERT_EQ(pipe(results), 0);
+    std::vector<pid_t> racers;
+    for (int r = 0; r < kRacers; ++r) {
+      const pid_t child = fork();
+      if (child == 0) {
+        close(start[1]);
+        close(done[1]);
+        close(results[0]);
+        char go = 0;
+        (void)!read(start[0], &go, 1);  // all start when the pipe closes
+        PortLock lock;
+        long holder = 0;
+        const char won = lock.acquire("/dev/ttyUSB1", dir.path(), holder) ? '1' : '0';
+        (void)!write(results[1], &won, 1);
+        (void)!read(done[0], &go, 1);  // the lock is held until every racer has tried
+        _exit(0);
+      }
+      racers.push_back(child);
+    }
+    close(start[0]);
+    close(start[1]);
+    close(done[0]);
+    close(results[1]);
+    int winners = 0;
+    for (int r = 0; r < kRacers; ++r) {
+      char won = 0;
+      ASSERT_EQ(read(results[0], &won, 1), 1);
+      winners += won == '1';
+    }
+    close(done[1]);
+    close(results[0]);
+    for (pid_t child : racers) waitpid(child, nullptr, 0);
+    ASSERT_EQ(winners, 1) << "round " << round;
+  }
+}
+
+// The lock stays ours only while its name leads to the file we made;
+// whatever another program put there since is left at release, even a file
+// with our own process id in it.
+TEST(PortLock, LockReplacedByAnotherProgramIsNoLongerOursAndIsLeftAtRelease) {
+  struct Case {
+    const char* what;
+    void (*replace)(const std::string& path);
+    bool replacement_stays;
+  };
+  const Case cases[] = {
+      {"removed", [](const std::string& path) { unlink(path.c_str()); }, false},
+      {"replaced by a copy", [](const std::string& path) {
+         unlink(path.c_str());
+         std::ofstream(path) << pid_text(getpid());
+       }, true},
+      {"replaced by a FIFO", [](const std::string& path) {
+         unlink(path.c_str());
+         mkfifo(path.c_str(), 0644);
+       }, true},
+  };
+  for (const Case& c : cases) {
+    LockDirectory dir;
+    PortLock lock;
+    long holder = 0;
+    ASSERT_TRUE(lock.acquire("/dev/ttyS9", dir.path(), holder)) << c.what;
+    EXPECT_TRUE(lock.intact()) << c.what;
+    const std::string path = lock.file();
+    c.replace(path);
+    EXPECT_FALSE(lock.intact()) << c.what;
+    {
+      test::HangGuard guard(10);
+      lock.release();
+    }
+    struct stat info {};
+    EXPECT_EQ(lstat(path.c_str(), &info) == 0, c.replacement_stays) << c.what;
+  }
+}
+
 TEST(PortLock, EveryNameOfADeviceSharesItsLock) {
   LockDirectory dir;
   const std::string device = dir.file("ttyACM3");
@@ -271,6 +402,35 @@ TEST(SerialPortPosix, NotATerminalIsNoPort) {
   EXPECT_FALSE(port.open_serial_device("/dev/null", "COM2:"));
   EXPECT_FALSE(port.open_serial_device("/nonexistent/tty", "COM9:"));
   EXPECT_EQ(messages, (std::vector<std::string>{"Can't open serial port <COM2:>", "Can't open serial port <COM9:>"}));
+}
+
+// Refused for permissions, the user learns which group may open the device
+// and how to join it, or that only its owner may.
+TEST(SerialPortPosix, PermissionHintNamesTheGroupThatMayOpenTheDevice) {
+  char name[] = "/tmp/morvane-device-XXXXXX";
+  const int fd = mkstemp(name);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  const group* own_group = getgrgid(getegid());
+  const passwd* owner = getpwuid(geteuid());
+  ASSERT_NE(own_group, nullptr);
+  ASSERT_NE(owner, nullptr);
+  const std::string group_name = own_group->gr_name;
+  const struct {
+    mode_t mode;
+    std::vector<std::string> said;
+  } cases[] = {
+      {0660, {"members of group " + group_name, "usermod -aG " + group_name + " " + owner->pw_name, "log in again"}},
+      {0620, {"only " + std::string(owner->pw_name) + " may open " + name}},
+      {0600, {"only " + std::string(owner->pw_name) + " may open " + name}},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(chmod(name, c.mode), 0);
+    const std::string hint = permission_hint(name);
+    EXPECT_EQ(hint.rfind("permission denied: ", 0), 0u) << hint;
+    for (const std::string& part : c.said) EXPECT_NE(hint.find(part), std::string::npos) << hint;
+  }
+  unlink(name);
 }
 
 TEST(SerialPortPosix, LineSettingsFromConfiguration) {
