@@ -35,7 +35,7 @@ with open(source, "wb") as f:
 
 
 def report(what, seconds, pages, fed):
-    print("%-24s %6.1f MB in %7.2f s  %7.2f MB/s  %6s pages  %s" % (
+    print("%-30s %6.1f MB in %7.2f s  %7.2f MB/s  %6s pages  %s" % (
         what, len(data) / 1048576, seconds, len(data) / 1048576 / seconds, pages,
         "all bytes" if fed == len(data) else "%d of %d bytes" % (fed, len(data))))
 
