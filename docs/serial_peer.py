@@ -13,12 +13,15 @@ programs on the other end.
                                            Ctrl-C
 
 It tells on standard error which half it took ("half A" or "half B").
-Exit status: 0 done, 1 bad usage, 2 no free half, 3 interrupted.
+Exit status: 0 done, 1 bad usage, 2 no free half (or no block at the
+line's name), 3 interrupted.
 """
 
+import errno
 import mmap
 import os
 import signal
+import stat
 import sys
 import time
 
@@ -26,14 +29,28 @@ BLOCK, HALF, RING = 552, 276, 256
 IN_USE, READ_INDEX, WRITE_INDEX, RING_START = 0, 8, 12, 20
 
 
+class NotABlock(Exception):
+    """Something other than a block stands at the block's name."""
+
+
 class Line:
     """One attachment: the block mapped, a half claimed."""
 
-    def __init__(self, number):
+    def __init__(self, number, role):
         path = "/dev/shm/NH_SCOM%02d" % number
-        fd = os.open(path, os.O_RDWR | os.O_CREAT, 0o600)
         try:
-            if os.fstat(fd).st_size < BLOCK:
+            # Never wait on a FIFO or a device put at the name, nor follow a link.
+            fd = os.open(path, os.O_RDWR | os.O_CREAT | os.O_NOFOLLOW | os.O_NONBLOCK, 0o600)
+        except OSError as e:
+            if e.errno == errno.ELOOP:
+                raise NotABlock("%s is a symbolic link" % path)
+            raise
+        try:
+            info = os.fstat(fd)
+            if not stat.S_ISREG(info.st_mode):
+                kind = "a FIFO" if stat.S_ISFIFO(info.st_mode) else "a special file"
+                raise NotABlock("%s is %s" % (path, kind))
+            if info.st_size < BLOCK:
                 os.ftruncate(fd, BLOCK)  # a new block: zero-filled; never cut one that is larger
             self.mem = mmap.mmap(fd, BLOCK)
         finally:
@@ -41,11 +58,18 @@ class Line:
         # Aligned 32-bit words, each read and written whole.
         self.words = memoryview(self.mem).cast("i")
         self.own = None
-        for half in (0, 1):
-            if self.word(half, IN_USE) == 0:
-                self.set_word(half, IN_USE, 1)
-                self.own, self.other = half, 1 - half
-                break
+        free = [half for half in (0, 1) if self.word(half, IN_USE) == 0]
+        if len(free) == 2:
+            # Bytes that wait in one ring only were stored for whoever reads
+            # it: a receiver takes that half, a sender the other one, so that
+            # what it sends follows them.
+            waiting = [self.waiting(half) > 0 for half in (0, 1)]
+            if waiting[0] != waiting[1]:
+                ring = waiting.index(True)
+                free = [ring if role == "receive" else 1 - ring]
+        if free:
+            self.set_word(free[0], IN_USE, 1)
+            self.own, self.other = free[0], 1 - free[0]
 
     def word(self, half, offset):
         return self.words[(half * HALF + offset) // 4]
@@ -85,9 +109,12 @@ class Line:
             sent += 1
         return sent
 
+    def waiting(self, half):
+        """Bytes waiting in the ring of half."""
+        return (self.word(half, WRITE_INDEX) - self.word(half, READ_INDEX)) % RING
+
     def unread(self):
-        h = self.other
-        return (self.word(h, WRITE_INDEX) - self.word(h, READ_INDEX)) % RING
+        return self.waiting(self.other)
 
 
 def send(line, source):
@@ -137,7 +164,11 @@ def main(argv):
             idle = float(rest[1])
         rest = rest[2:]
     signal.signal(signal.SIGTERM, stop)
-    line = Line(number)
+    try:
+        line = Line(number, role)
+    except NotABlock as e:
+        sys.stderr.write("NH_SCOM%02d: %s, not a shared memory block\n" % (number, e))
+        return 2
     if line.own is None:
         sys.stderr.write("no free half on NH_SCOM%02d\n" % number)
         line.release()

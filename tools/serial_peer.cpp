@@ -162,6 +162,7 @@ class Sender {
 
   // Writes all of data; returns 0 or the exit status.
   int send(const std::uint8_t* data, std::size_t count) {
+    taken_ += count;
     std::size_t done = 0;
     while (done < count) {
       if (g_stop) return kExitStopped;
@@ -174,6 +175,11 @@ class Sender {
         sent_ += static_cast<std::uint64_t>(stored);
         waiter_.progressed();
       } else if (!waiter_.wait()) {
+        std::fprintf(stderr,
+                     "serial-peer: timed out: no receiver took a byte from %s for %g s; %llu of %llu bytes read so "
+                     "far were stored, %llu were not sent\n",
+                     line_name().c_str(), options_.timeout, as_count(sent_), as_count(taken_),
+                     as_count(taken_ - sent_));
         return kExitTimeout;
       }
     }
@@ -186,7 +192,13 @@ class Sender {
       if (waiting < 0) return kExitLineLost;
       if (waiting == 0) return 0;
       if (g_stop) return kExitStopped;
-      if (!waiter_.wait()) return kExitTimeout;
+      if (!waiter_.wait()) {
+        std::fprintf(stderr,
+                     "serial-peer: timed out: the last %d bytes sent on %s were not read within %g s; they stay in "
+                     "the ring for the receiver\n",
+                     waiting, line_name().c_str(), options_.timeout);
+        return kExitTimeout;
+      }
     }
   }
 
@@ -199,11 +211,15 @@ class Sender {
     std::this_thread::sleep_until(due);
   }
 
+  static unsigned long long as_count(std::uint64_t n) { return static_cast<unsigned long long>(n); }
+  std::string line_name() const { return morvane::serial_line_name(line_.state().line_number); }
+
   SerialLine& line_;
   const Options& options_;
   Waiter waiter_;
   Clock::time_point start_;
-  std::uint64_t sent_ = 0;
+  std::uint64_t taken_ = 0;  // read from the input
+  std::uint64_t sent_ = 0;   // stored into the ring
 };
 
 #ifdef _WIN32
@@ -262,6 +278,8 @@ int run(const Options& options) {
   SerialLine line([](const std::string& text, const std::string& caption) {
     std::fprintf(stderr, "serial-peer: %s: %s\n", caption.c_str(), text.c_str());
   });
+  // What a sender that left stored before us is followed by what we send.
+  line.choose_free_half(morvane::FreeHalfChoice::for_sending);
   line.open_serial_line(options.line);
   const int open_error = errno;
   const int side = line.state().side;
@@ -271,7 +289,8 @@ int run(const Options& options) {
     std::fprintf(stderr, "serial-peer: %s: %s\n", name.c_str(), morvane::no_free_half_text(line).c_str());
     status = kExitNoSide;
   } else if (side != morvane::kSideA && side != morvane::kSideB) {
-    if (side == morvane::kSideClosed)
+    // A block refused for what stands at its name was reported by the line.
+    if (side == morvane::kSideClosed && !line.state().open_refused)
       std::fprintf(stderr, "serial-peer: cannot make or open the block %s: %s\n", name.c_str(),
                    std::strerror(open_error));
     status = kExitNoSide;

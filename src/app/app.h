@@ -108,6 +108,7 @@ struct App {
   SerialPortChannel port_channel{serial_port};
   SerialLineChannel line_channel{serial_line};
   std::int32_t port_index = 0;  // the "com" setting as the port selection left it
+  bool port_lost_shown = false;  // the title says the port's device has gone
   DialogState dialogs;
 
   std::uint8_t receive_buffer[kReceiveBufferSize] = {};

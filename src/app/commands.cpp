@@ -155,8 +155,12 @@ void update_title(App& app, HWND hwnd) {
   Settings s = app.settings;
   s.com = app.port_index;
   store_port_settings(s, app.serial_port.port_settings());
-  const std::string text = title_text(app.main.title, app.port_index, format_port_description(s),
-                                      app.settings.lyn, app.engine.print.printer_enabled);
+  // A port whose device has gone (a USB adapter pulled out) stays selected,
+  // silently, as a failed read does; the title alone says so.
+  app.port_lost_shown = app.serial_port.port_lost();
+  const std::string port = format_port_description(s) + (app.port_lost_shown ? " (lost)" : "");
+  const std::string text = title_text(app.main.title, app.port_index, port, app.settings.lyn,
+                                      app.engine.print.printer_enabled);
   SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 

@@ -92,6 +92,7 @@ void input_poll(App& app, HWND hwnd) {
   }
   const int status = app.serial_port.get_port_modem_status();
   if (status != -1) update_serial_port_status(app, status, app.serial_port.state().output_lines);
+  if (app.serial_port.port_lost() != app.port_lost_shown) update_title(app, hwnd);
   check_splash_timeout(app);
   if (app.close_requested && !engine_busy(app)) {
     app.close_requested = false;

@@ -22,6 +22,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kPollMs = 10;
 constexpr int kPollBytes = 256;
+// What a channel read at full speed takes at once.
+constexpr std::size_t kFastBytes = 64 * 1024;
+// How often (in polls) a port's lock file is looked at: about once a second.
+constexpr unsigned kLockCheckPolls = 100;
 
 // A channel of the run: read like every shell reads its channels, and able
 // to say something between polls.
@@ -30,15 +34,30 @@ class Channel : public InputChannel {
   // Passes on what the channel had to say since the last call; true when it
   // can deliver nothing more.
   virtual bool report(Reporter&) { return false; }
+  // What messages call it.
+  virtual std::string name() const = 0;
+  // True: read at the pace of the serial line's poll, 256 bytes every 10 ms,
+  // as the desktop program reads the line and the port. False: as fast as
+  // the bytes come, between the polls, while no window is shown.
+  virtual bool paced() const { return true; }
+  // Returns once bytes may have come, after ms at most.
+  virtual void wait(int ms) { sleep_ms(ms); }
+  // Tells of bytes still waiting when the run ends.
+  virtual void report_unread(Reporter& r, std::size_t count) {
+    r.warning(std::to_string(count) + " bytes received from " + name() + " were not read: they kept arriving after the stop");
+  }
 };
 
 // Messages from the line arrive through its sink while it is read; they are
 // kept until the poll loop passes them on.
 class LineChannel final : public Channel {
  public:
-  LineChannel() : line_([this](const std::string& text, const std::string&) { messages_.push_back(text); }) {}
+  LineChannel() : line_([this](const std::string& text, const std::string&) { messages_.push_back(text); }) {
+    // Bytes a departed sender stored for the next reader are read.
+    line_.choose_free_half(FreeHalfChoice::for_reading);
+  }
   SerialLine& line() { return line_; }
-  std::string name() const {
+  std::string name() const override {
     const int number = line_.state().line_number;
     return "serial line " + std::to_string(number) + " (" + serial_line_name(number) + ")";
   }
@@ -49,6 +68,7 @@ class LineChannel final : public Channel {
     return all;
   }
   std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
+  std::size_t waiting() override { return reader_.waiting(); }
   bool ended() const override { return line_.state().block_lost; }
   bool report(Reporter& r) override {
     const std::string text = take_messages();
@@ -57,6 +77,10 @@ class LineChannel final : public Channel {
     if (lost) r.error(name() + ": " + text);
     else r.warning(name() + ": " + text);
     return lost;
+  }
+  // Nothing is lost: they stay in the ring for the next program on the line.
+  void report_unread(Reporter& r, std::size_t count) override {
+    r.note(std::to_string(count) + " bytes stay waiting on " + name() + " for the next program that listens");
   }
 
  private:
@@ -68,22 +92,46 @@ class LineChannel final : public Channel {
 // The serial port of the run, owned by its channel.
 class PortChannel final : public Channel {
  public:
-  explicit PortChannel(std::unique_ptr<SerialPort> port) : port_(std::move(port)), reader_(*port_) {}
+  PortChannel(std::unique_ptr<SerialPort> port, std::string shown)
+      : port_(std::move(port)), reader_(*port_), shown_(std::move(shown)) {}
   std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
+  std::size_t waiting() override { return reader_.waiting(); }
+  std::string name() const override { return "serial port " + shown_; }
+  // A device that goes away ends the run; a lock file taken from us is worth
+  // a warning, once.
+  bool report(Reporter& r) override {
+    if (!lock_reported_ && ++polls_ % kLockCheckPolls == 0 && !port_->lock_intact()) {
+      lock_reported_ = true;
+      r.warning(name() + ": another program removed or replaced its lock file; programs that honour it may "
+                         "open the port now");
+    }
+    if (!port_->port_lost()) return false;
+    r.error(name() + ": the device is gone (unplugged, or its other end closed); nothing more is read from it");
+    return true;
+  }
 
  private:
   std::unique_ptr<SerialPort> port_;
   SerialPortChannel reader_;
+  std::string shown_;
+  unsigned polls_ = 0;
+  bool lock_reported_ = false;
 };
 
 class TcpSource final : public Channel {
  public:
-  explicit TcpSource(std::unique_ptr<TcpServer> server) : reader_(std::move(server)) {}
+  TcpSource(std::unique_ptr<TcpServer> server, std::string host)
+      : reader_(std::move(server)), host_(std::move(host)) {}
   std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
-  std::uint16_t port() const { return reader_.port(); }
+  std::size_t waiting() override { return reader_.waiting(); }
+  std::string name() const override { return "TCP " + address(); }
+  std::string address() const { return tcp_address_text(host_, reader_.port()); }
+  bool paced() const override { return false; }
+  void wait(int ms) override { reader_.wait(ms); }
 
  private:
   TcpChannel reader_;
+  std::string host_;
 };
 
 // The report names the line actually opened: a "lyn" of 0 keeps the line's
@@ -128,10 +176,10 @@ std::unique_ptr<Channel> open_port(const std::string& path, const std::string& s
   // still takes its share of the bytes: the user should know.
   for (const std::string& other : processes_holding(path))
     r.warning("serial port " + shown + " is also open in process " + other + ": it may take some of the bytes");
-  return std::make_unique<PortChannel>(std::move(port));
+  return std::make_unique<PortChannel>(std::move(port), shown);
 }
 
-std::unique_ptr<Channel> open_tcp(const TcpEndpoint& at, Reporter& r) {
+std::unique_ptr<TcpSource> open_tcp(const TcpEndpoint& at, Reporter& r) {
   std::string error;
   auto notice = [&r](const std::string& text) { r.note(text); };
   auto server = TcpServer::open(at, notice, error);
@@ -139,8 +187,9 @@ std::unique_ptr<Channel> open_tcp(const TcpEndpoint& at, Reporter& r) {
     r.error(error);
     return nullptr;
   }
-  r.note("listening on TCP " + at.host + ":" + std::to_string(server->port()));
-  return std::make_unique<TcpSource>(std::move(server));
+  auto source = std::make_unique<TcpSource>(std::move(server), at.host);
+  r.note("listening on " + source->name());
+  return source;
 }
 
 // The channels the options name; without any, the settings' "com" port when
@@ -153,14 +202,17 @@ bool open_channels(const RunContext& run, std::vector<std::unique_ptr<Channel>>&
   const bool any = o.line || o.port || o.tcp;
   auto add = [&out, &names](std::unique_ptr<Channel> c, std::string name) {
     if (!c) return false;
-    if (auto* tcp = dynamic_cast<TcpSource*>(c.get())) name += std::to_string(tcp->port());
     names += (names.empty() ? "" : ", ") + name;
     out.push_back(std::move(c));
     return true;
   };
   const std::string line_name = "Lyn" + std::to_string(s.lyn);
   if (o.port && !add(open_port(*o.port, *o.port, s, r), format_port_description(*o.port, s))) return false;
-  if (o.tcp && !add(open_tcp(*o.tcp, r), "tcp " + o.tcp->host + ":")) return false;
+  if (o.tcp) {
+    auto tcp = open_tcp(*o.tcp, r);
+    const std::string shown = tcp ? "tcp " + tcp->address() : "";
+    if (!add(std::move(tcp), shown)) return false;
+  }
   if (o.line && !add(open_line(s.lyn, r), line_name)) return false;
   if (any) return true;
   if (s.com >= 1 && s.com <= kMaxPortIndex)
@@ -186,11 +238,46 @@ bool poll_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& ses
   return n > 0;
 }
 
+// Without a window, the time until the next poll goes to the channels that
+// are not paced (TCP): read as fast as the bytes come. With none of those
+// the time is slept. True when bytes came.
+bool read_until_next_poll(std::vector<std::unique_ptr<Channel>>& channels, Session& session, PollBeat& beat,
+                          std::vector<std::uint8_t>& buffer) {
+  const auto due = Clock::now() + std::chrono::milliseconds(beat.pause_ms());
+  std::vector<Channel*> fast;
+  for (auto& channel : channels) {
+    if (!channel->paced()) fast.push_back(channel.get());
+  }
+  bool came = false;
+  for (auto now = Clock::now(); now < due; now = Clock::now()) {
+    const int left = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count());
+    if (fast.empty()) {
+      sleep_ms(left);
+      break;
+    }
+    std::size_t n = 0;
+    for (Channel* channel : fast) {
+      if ((n = channel->read(buffer.data(), buffer.size())) > 0) break;
+    }
+    if (n > 0) session.feed(buffer.data(), n);
+    else fast.front()->wait(left);  // a run has one TCP channel at most
+    came = came || n > 0;
+  }
+  return came;
+}
+
 // At a stop, what has already arrived is still taken in, for a short while
-// at most when a sender keeps going.
-void drain_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& session) {
-  const auto deadline = Clock::now() + std::chrono::seconds(2);
-  while (poll_channels(channels, session) && Clock::now() < deadline) {
+// at most when a sender keeps going; what is left then is counted, never
+// dropped unsaid.
+void drain_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& session, Reporter& r) {
+  std::vector<InputChannel*> order;
+  for (auto& channel : channels) order.push_back(channel.get());
+  std::vector<std::uint8_t> buffer(kFastBytes);
+  const std::vector<std::size_t> left = morvane::drain_channels(
+      order, buffer, [&session](const std::uint8_t* bytes, std::size_t n) { session.feed(bytes, n); },
+      std::chrono::seconds(2));
+  for (std::size_t i = 0; i < channels.size(); ++i) {
+    if (left[i] > 0) channels[i]->report_unread(r, left[i]);
   }
 }
 
@@ -218,6 +305,7 @@ int run_listen(const RunContext& run) {
   const auto idle_limit = std::chrono::duration<double>(run.options.idle_eject_seconds);
   auto last_input = Clock::now();
   PollBeat beat(kPollMs);
+  std::vector<std::uint8_t> fast_buffer(kFastBytes);
   // Closing the window stops the run as a stop signal does.
   while (!stop_requested() && !(window && window->closed())) {
     if (poll_channels(channels, *session)) last_input = Clock::now();
@@ -229,9 +317,10 @@ int run_listen(const RunContext& run) {
       reporter.note(text);
       session->end_page_now();
     }
-    pause_between_polls(window.get(), beat);
+    if (window) pause_between_polls(window.get(), beat);
+    else if (read_until_next_poll(channels, *session, beat, fast_buffer)) last_input = Clock::now();
   }
-  drain_channels(channels, *session);
+  drain_channels(channels, *session, reporter);
 
   if (session->page_dirty()) {
     if (run.options.discard_partial) reporter.warning("stopped: the page in progress is discarded");

@@ -39,14 +39,20 @@ bool parse_choice(const std::string& text, const std::map<std::string, int>& cho
   return true;
 }
 
+// "[HOST:]PORT", where an IPv6 address goes in brackets ("[::1]:9100") so
+// that its colons are not taken for the port's.
 bool parse_tcp(const std::string& text, TcpEndpoint& out) {
   TcpEndpoint t;
   std::string port = text;
-  const auto colon = text.rfind(':');
-  if (colon != std::string::npos) {
+  if (!text.empty() && text[0] == '[') {
+    const auto close = text.find("]:");
+    if (close == std::string::npos || close == 1) return false;
+    t.host = text.substr(1, close - 1);
+    port = text.substr(close + 2);
+  } else if (const auto colon = text.rfind(':'); colon != std::string::npos) {
     t.host = text.substr(0, colon);
     port = text.substr(colon + 1);
-    if (t.host.empty()) return false;
+    if (t.host.empty() || t.host.find_first_of(":[]") != std::string::npos) return false;
   }
   int p = 0;
   if (!parse_int(port, 0, 65535, p)) return false;  // 0: any free port
@@ -145,7 +151,7 @@ bool Parser::listen_option(const std::string& name, const std::string& value) {
     po.flowctrl = v;
   } else if (name == "--tcp") {
     TcpEndpoint t;
-    if (!parse_tcp(value, t)) return bad_value(name, value, "[HOST:]PORT");
+    if (!parse_tcp(value, t)) return bad_value(name, value, "[HOST:]PORT, an IPv6 HOST in brackets ([::1]:9100)");
     o.tcp = t;
   } else if (name == "--idle-eject") {
     double s = 0;
@@ -303,7 +309,7 @@ Reception (listen):
   --port DEVICE           serial port (a tty; COMn on Windows)
   --baud N  --data-bits 7|8  --parity none|odd|even  --stop-bits 1|1.5|2
   --flow none|xon|hardware
-  --tcp [HOST:]PORT       raw bytes over TCP (host default 127.0.0.1)
+  --tcp [HOST:]PORT       raw bytes over TCP (host default 127.0.0.1; IPv6 in brackets: [::1]:9100)
   --idle-eject SECONDS    end a started page after that long without input
   --discard-partial       on stop, drop the page in progress instead of printing it
 

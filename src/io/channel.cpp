@@ -22,13 +22,31 @@ std::size_t poll_channels(std::span<InputChannel* const> channels, std::uint8_t*
   return 0;
 }
 
+std::vector<std::size_t> drain_channels(std::span<InputChannel* const> channels, std::span<std::uint8_t> into,
+                                        const std::function<void(const std::uint8_t*, std::size_t)>& take,
+                                        std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    const std::size_t n = poll_channels(channels, into.data(), into.size());
+    if (n == 0) break;
+    take(into.data(), n);
+  }
+  std::vector<std::size_t> left;
+  for (InputChannel* channel : channels) left.push_back(channel != nullptr ? channel->waiting() : 0);
+  return left;
+}
+
 std::size_t SerialLineChannel::read(std::uint8_t* into, std::size_t capacity) {
   return as_count(line_.read_serial_line(into, as_int(capacity)));
 }
 
+std::size_t SerialLineChannel::waiting() { return as_count(line_.waiting()); }
+
 std::size_t SerialPortChannel::read(std::uint8_t* into, std::size_t capacity) {
   return as_count(port_.read_serial_port(into, as_int(capacity)));
 }
+
+std::size_t SerialPortChannel::waiting() { return as_count(port_.queued_bytes()); }
 
 std::size_t TcpChannel::read(std::uint8_t* into, std::size_t capacity) {
   return as_count(server_->poll(into, as_int(capacity)));

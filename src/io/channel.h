@@ -3,12 +3,15 @@
 // every 10 milliseconds: a read takes what is waiting and never waits itself.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "io/serial_line.h"
 #include "io/serial_port.h"
@@ -23,6 +26,8 @@ class InputChannel {
   virtual std::size_t read(std::uint8_t* into, std::size_t capacity) = 0;
   // True when nothing will ever arrive again (a file at its end).
   virtual bool ended() const { return false; }
+  // Bytes that have arrived and wait to be read; 0 when the channel cannot tell.
+  virtual std::size_t waiting() { return 0; }
 };
 
 // The channels a shell holds, read in their order: one poll takes up to
@@ -32,11 +37,20 @@ class InputChannel {
 std::size_t poll_channels(std::span<InputChannel* const> channels, std::uint8_t* into,
                           std::size_t capacity);
 
+// At a stop, what has already arrived is still taken in: the channels are
+// polled until none has anything, for `limit` at most while a sender keeps
+// going. `take` gets each run read. Returns, channel by channel, the bytes
+// still waiting at the end, for the caller to report: none is dropped unsaid.
+std::vector<std::size_t> drain_channels(std::span<InputChannel* const> channels, std::span<std::uint8_t> into,
+                                        const std::function<void(const std::uint8_t*, std::size_t)>& take,
+                                        std::chrono::milliseconds limit);
+
 // The serial line a shell holds (it may be reopened on another line).
 class SerialLineChannel final : public InputChannel {
  public:
   explicit SerialLineChannel(SerialLine& line) : line_(line) {}
   std::size_t read(std::uint8_t* into, std::size_t capacity) override;
+  std::size_t waiting() override;
 
  private:
   SerialLine& line_;
@@ -47,6 +61,7 @@ class SerialPortChannel final : public InputChannel {
  public:
   explicit SerialPortChannel(SerialPort& port) : port_(port) {}
   std::size_t read(std::uint8_t* into, std::size_t capacity) override;
+  std::size_t waiting() override;
 
  private:
   SerialPort& port_;
@@ -56,7 +71,10 @@ class TcpChannel final : public InputChannel {
  public:
   explicit TcpChannel(std::unique_ptr<TcpServer> server) : server_(std::move(server)) {}
   std::size_t read(std::uint8_t* into, std::size_t capacity) override;
+  std::size_t waiting() override { return server_->waiting(); }
   std::uint16_t port() const { return server_->port(); }
+  // Returns once a client or bytes may have come, after ms at most.
+  void wait(int ms) { server_->wait(ms); }
 
  private:
   std::unique_ptr<TcpServer> server_;

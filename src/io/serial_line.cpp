@@ -46,8 +46,17 @@ void SerialLine::attach() {
   state_.stale_halves_freed = false;
   state_.block_lost = false;
   state_.detached_reported = false;
+  state_.open_refused = false;
   const std::string name = serial_line_name(state_.line_number);
-  if (!block_ || !block_->open(name, kSerialBlockSize)) return;
+  if (!block_) return;
+  if (!block_->open(name, kSerialBlockSize)) {
+    // Something else at the block's name is worth a word; anything else
+    // fails silently, as the line always has.
+    const std::string why = block_->open_failure();
+    state_.open_refused = !why.empty();
+    if (state_.open_refused) report(why);
+    return;
+  }
   state_.mapping_held = true;
   int error = 0;
   state_.view = block_->map(error);
@@ -86,6 +95,18 @@ void SerialLine::free_stale_halves() {
   state_.stale_halves_freed = alone && freed;
 }
 
+// Called with both halves free. Only when exactly one ring holds bytes is
+// there anything to choose: they were stored for the program that will read
+// that ring.
+std::uint8_t* SerialLine::preferred_free_half(std::uint8_t* half_a, std::uint8_t* half_b) const {
+  if (free_half_choice_ == FreeHalfChoice::first) return half_a;
+  const bool waiting_a = ring_waiting(half_a) > 0;
+  const bool waiting_b = ring_waiting(half_b) > 0;
+  if (waiting_a == waiting_b) return half_a;
+  const bool read_b = free_half_choice_ == FreeHalfChoice::for_reading ? waiting_b : waiting_a;
+  return read_b ? half_b : half_a;
+}
+
 // A plain read then a plain write, as the other programs on the line do it:
 // two programs attaching at the same instant can both take half A.
 void SerialLine::claim_half() {
@@ -93,13 +114,15 @@ void SerialLine::claim_half() {
   std::uint8_t* const half_b = state_.view + kSerialHalfSize;
   int side = kSideNone;
   const bool whole = guarded([&] {
-    if (load_word(half_a, kInUseOffset) == 0) {
-      store_word(half_a, kInUseOffset, 1);
-      side = kSideA;
-    } else if (load_word(half_b, kInUseOffset) == 0) {
-      store_word(half_b, kInUseOffset, 1);
-      side = kSideB;
-    }
+    const bool free_a = load_word(half_a, kInUseOffset) == 0;
+    const bool free_b = load_word(half_b, kInUseOffset) == 0;
+    std::uint8_t* claimed = nullptr;
+    if (free_a && free_b) claimed = preferred_free_half(half_a, half_b);
+    else if (free_a) claimed = half_a;
+    else if (free_b) claimed = half_b;
+    if (claimed == nullptr) return;
+    store_word(claimed, kInUseOffset, 1);
+    side = claimed == half_a ? kSideA : kSideB;
   });
   if (!whole) {
     lose_block("the block failed while a half was claimed (another program shrank it)");
@@ -166,6 +189,18 @@ int SerialLine::read_serial_line(std::uint8_t* buf, int capacity) {
   std::uint8_t* const own = state_.own_half;
   int count = 0;
   if (!guarded([&] { count = ring_read(own, buf, capacity); })) {
+    lose_block("the block failed under a read (another program shrank it)");
+    return 0;
+  }
+  return count;
+}
+
+int SerialLine::waiting() {
+  if (state_.side != kSideA && state_.side != kSideB) return 0;
+  if (!block_usable()) return 0;
+  std::uint8_t* const own = state_.own_half;
+  int count = 0;
+  if (!guarded([&] { count = ring_waiting(own); })) {
     lose_block("the block failed under a read (another program shrank it)");
     return 0;
   }

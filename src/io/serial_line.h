@@ -32,6 +32,19 @@ struct SerialLineState {
   // (side -1) until the line is opened again. Reported once.
   bool block_lost = false;
   bool detached_reported = false;
+  // At the last open, something other than a block stood at its name
+  // (reported): the line stays closed.
+  bool open_refused = false;
+};
+
+// Which half a program claims when both are free. A sender that attached
+// first, stored bytes and left (or crashed) leaves them in the ring of the
+// half it did not claim; a program that takes the first free half then may
+// land on the other ring and never see them.
+enum class FreeHalfChoice {
+  first,         // half A, whatever waits
+  for_reading,   // the half whose ring alone holds waiting bytes: they are read
+  for_sending,   // the other one, so that what is sent follows what waits
 };
 
 // "NH_SCOM%02d" for the line number.
@@ -50,13 +63,19 @@ class SerialLine {
   SerialLine(const SerialLine&) = delete;
   SerialLine& operator=(const SerialLine&) = delete;
 
+  // How open_serial_line chooses between two free halves; first by default.
+  void choose_free_half(FreeHalfChoice choice) { free_half_choice_ = choice; }
+
   // Releases what is held, takes line (0 keeps the current number), attaches
-  // and claims the first free half.
+  // and claims the first free half (or the one choose_free_half says when
+  // both are free).
   void open_serial_line(int line);
   // Gives the half back and lets go of the block. Harmless when closed.
   void close_serial_line();
   // Copies up to capacity waiting bytes; 0 without a side.
   int read_serial_line(std::uint8_t* buf, int capacity);
+  // Bytes waiting in the own half's ring; 0 without a side.
+  int waiting();
 
   // The sending side, for test peers: stores up to count bytes into the peer
   // half's ring and returns how many fitted; -1 without a side.
@@ -73,6 +92,7 @@ class SerialLine {
   void attach();
   void free_stale_halves();
   void claim_half();
+  std::uint8_t* preferred_free_half(std::uint8_t* half_a, std::uint8_t* half_b) const;
   // Whether the view may still be used; reports what other programs did to it.
   bool block_usable();
   void lose_block(const std::string& why);
@@ -83,6 +103,7 @@ class SerialLine {
   ErrorSink report_;
   std::unique_ptr<SharedBlock> block_;
   SerialLineState state_;
+  FreeHalfChoice free_half_choice_ = FreeHalfChoice::first;
 };
 
 }  // namespace morvane

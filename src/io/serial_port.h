@@ -32,6 +32,13 @@ class SerialDevice {
   virtual int read_queued(std::uint8_t* buf, int capacity) = 0;
   // The modem status bits (kModemCts ...), or -1.
   virtual int modem_status() = 0;
+  // True once the device has gone (unplugged, the other end of a pty
+  // closed): nothing will ever be read from it again.
+  virtual bool vanished() const { return false; }
+  // Bytes the system has received for us that wait to be read; 0 when unknown.
+  virtual int queued() { return 0; }
+  // False once another program removed or replaced the port's lock file.
+  virtual bool lock_intact() const { return true; }
 };
 
 enum class OpenFailure { none, port, event };
@@ -76,6 +83,12 @@ class SerialPort {
   void configure_serial_port();
   int read_serial_port(std::uint8_t* buf, int capacity);
   int get_port_modem_status();
+  // The open port's device has gone; reads give nothing from now on.
+  bool port_lost() const { return state_.device && state_.device->vanished(); }
+  // Received bytes waiting to be read; 0 without a port.
+  int queued_bytes() { return state_.device ? state_.device->queued() : 0; }
+  // False once the open port's lock file is no longer ours.
+  bool lock_intact() const { return !state_.device || state_.device->lock_intact(); }
 
   const SerialPortState& state() const { return state_; }
   // Why the last open failed, when the opener knew more than the system's

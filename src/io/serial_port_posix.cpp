@@ -3,8 +3,12 @@
 #include "io/serial_port_posix.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -65,9 +69,23 @@ class PosixSerialDevice : public SerialDevice {
   void restore_configuration() override { tcsetattr(fd_, TCSANOW, &saved_); }
 
   int read_queued(std::uint8_t* buf, int capacity) override {
+    if (vanished_) return 0;
     const ssize_t got = read(fd_, buf, static_cast<std::size_t>(capacity));
-    return got > 0 ? static_cast<int>(got) : 0;
+    if (got > 0) return static_cast<int>(got);
+    // With nothing to wait for, a read gives 0 both when nothing came and
+    // when the device is gone; only the hang-up tells them apart.
+    if (got < 0 ? errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR : hung_up()) vanished_ = true;
+    return 0;
   }
+
+  bool vanished() const override { return vanished_; }
+
+  int queued() override {
+    int count = 0;
+    return !vanished_ && ioctl(fd_, FIONREAD, &count) == 0 && count > 0 ? count : 0;
+  }
+
+  bool lock_intact() const override { return !lock_ || lock_->intact(); }
 
   int modem_status() override {
     int lines = 0;
@@ -85,10 +103,22 @@ class PosixSerialDevice : public SerialDevice {
     ioctl(fd_, TIOCMBIS, &lines);
   }
 
+  // An unplugged adapter or a closed pty master hangs the line up.
+  bool hung_up() const {
+    pollfd watch{fd_, POLLIN, 0};
+    return ::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+  }
+
   std::unique_ptr<PortLock> lock_;
   int fd_;
   termios saved_{};
+  bool vanished_ = false;
 };
+
+std::string user_name() {
+  if (const passwd* user = getpwuid(geteuid())) return user->pw_name;
+  return "$USER";
+}
 
 }  // namespace
 
@@ -133,18 +163,38 @@ int modem_status_from_lines(int lines) {
 // COM1 is the first serial device, /dev/ttyS0.
 std::string system_device_path(int index) { return "/dev/ttyS" + std::to_string(index - 1); }
 
+std::string permission_hint(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return {};
+  const group* owners = getgrgid(info.st_gid);
+  const mode_t group_rw = S_IRGRP | S_IWGRP;
+  if (owners != nullptr && (info.st_mode & group_rw) == group_rw) {
+    const std::string name = owners->gr_name;
+    return "permission denied: " + path + " may be opened by the members of group " + name +
+           "; add your user to it (sudo usermod -aG " + name + " " + user_name() + ") and log in again";
+  }
+  const passwd* owner = getpwuid(info.st_uid);
+  return "permission denied: only " + (owner != nullptr ? std::string(owner->pw_name) : "its owner") + " may open " +
+         path;
+}
+
 DeviceOpenResult open_device_locked(const std::string& path, const std::string& lock_directory) {
   DeviceOpenResult result;
   result.failure = OpenFailure::port;
   auto lock = std::make_unique<PortLock>();
   long holder = 0;
   if (!lock->acquire(path, lock_directory, holder)) {
-    result.detail = "in use by " + (holder != 0 ? "process " + std::to_string(holder) : std::string("another program")) +
-                    " (lock file " + lock_directory + "/" + port_lock_name(path) + ")";
+    if (!lock->refusal().empty()) result.detail = lock->refusal();
+    else
+      result.detail = "in use by " + (holder != 0 ? "process " + std::to_string(holder) : std::string("another program")) +
+                      " (lock file " + lock_directory + "/" + port_lock_name(path) + ")";
     return result;
   }
   const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return result;
+  if (fd < 0) {
+    if (errno == EACCES) result.detail = permission_hint(path);
+    return result;
+  }
   if (!isatty(fd)) {
     close(fd);
     result.detail = "not a serial device";

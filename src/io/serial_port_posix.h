@@ -19,6 +19,10 @@ bool is_standard_baud_rate(std::uint32_t rate);
 // TIOCM_* line bits to the modem status bits (kModemCts ...).
 int modem_status_from_lines(int lines);
 
+// Why a device refused us for permissions, and what the user can do:
+// the group that may open it, or that only its owner may.
+std::string permission_hint(const std::string& path);
+
 // open_system_serial_device with its lock file in lock_directory.
 DeviceOpenResult open_device_locked(const std::string& path, const std::string& lock_directory);
 

@@ -65,7 +65,13 @@ class Win32SerialDevice : public SerialDevice {
   int read_queued(std::uint8_t* buf, int capacity) override {
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(port_, &errors, &status)) return 0;
+    if (vanished_) return 0;
+    // A port that was open and no longer answers this has gone (a USB
+    // adapter pulled out).
+    if (!ClearCommError(port_, &errors, &status)) {
+      vanished_ = true;
+      return 0;
+    }
     if (status.cbInQue == 0) return 0;
     const DWORD wanted = std::min<DWORD>(status.cbInQue, static_cast<DWORD>(capacity));
     ResetEvent(overlapped_.hEvent);
@@ -81,6 +87,15 @@ class Win32SerialDevice : public SerialDevice {
     return static_cast<int>(status);
   }
 
+  bool vanished() const override { return vanished_; }
+
+  int queued() override {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (vanished_ || !ClearCommError(port_, &errors, &status)) return 0;
+    return static_cast<int>(status.cbInQue);
+  }
+
  private:
   // The buffer belongs to the caller once we return: a read still pending is
   // cancelled and waited for, and whatever it did transfer is handed on.
@@ -94,6 +109,7 @@ class Win32SerialDevice : public SerialDevice {
   HANDLE port_;
   OVERLAPPED overlapped_{};
   DCB saved_{};
+  bool vanished_ = false;
 };
 
 }  // namespace

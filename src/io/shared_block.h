@@ -24,6 +24,9 @@ class SharedBlock {
   // created block is all zeros; an existing one is taken as found. False when
   // neither works.
   virtual bool open(const std::string& name, std::size_t size) = 0;
+  // Why the last open failed when the system's error code alone would
+  // mislead (something other than a block at the name); empty otherwise.
+  virtual std::string open_failure() const { return {}; }
   // Maps the whole block for reading and writing; null on failure, with the
   // system's error code in error.
   virtual std::uint8_t* map(int& error) = 0;

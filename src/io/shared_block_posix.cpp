@@ -16,6 +16,7 @@
 
 #include "io/block_holders.h"
 #include "io/bus_guard_posix.h"
+#include "io/file_kind_posix.h"
 #include "io/shared_block.h"
 
 namespace morvane {
@@ -25,6 +26,19 @@ namespace {
 // How often (in condition checks) the name is looked up again to see whether
 // it still leads to our block: about once a second at the 10 ms poll.
 constexpr unsigned kNameCheckInterval = 100;
+
+#ifdef __linux__
+// On Linux the block is the file /dev/shm/<name>, and another program may put
+// a FIFO or a device there: opening one must not wait for a writer or carrier,
+// and it is refused. Elsewhere the names of shared memory are no files.
+constexpr int kOpenNoWait = O_NONBLOCK;
+bool names_are_files() { return true; }
+#else
+constexpr int kOpenNoWait = 0;
+bool names_are_files() { return false; }
+#endif
+
+std::string block_file(const std::string& name) { return "/dev/shm/" + name; }
 
 class PosixSharedBlock : public SharedBlock {
  public:
@@ -37,9 +51,25 @@ class PosixSharedBlock : public SharedBlock {
     close();
     name_ = name;
     size_ = size;
+    failure_.clear();
     for (int tries = 0; tries < 3 && fd_ < 0; ++tries) open_or_create();
-    if (fd_ < 0) return false;
     struct stat info {};
+    if (fd_ < 0) {
+      // A link or a directory at the name is not even opened.
+      const int error = errno;
+      if (names_are_files() && lstat(block_file(name_).c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        refuse(info.st_mode);
+      errno = error;
+      return false;
+    }
+    // Never handed on to a program this one starts.
+    fcntl(fd_, F_SETFD, FD_CLOEXEC);
+    if (fstat(fd_, &info) == 0 && names_are_files() && !S_ISREG(info.st_mode)) {
+      refuse(info.st_mode);
+      close();
+      errno = EINVAL;
+      return false;
+    }
     if (!grow_to_size() || fstat(fd_, &info) != 0) {
       const int error = errno;
       close();
@@ -71,25 +101,32 @@ class PosixSharedBlock : public SharedBlock {
     fd_ = -1;
   }
 
+  std::string open_failure() const override { return failure_; }
+
   bool run_if_alone(const std::function<void()>& action) override;
 
   bool guarded(void (*access)(void*), void* context) override { return run_with_bus_guard(access, context); }
 
   BlockCondition condition(std::string& why) override;
 
-  std::vector<std::string> holders() const override { return processes_holding("/dev/shm/" + name_); }
+  std::vector<std::string> holders() const override { return processes_holding(block_file(name_)); }
 
  private:
+  void refuse(mode_t found) {
+    failure_ = "the name " + name_ + " holds " + file_kind(found) + " (" + block_file(name_) +
+               "), not a shared memory block: remove it once no program uses the line";
+  }
+
   // Exclusive creation tells a new block from an existing one; the name may
   // vanish between the two attempts, hence the caller's retries.
   void open_or_create() {
     const std::string path = "/" + name_;
-    fd_ = shm_open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, S_IRUSR | S_IWUSR);
+    fd_ = shm_open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | kOpenNoWait, S_IRUSR | S_IWUSR);
     if (fd_ >= 0) {
       fchmod(fd_, S_IRUSR | S_IWUSR);  // whatever the umask: the owner reads and writes, nobody else
       return;
     }
-    if (errno == EEXIST) fd_ = shm_open(path.c_str(), O_RDWR, 0);
+    if (errno == EEXIST) fd_ = shm_open(path.c_str(), O_RDWR | kOpenNoWait, 0);
   }
 
   // Only ever grows the object, so data of a block in use is never cut. A
@@ -101,13 +138,22 @@ class PosixSharedBlock : public SharedBlock {
     return ftruncate(fd_, static_cast<off_t>(size_)) == 0;
   }
 
-  bool name_leads_elsewhere() const {
-    const int fd = shm_open(("/" + name_).c_str(), O_RDONLY, 0);
-    if (fd < 0) return errno == ENOENT || errno == EACCES;  // our own block would open
+  // Empty while the name still leads to our block; otherwise what it leads
+  // to now, for the report. Never waits, whatever was put at the name.
+  std::string name_check() const {
+    const int fd = shm_open(("/" + name_).c_str(), O_RDONLY | kOpenNoWait, 0);
+    if (fd < 0) {
+      if (errno == ENOENT) return "nothing";
+      if (errno == EACCES) return "another user's block";  // our own block would open
+      if (errno == ELOOP) return "a symbolic link";
+      return {};
+    }
     struct stat info {};
-    const bool elsewhere = fstat(fd, &info) == 0 && (info.st_dev != device_ || info.st_ino != inode_);
+    std::string now;
+    if (fstat(fd, &info) == 0 && (info.st_dev != device_ || info.st_ino != inode_))
+      now = names_are_files() && !S_ISREG(info.st_mode) ? file_kind(info.st_mode) : "another block";
     ::close(fd);
-    return elsewhere;
+    return now;
   }
 
   int fd_ = -1;
@@ -117,6 +163,7 @@ class PosixSharedBlock : public SharedBlock {
   dev_t device_ = 0;
   ino_t inode_ = 0;
   unsigned checks_ = 0;
+  std::string failure_;
 };
 
 // Linux grants a write lease only while no other open file of any process
@@ -155,12 +202,12 @@ BlockCondition PosixSharedBlock::condition(std::string& why) {
           std::to_string(size_) + " needed)";
     return BlockCondition::shrunk;
   }
-  if (++checks_ % kNameCheckInterval == 0 && name_leads_elsewhere()) {
-    why = "another program removed or replaced the block: programs that attach from now on do not reach "
-          "this one";
-    return BlockCondition::detached;
-  }
-  return BlockCondition::intact;
+  if (++checks_ % kNameCheckInterval != 0) return BlockCondition::intact;
+  const std::string now = name_check();
+  if (now.empty()) return BlockCondition::intact;
+  why = "another program removed or replaced the block (its name now leads to " + now +
+        "): programs that attach from now on do not reach this one";
+  return BlockCondition::detached;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // one connection at a time, raw bytes in. Polled, never waited on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,9 +11,13 @@
 namespace morvane {
 
 struct TcpEndpoint {
-  std::string host = "127.0.0.1";
+  std::string host = "127.0.0.1";  // a name, an IPv4 or an IPv6 address (without brackets)
   std::uint16_t port = 0;
 };
+
+// "127.0.0.1:9100", "[::1]:9100": an IPv6 address in brackets, so that its
+// colons are not taken for the port's.
+std::string tcp_address_text(const std::string& host, std::uint16_t port);
 
 class TcpServer {
  public:
@@ -30,6 +35,10 @@ class TcpServer {
   virtual int poll(std::uint8_t* buf, int capacity) = 0;
   // The port actually listened on (the one asked for, or the system's choice for 0).
   virtual std::uint16_t port() const = 0;
+  // Bytes that have arrived on the connection and wait to be read; 0 without one.
+  virtual std::size_t waiting() const = 0;
+  // Returns once a client or bytes may have come, after ms at most.
+  virtual void wait(int ms) = 0;
 };
 
 }  // namespace morvane

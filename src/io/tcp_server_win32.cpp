@@ -2,14 +2,14 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "io/system_error.h"
 #include "io/tcp_server.h"
 
 namespace morvane {
 
 namespace {
-
-std::string address_text(const TcpEndpoint& at) { return at.host + ":" + std::to_string(at.port); }
 
 class WinsockSession {
  public:
@@ -23,6 +23,17 @@ class WinsockSession {
   WSADATA data_{};
   bool ok_ = false;
 };
+
+// Never handed on to a program this one starts.
+void keep_private(SOCKET s) { SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0); }
+
+std::string peer_text(const sockaddr_storage& peer) {
+  char host[NI_MAXHOST] = "?";
+  char service[NI_MAXSERV] = "?";
+  getnameinfo(reinterpret_cast<const sockaddr*>(&peer), sizeof peer, host, sizeof host, service, sizeof service,
+              NI_NUMERICHOST | NI_NUMERICSERV);
+  return tcp_address_text(host, static_cast<std::uint16_t>(std::atoi(service)));
+}
 
 class Win32TcpServer final : public TcpServer {
  public:
@@ -46,20 +57,30 @@ class Win32TcpServer final : public TcpServer {
 
   std::uint16_t port() const override { return port_; }
 
+  std::size_t waiting() const override {
+    u_long count = 0;
+    return client_ != INVALID_SOCKET && ioctlsocket(client_, FIONREAD, &count) == 0 ? count : 0;
+  }
+
+  void wait(int ms) override {
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(client_ != INVALID_SOCKET ? client_ : listen_, &ready);
+    timeval limit{ms / 1000, (ms % 1000) * 1000};
+    select(0, &ready, nullptr, nullptr, &limit);
+  }
+
  private:
   bool accept_client() {
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     int len = sizeof peer;
     SOCKET s = accept(listen_, reinterpret_cast<sockaddr*>(&peer), &len);
     if (s == INVALID_SOCKET) return false;
+    keep_private(s);
     u_long nonblocking = 1;
     ioctlsocket(s, FIONBIO, &nonblocking);
     client_ = s;
-    if (notice_) {
-      char host[INET_ADDRSTRLEN] = "?";
-      inet_ntop(AF_INET, &peer.sin_addr, host, sizeof host);
-      notice_(std::string("connection from ") + host + ":" + std::to_string(ntohs(peer.sin_port)));
-    }
+    if (notice_) notice_("connection from " + peer_text(peer));
     return true;
   }
   void drop_client() {
@@ -74,52 +95,65 @@ class Win32TcpServer final : public TcpServer {
   Notice notice_;
 };
 
-bool resolve_ipv4(const std::string& host, in_addr& out) {
-  if (inet_pton(AF_INET, host.c_str(), &out) == 1) return true;
+// Listens on the first address the host resolves to that can be taken;
+// INVALID_SOCKET with the error in `error` (0: the host resolves to nothing).
+SOCKET listen_on(const TcpEndpoint& at, int& error) {
   addrinfo hints{};
-  hints.ai_family = AF_INET;
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_protocol = IPPROTO_TCP;
+  hints.ai_flags = AI_NUMERICSERV;
   addrinfo* found = nullptr;
-  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return false;
-  out = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
+  error = 0;
+  const std::string service = std::to_string(at.port);
+  if (getaddrinfo(at.host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) return INVALID_SOCKET;
+  SOCKET s = INVALID_SOCKET;
+  for (const addrinfo* a = found; a != nullptr && s == INVALID_SOCKET; a = a->ai_next) {
+    s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+    if (s == INVALID_SOCKET) {
+      error = WSAGetLastError();
+      continue;
+    }
+    keep_private(s);
+    // Nobody else may take the same port while we hold it.
+    BOOL exclusive = TRUE;
+    setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
+    u_long nonblocking = 1;
+    if (bind(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) != 0 || listen(s, 4) != 0 ||
+        ioctlsocket(s, FIONBIO, &nonblocking) != 0) {
+      error = WSAGetLastError();
+      closesocket(s);
+      s = INVALID_SOCKET;
+    }
+  }
   freeaddrinfo(found);
-  return true;
+  return s;
+}
+
+std::uint16_t bound_port(SOCKET s) {
+  sockaddr_storage addr{};
+  int len = sizeof addr;
+  if (getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) != 0) return 0;
+  if (addr.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6*>(&addr)->sin6_port);
+  return ntohs(reinterpret_cast<const sockaddr_in*>(&addr)->sin_port);
 }
 
 }  // namespace
 
 std::unique_ptr<TcpServer> TcpServer::open(const TcpEndpoint& at, Notice notice, std::string& error) {
   auto wsa = std::make_unique<WinsockSession>();
-  const std::string where = "cannot listen on TCP " + address_text(at) + ": ";
+  const std::string where = "cannot listen on TCP " + tcp_address_text(at.host, at.port) + ": ";
   if (!wsa->ok()) {
     error = where + "no network support";
     return nullptr;
   }
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(at.port);
-  if (!resolve_ipv4(at.host, addr.sin_addr)) {
-    error = where + "unknown host";
-    return nullptr;
-  }
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  int code = 0;
+  const SOCKET s = listen_on(at, code);
   if (s == INVALID_SOCKET) {
-    error = where + system_error_text(WSAGetLastError());
+    error = where + (code == 0 ? std::string("unknown host") : system_error_text(code));
     return nullptr;
   }
-  // Nobody else may take the same port while we hold it.
-  BOOL exclusive = TRUE;
-  setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
-             sizeof exclusive);
-  u_long nonblocking = 1;
-  if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(s, 4) != 0 ||
-      ioctlsocket(s, FIONBIO, &nonblocking) != 0) {
-    error = where + system_error_text(WSAGetLastError());
-    closesocket(s);
-    return nullptr;
-  }
-  int len = sizeof addr;
-  getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-  return std::make_unique<Win32TcpServer>(std::move(wsa), s, ntohs(addr.sin_port), std::move(notice));
+  return std::make_unique<Win32TcpServer>(std::move(wsa), s, bound_port(s), std::move(notice));
 }
 
 }  // namespace morvane

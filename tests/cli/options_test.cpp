@@ -30,6 +30,9 @@ TEST(Options, AcceptedCommandLines) {
       {{"listen", "--tcp", "9100"},
        [](const CliOptions& o) { return o.tcp->host == "127.0.0.1" && o.tcp->port == 9100; }},
       {{"listen", "--tcp=0.0.0.0:9100"}, [](const CliOptions& o) { return o.tcp->host == "0.0.0.0"; }},
+      {{"listen", "--tcp", "[::1]:9100"},
+       [](const CliOptions& o) { return o.tcp->host == "::1" && o.tcp->port == 9100; }},
+      {{"listen", "--tcp", "[fe80::1%eth0]:0"}, [](const CliOptions& o) { return o.tcp->host == "fe80::1%eth0"; }},
       {{"listen", "--port", "/dev/ttyUSB0", "--baud", "19200", "--data-bits", "7", "--parity", "even",
         "--stop-bits", "1.5", "--flow", "hardware"},
        [](const CliOptions& o) {
@@ -82,6 +85,11 @@ TEST(Options, UsageErrorsNameTheProblem) {
       {{"listen", "--stop-bits", "3"}, "--stop-bits"},
       {{"listen", "--tcp", "70000"}, "--tcp"},
       {{"listen", "--tcp", ":80"}, "--tcp"},
+      {{"listen", "--tcp", "::1:9100"}, "IPv6 HOST in brackets"},
+      {{"listen", "--tcp", "[::1]"}, "--tcp"},
+      {{"listen", "--tcp", "[::1]9100"}, "--tcp"},
+      {{"listen", "--tcp", "[]:9100"}, "--tcp"},
+      {{"listen", "--tcp", "[::1]:"}, "--tcp"},
       {{"listen", "--idle-eject", "0"}, "--idle-eject"},
       {{"listen", "--idle-eject", "nan"}, "--idle-eject"},
   };

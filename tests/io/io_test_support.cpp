@@ -9,8 +9,11 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
 extern char** environ;
 #endif
 
@@ -49,6 +52,26 @@ RawAttachment::RawAttachment(int line) : block_(make_system_shared_block()) {
 std::uint8_t* RawAttachment::half(int which) const {
   return view_ == nullptr ? nullptr : view_ + (which == 0 ? 0 : kSerialHalfSize);
 }
+
+#ifndef _WIN32
+HangGuard::HangGuard(unsigned seconds) { alarm(seconds); }
+
+HangGuard::~HangGuard() { alarm(0); }
+
+const std::vector<PlantedFile>& planted_files() {
+  static const std::vector<PlantedFile> files = {
+      {"a FIFO", [](const std::string& path) { return mkfifo(path.c_str(), 0600) == 0; }},
+      {"a symbolic link", [](const std::string& path) { return symlink("/dev/null", path.c_str()) == 0; }},
+      {"a directory", [](const std::string& path) { return mkdir(path.c_str(), 0700) == 0; }},
+  };
+  return files;
+}
+
+void remove_planted(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+}
+#endif
 
 std::string serial_peer_path() {
   std::string path = SERIAL_PEER_PATH;

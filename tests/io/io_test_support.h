@@ -31,6 +31,28 @@ class RawAttachment {
   std::uint8_t* view_ = nullptr;
 };
 
+#ifndef _WIN32
+// Ends the test program (SIGALRM) when a scope outlasts its seconds: a call
+// that would wait for ever fails the run instead of hanging it.
+class HangGuard {
+ public:
+  explicit HangGuard(unsigned seconds);
+  ~HangGuard();
+  HangGuard(const HangGuard&) = delete;
+  HangGuard& operator=(const HangGuard&) = delete;
+};
+
+// What another program may put at a name a channel uses: kind is how
+// messages call it ("a FIFO"), make puts one at a path.
+struct PlantedFile {
+  std::string kind;
+  bool (*make)(const std::string& path);
+};
+const std::vector<PlantedFile>& planted_files();
+// Removes whatever stands at path, a directory too.
+void remove_planted(const std::string& path);
+#endif
+
 // The serial-peer program next to this build.
 std::string serial_peer_path();
 

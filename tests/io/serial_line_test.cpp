@@ -180,6 +180,55 @@ TEST_F(SerialLineTest, PeerThatAttachedFirstKeepsItsHalfAndItsBytes) {
   EXPECT_EQ(load_word(half_b, kInUseOffset), 0);
 }
 
+// Between two free halves, bytes that wait in one ring decide: a receiver
+// takes that ring's half and reads them, a sender the other half so that its
+// bytes follow them. Anything else keeps to the first free half.
+TEST_F(SerialLineTest, FreeHalfChoiceFollowsTheBytesThatWait) {
+  struct Case {
+    const char* what;
+    bool in_use_a, in_use_b;
+    int waiting_a, waiting_b;
+    int first, for_reading, for_sending;  // the side each choice gets
+  };
+  const Case cases[] = {
+      {"nothing waits", false, false, 0, 0, kSideA, kSideA, kSideA},
+      {"bytes wait for side B", false, false, 0, 5, kSideA, kSideB, kSideA},
+      {"bytes wait for side A", false, false, 7, 0, kSideA, kSideA, kSideB},
+      {"bytes wait in both rings", false, false, 3, 4, kSideA, kSideA, kSideA},
+      {"half A taken", true, false, 0, 5, kSideB, kSideB, kSideB},
+      {"half B taken", false, true, 5, 0, kSideA, kSideA, kSideA},
+      {"both taken", true, true, 0, 5, kSideNone, kSideNone, kSideNone},
+  };
+  int k = 70;
+  for (const Case& c : cases) {
+    for (const FreeHalfChoice choice : {FreeHalfChoice::first, FreeHalfChoice::for_reading, FreeHalfChoice::for_sending}) {
+      const int number = line(k++);
+      // Held across the open: the marks are a live program's, never stale.
+      test::RawAttachment other(number);
+      ASSERT_NE(other.half(0), nullptr);
+      std::uint8_t* const halves[] = {other.half(0), other.half(1)};
+      const bool in_use[] = {c.in_use_a, c.in_use_b};
+      const int waiting[] = {c.waiting_a, c.waiting_b};
+      for (int h = 0; h < 2; ++h) {
+        store_word(halves[h], kInUseOffset, in_use[h] ? 1 : 0);
+        store_word(halves[h], kReadIndexOffset, 250);
+        store_word(halves[h], kWriteIndexOffset, (250 + waiting[h]) % 256);
+      }
+      SerialLine l;
+      l.choose_free_half(choice);
+      l.open_serial_line(number);
+      const int expected = choice == FreeHalfChoice::first         ? c.first
+                           : choice == FreeHalfChoice::for_reading ? c.for_reading
+                                                                   : c.for_sending;
+      EXPECT_EQ(l.state().side, expected) << c.what << ", choice " << static_cast<int>(choice);
+      if (expected == kSideA || expected == kSideB)
+        EXPECT_EQ(l.waiting(), waiting[expected == kSideA ? 0 : 1]) << c.what;
+      else
+        EXPECT_EQ(l.waiting(), 0) << c.what;
+    }
+  }
+}
+
 TEST_F(SerialLineTest, NameHasAtLeastTwoDigits) {
   EXPECT_EQ(serial_line_name(1), "NH_SCOM01");
   EXPECT_EQ(serial_line_name(12), "NH_SCOM12");

@@ -22,6 +22,7 @@
 #include "io/port_lock_posix.h"
 #include "io/serial_port.h"
 #include "io/serial_port_posix.h"
+#include "io_test_support.h"
 
 namespace morvane {
 namespace {
@@ -116,12 +117,15 @@ TEST_F(PtyTest, QueuedBytesAreReadUpToTheCapacity) {
 
 TEST_F(PtyTest, CableGoneMidRunGivesNothing) {
   ASSERT_TRUE(port_.open_serial_device(path_, path_));
+  std::uint8_t buf[256];
+  EXPECT_EQ(port_.read_serial_port(buf, 256), 0);
+  EXPECT_FALSE(port_.port_lost()) << "nothing came: not gone";
   send(10, 1);
   close(master_);
   master_ = -1;
-  std::uint8_t buf[256];
   for (int i = 0; i < 3; ++i) EXPECT_GE(port_.read_serial_port(buf, 256), 0);
   EXPECT_EQ(port_.read_serial_port(buf, 256), 0);
+  EXPECT_TRUE(port_.port_lost()) << "the hang-up is seen";
   port_.get_port_modem_status();
   port_.close_serial_port();
 }
@@ -227,6 +231,103 @@ TEST(PortLock, LocksOfEndedProcessesAreTakenOverOthersAreRespected) {
   }
   kill(sleeper, SIGKILL);
   waitpid(sleeper, nullptr, 0);
+}
+
+// What another program put at the lock's name is looked at without waiting
+// on it (a FIFO would wait for a writer), refused with its kind named, and
+// left in place.
+TEST(PortLock, SomethingElseAtTheLockNameIsRefusedWithoutWaiting) {
+  LockDirectory dir;
+  for (const test::PlantedFile& planted : test::planted_files()) {
+    const std::string path = dir.file("LCK..ttyS5");
+    ASSERT_TRUE(planted.make(path)) << planted.kind;
+    PortLock lock;
+    long holder = -1;
+    {
+      test::HangGuard guard(10);
+      EXPECT_FALSE(lock.acquire("/dev/ttyS5", dir.path(), holder)) << planted.kind;
+    }
+    EXPECT_EQ(holder, 0) << planted.kind;
+    EXPECT_NE(lock.refusal().find(path + " is " + planted.kind), std::string::npos) << lock.refusal();
+    struct stat info {};
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << planted.kind << " left in place";
+    test::remove_planted(path);
+  }
+}
+
+// Programs that find the same stale lock at the same moment: however their
+// steps interleave, exactly one of them ends up holding the port.
+TEST(PortLock, StaleLockIsTakenOverByExactlyOneOfManyAtOnce) {
+  LockDirectory dir;
+  constexpr int kRounds = 200;
+  constexpr int kRacers = 6;
+  for (int round = 0; round < kRounds; ++round) {
+    dir.put("LCK..ttyUSB1", pid_text(ended_process_id()));
+    int start[2], done[2], results[2];
+    ASSERT_EQ(pipe(start), 0);
+    ASSERT_EQ(pipe(done), 0);
+    ASSERT_EQ(pipe(results), 0);
+    std::vector<pid_t> racers;
+    for (int r = 0; r < kRacers; ++r) {
+      const pid_t child = fork();
+      if (child == 0) {
+        close(start[1]);
+        close(done[1]);
+        close(results[0]);
+        char go = 0;
+        (void)!read(start[0], &go, 1);  // all start when the pipe closes
+        PortLock lock;
+        long holder = 0;
+        const char won = lock.acquire("/dev/ttyUSB1", dir.path(), holder) ? '1' : '0';
+        (void)!write(results[1], &won, 1);
+        (void)!read(done[0], &go, 1);  // the lock is held until every racer has tried
+        _exit(0);
+      }
+      racers.push_back(child);
+    }
+    close(start[0]);
+    close(start[1]);
+    close(done[0]);
+    close(results[1]);
+    int winners = 0;
+    for (int r = 0; r < kRacers; ++r) {
+      char won = 0;
+      ASSERT_EQ(read(results[0], &won, 1), 1);
+      winners += won == '1';
+    }
+    close(done[1]);
+    close(results[0]);
+    for (pid_t child : racers) waitpid(child, nullptr, 0);
+    ASSERT_EQ(winners, 1) << "round " << round;
+  }
+}
+
+// The lock stays ours only while its name leads to the file we made;
+// whatever another program put there since is left at release, even a file
+// with our own process id in it.
+TEST(PortLock, LockReplacedByAnotherProgramIsNoLongerOursAndIsLeftAtRelease) {
+  const std::pair<const char*, void (*)(const std::string&)> replacements[] = {
+      {"a copy with our process id", [](const std::string& path) { std::ofstream(path) << pid_text(getpid()); }},
+      {"a FIFO", [](const std::string& path) { mkfifo(path.c_str(), 0644); }},
+  };
+  for (const auto& [what, make] : replacements) {
+    LockDirectory dir;
+    PortLock lock;
+    long holder = 0;
+    ASSERT_TRUE(lock.acquire("/dev/ttyS9", dir.path(), holder)) << what;
+    EXPECT_TRUE(lock.intact()) << what;
+    const std::string path = lock.file();
+    unlink(path.c_str());
+    EXPECT_FALSE(lock.intact()) << what << ": removed";
+    make(path);
+    EXPECT_FALSE(lock.intact()) << what;
+    {
+      test::HangGuard guard(10);
+      lock.release();
+    }
+    struct stat info {};
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << what << " left at release";
+  }
 }
 
 TEST(PortLock, EveryNameOfADeviceSharesItsLock) {

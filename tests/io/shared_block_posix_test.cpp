@@ -210,5 +210,63 @@ TEST_F(SharedBlockPosixTest, RemovedBlockIsReportedOnceAndTheLineGoesOn) {
   EXPECT_FALSE(receiver.state().block_lost);
 }
 
+// What another program put at the block's name stops the open at once, says
+// what stands there and is left as found.
+TEST_F(SharedBlockPosixTest, SomethingElseAtTheNameIsRefusedWithoutWaiting) {
+  int k = 10;
+  for (const test::PlantedFile& planted : test::planted_files()) {
+    const int number = line(k++);
+    const std::string path = shm_path(number);
+    ASSERT_TRUE(planted.make(path)) << planted.kind;
+    messages.clear();
+    {
+      test::HangGuard guard(10);
+      SerialLine& refused = reader();
+      refused.open_serial_line(number);
+      EXPECT_EQ(refused.state().side, kSideClosed) << planted.kind;
+      EXPECT_TRUE(refused.state().open_refused) << planted.kind;
+    }
+    ASSERT_EQ(messages.size(), 1u) << planted.kind;
+    EXPECT_NE(messages[0].find("holds " + planted.kind + " (" + path + ")"), std::string::npos) << messages[0];
+    struct stat info {};
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << "left as found";
+    test::remove_planted(path);
+  }
+}
+
+// The block's name taken over by something else while the line is in use:
+// each attachment says so once, naming what is there now, and the bytes go
+// on through the block both hold.
+TEST_F(SharedBlockPosixTest, SomethingElseSwappedInWhileReadingIsReportedOnceAndReadingGoesOn) {
+  int k = 20;
+  for (const test::PlantedFile& planted : test::planted_files()) {
+    const int number = line(k++);
+    const std::string path = shm_path(number);
+    messages.clear();
+    SerialLine& receiver = reader();
+    SerialLine& sender = reader();
+    receiver.open_serial_line(number);
+    sender.open_serial_line(number);
+    ASSERT_EQ(rename(path.c_str(), (path + ".moved").c_str()), 0);
+    ASSERT_TRUE(planted.make(path)) << planted.kind;
+    {
+      test::HangGuard guard(10);
+      std::array<std::uint8_t, 256> buf{};
+      const std::uint8_t byte = 42;
+      for (int i = 0; i < 250; ++i) {
+        ASSERT_EQ(sender.send_serial_line(&byte, 1), 1) << planted.kind;
+        ASSERT_EQ(receiver.read_serial_line(buf.data(), 256), 1) << planted.kind << " " << i;
+      }
+    }
+    ASSERT_EQ(messages.size(), 2u) << planted.kind << ": once from each of the two attachments";
+    for (const std::string& m : messages)
+      EXPECT_NE(m.find("its name now leads to " + planted.kind), std::string::npos) << m;
+    receiver.close_serial_line();
+    sender.close_serial_line();
+    test::remove_planted(path);
+    test::remove_planted(path + ".moved");
+  }
+}
+
 }  // namespace
 }  // namespace morvane
