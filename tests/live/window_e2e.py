@@ -349,8 +349,7 @@ class LiveWindow(cli_e2e.Case):
             return next((y for y in range(WINDOW[1], WINDOW[1] + WINDOW[3])
                          if img.pixel(WINDOW[0] + 3, y) == (255, 255, 0)), None)
 
-        wide = bar_top(screenshot())
-        self.assertIsNotNone(wide)
+        _, wide = wait_for_picture(bar_top, "the head-position bar")
         xdotool("windowsize", "--sync", str(window), "360", str(WINDOW[3]))
         # Narrowed, the row takes more lines and every button stays usable.
         _, narrow = wait_for_picture(lambda img: (bar_top(img) or 0) > wide + 20 and bar_top(img), "a wrapped row")
