@@ -33,6 +33,15 @@ else()
   install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE
           DESTINATION ${MORVANE_INSTALL_DOC})
 
+  # The live window's icon in the hicolor theme, and the desktop entry that
+  # ties the window's application id and class to it (hidden from menus:
+  # the window is opened from the command line).
+  if(MORVANE_GTK)
+    install(DIRECTORY ${CMAKE_SOURCE_DIR}/res/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+    install(FILES ${CMAKE_SOURCE_DIR}/packaging/linux/org.morvane.Morvane.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  endif()
+
   # Manual pages and the changelog go compressed, without a time stamp in
   # the gzip header, so that the same sources give the same package.
   set(morvane_doc_out ${CMAKE_BINARY_DIR}/packaging)

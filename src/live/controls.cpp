@@ -1,5 +1,6 @@
 #include "live/controls.h"
 
+#include "live/wrap_row_widget.h"
 #include "page/commands.h"
 #include "page/engine.h"
 
@@ -7,39 +8,46 @@ namespace morvane::live {
 
 namespace {
 
-struct Command {
-  Engine* engine;
-  void (*run)(Engine&);
-  std::function<void()>* after;
-};
+// What a plain button runs; freed with the button's signal handler.
+using Action = std::function<void()>;
 
-void separator(GtkWidget* box) {
-  gtk_box_append(GTK_BOX(box), gtk_separator_new(GTK_ORIENTATION_VERTICAL));
-}
+constexpr int kGroupGap = 12;
+
+void keep_focus_on_click(GtkWidget* button) { gtk_widget_set_focus_on_click(button, FALSE); }
 
 }  // namespace
 
 Controls::Controls(Engine& engine, ViewState& state, std::function<void()> view_changed,
-                   std::function<void()> commanded)
+                   std::function<void()> commanded, std::function<void()> about)
     : engine_(engine), state_(state), view_changed_(std::move(view_changed)), commanded_(std::move(commanded)) {
-  box_ = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+  box_ = wrap_row_new(kGroupGap, 4);
   gtk_widget_set_margin_start(box_, 4);
   gtk_widget_set_margin_end(box_, 4);
   gtk_widget_set_margin_top(box_, 4);
   gtk_widget_set_margin_bottom(box_, 4);
   // Alt and the underlined letter press a button, from the keyboard as well.
-  add_button("_Print page now", [](Engine& e) { print_page_now(e); });
-  add_button("_Clear page", [](Engine& e) { clear_page_now(e); });
-  separator(box_);
-  emulations_ = add_group(Group::emulation, {"_Brother", "_Sony"},
-                          {"Brother M1009 emulation", "Sony PRN-C41 emulation"});
-  separator(box_);
-  pens_ = add_group(Group::pen, {nullptr, nullptr, nullptr, nullptr},
-                    {"Black pen (Alt+K)", "Blue pen (Alt+U)", "Green pen (Alt+G)", "Red pen (Alt+R)"});
+  GtkWidget* page = new_group();
+  add_button(page, "_Print page now", [this] { run([](Engine& e) { print_page_now(e); }); });
+  add_button(page, "_Clear page", [this] { run([](Engine& e) { clear_page_now(e); }); });
+  emulations_ = add_choices(Group::emulation, {"_Brother", "_Sony"},
+                            {"Brother M1009 emulation", "Sony PRN-C41 emulation"});
+  pens_ = add_choices(Group::pen, {nullptr, nullptr, nullptr, nullptr},
+                      {"Black pen (Alt+K)", "Blue pen (Alt+U)", "Green pen (Alt+G)", "Red pen (Alt+R)"});
   add_pen_keys();
-  separator(box_);
-  views_ = add_group(Group::view, {"_Fit", "_Original"}, {"Fit to window", "Original size"});
+  views_ = add_choices(Group::view, {"_Fit", "_Original"}, {"Fit to window", "Original size"});
+  add_button(new_group(), "_About", std::move(about));
   refresh();
+}
+
+GtkWidget* Controls::new_group() {
+  GtkWidget* group = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+  wrap_row_append(box_, group);
+  return group;
+}
+
+void Controls::run(void (*command)(Engine&)) {
+  command(engine_);
+  if (commanded_) commanded_();
 }
 
 // The pen buttons show their colour; Alt and a letter of the colour's name
@@ -79,23 +87,20 @@ GtkWidget* Controls::pen_swatch(int pen) {
   return swatch;
 }
 
-GtkWidget* Controls::add_button(const char* label, void (*run)(Engine&)) {
+void Controls::add_button(GtkWidget* group, const char* label, std::function<void()> action) {
   GtkWidget* button = gtk_button_new_with_mnemonic(label);
-  auto* command = new Command{&engine_, run, &commanded_};
+  keep_focus_on_click(button);
   auto clicked = +[](GtkButton*, gpointer data) {
-    auto* c = static_cast<Command*>(data);
-    c->run(*c->engine);
-    if (*c->after) (*c->after)();
+    if (auto& a = *static_cast<Action*>(data)) a();
   };
-  g_signal_connect_data(button, "clicked", G_CALLBACK(clicked), command,
-                        +[](gpointer data, GClosure*) { delete static_cast<Command*>(data); },
-                        GConnectFlags{});
-  gtk_box_append(GTK_BOX(box_), button);
-  return button;
+  g_signal_connect_data(button, "clicked", G_CALLBACK(clicked), new Action(std::move(action)),
+                        +[](gpointer data, GClosure*) { delete static_cast<Action*>(data); }, GConnectFlags{});
+  gtk_box_append(GTK_BOX(group), button);
 }
 
-std::array<GtkWidget*, 4> Controls::add_group(Group group, std::initializer_list<const char*> labels,
-                                              std::initializer_list<const char*> tips) {
+std::array<GtkWidget*, 4> Controls::add_choices(Group group, std::initializer_list<const char*> labels,
+                                                std::initializer_list<const char*> tips) {
+  GtkWidget* box = new_group();
   std::array<GtkWidget*, 4> buttons{};
   const int count = static_cast<int>(tips.size());
   auto toggled = +[](GtkToggleButton* button, gpointer data) {
@@ -107,12 +112,13 @@ std::array<GtkWidget*, 4> Controls::add_group(Group group, std::initializer_list
     const char* label = labels.begin()[i];
     GtkWidget* b = label != nullptr ? gtk_toggle_button_new_with_mnemonic(label) : gtk_toggle_button_new();
     if (label == nullptr) gtk_button_set_child(GTK_BUTTON(b), pen_swatch(i));
+    keep_focus_on_click(b);
     gtk_widget_set_tooltip_text(b, tips.begin()[i]);
     if (i > 0) gtk_toggle_button_set_group(GTK_TOGGLE_BUTTON(b), GTK_TOGGLE_BUTTON(buttons[0]));
     Choice& c = choices_[used_choices_++];
     c = {this, group, i};
     g_signal_connect(b, "toggled", G_CALLBACK(toggled), &c);
-    gtk_box_append(GTK_BOX(box_), b);
+    gtk_box_append(GTK_BOX(box), b);
     buttons[static_cast<std::size_t>(i)] = b;
   }
   return buttons;

@@ -1,9 +1,10 @@
 // The live window's command row: "Print page now" and "Clear page", the two
-// emulations, the plotter's four pens and the two view modes, short enough
-// for a window the width of the desktop program's. The buttons
-// run the same commands on the engine as the desktop program's menu and
-// toolbar; their marks follow the engine (a pen chosen by received bytes
-// shows as chosen).
+// emulations, the plotter's four pens, the two view modes and "About". The
+// groups wrap onto more lines in a narrow window. The buttons run the same
+// commands on the engine as the desktop program's menu and toolbar; their
+// marks follow the engine (a pen chosen by received bytes shows as chosen).
+// As on the desktop program's toolbar, a click leaves the keyboard focus
+// where it was, so that a later Space or Enter does not repeat it.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -23,9 +24,10 @@ namespace live {
 class Controls {
  public:
   // `view_changed` is called after the user chose the other view mode,
-  // `commanded` after any command that acted on the page.
+  // `commanded` after any command that acted on the page, `about` for the
+  // About box.
   Controls(Engine& engine, ViewState& state, std::function<void()> view_changed,
-           std::function<void()> commanded);
+           std::function<void()> commanded, std::function<void()> about);
   Controls(const Controls&) = delete;
   Controls& operator=(const Controls&) = delete;
 
@@ -41,11 +43,15 @@ class Controls {
     int value;
   };
 
-  GtkWidget* add_button(const char* label, void (*run)(Engine&));
+  // A group of buttons that stays on one line.
+  GtkWidget* new_group();
+  void add_button(GtkWidget* group, const char* label, std::function<void()> action);
   // Toggle buttons of which one is chosen, labelled (null: a pen's colour)
   // and with their commands' full names as tips.
-  std::array<GtkWidget*, 4> add_group(Group group, std::initializer_list<const char*> labels,
-                                      std::initializer_list<const char*> tips);
+  std::array<GtkWidget*, 4> add_choices(Group group, std::initializer_list<const char*> labels,
+                                        std::initializer_list<const char*> tips);
+  // Runs a command on the page.
+  void run(void (*command)(Engine&));
   static GtkWidget* pen_swatch(int pen);
   void add_pen_keys();
   void chosen(Group group, int value);

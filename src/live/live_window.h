@@ -55,5 +55,19 @@ std::string window_title(const std::string& sources, bool printer_enabled);
 // nothing is printed), then the last thing the program said, if anything.
 std::string status_text(int pages, std::uint64_t bytes, bool printing, const std::string& last);
 
+// The window draws its sheet in software, with GTK's cairo renderer and no
+// OpenGL at all: the GL stack alone costs some 130 MB of resident memory
+// where the driver is Mesa's software rasteriser, and GTK 4.8's GL renderer
+// keeps texture memory for the tiles it was handed, so that a long session
+// grows with every page. A renderer the user chose (GSK_RENDERER) is left
+// alone. Given the two variables as they are (null: not set), what to set
+// them to; `change` false when nothing is to be set.
+struct RendererEnvironment {
+  bool change = false;
+  std::string gsk_renderer;
+  std::string gdk_debug;
+};
+RendererEnvironment software_drawing(const char* gsk_renderer, const char* gdk_debug);
+
 }  // namespace live
 }  // namespace morvane

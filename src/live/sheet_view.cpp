@@ -66,6 +66,7 @@ SheetView::SheetView(ViewState& state, const Engine& engine) : state_(state), en
   gtk_widget_set_hexpand(area_, TRUE);
   gtk_widget_set_vexpand(area_, TRUE);
   gtk_widget_set_overflow(area_, GTK_OVERFLOW_HIDDEN);
+  gtk_widget_set_focusable(area_, TRUE);
 
   hadj_ = GTK_ADJUSTMENT(g_object_ref_sink(gtk_adjustment_new(0, 0, 1, 1, 1, 1)));
   vadj_ = GTK_ADJUSTMENT(g_object_ref_sink(gtk_adjustment_new(0, 0, 1, 1, 1, 1)));

@@ -30,6 +30,8 @@ class SheetView {
 
   // The area with its scroll bars.
   GtkWidget* widget() const { return grid_; }
+  // What holds the keyboard focus for the sheet.
+  GtkWidget* focus_widget() const { return area_; }
   // Called when the view's layout changed (size, mode, scroll position).
   void on_layout(std::function<void()> callback) { on_layout_ = std::move(callback); }
 

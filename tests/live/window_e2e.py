@@ -58,12 +58,13 @@ def start_xvfb():
 
 
 def window_env():
-    # X11 and software drawing; no accessibility bus or settings daemon to
-    # look for; a GTK critical (a misuse) ends the program. GTK's own caches
-    # live to the end: no leak check.
-    env = dict(os.environ, DISPLAY=DISPLAY, GDK_BACKEND="x11", GSK_RENDERER="cairo", GTK_A11Y="none",
+    # X11, drawn as the program chooses (no renderer named); no accessibility
+    # bus or settings daemon to look for; a GTK critical (a misuse) ends the
+    # program. GTK's own caches live to the end: no leak check.
+    env = dict(os.environ, DISPLAY=DISPLAY, GDK_BACKEND="x11", GTK_A11Y="none",
                GSETTINGS_BACKEND="memory", G_DEBUG="fatal-criticals", ASAN_OPTIONS="detect_leaks=0")
-    env.pop("WAYLAND_DISPLAY", None)
+    for name in ("WAYLAND_DISPLAY", "GSK_RENDERER", "GDK_DEBUG"):
+        env.pop(name, None)
     return env
 
 
@@ -85,6 +86,23 @@ def find_window(proc, timeout=20):
             return int(ids[0])
         time.sleep(0.1)
     raise AssertionError("no Morvane window appeared")
+
+
+def xprop(window, *args):
+    return subprocess.run(["xprop", "-id", str(window), *args], env=window_env(), capture_output=True, text=True,
+                          timeout=10).stdout
+
+
+def window_icons(window):
+    """The window's icons as {size: [ARGB, ...]}, from _NET_WM_ICON."""
+    text = xprop(window, "-notype", "-f", "_NET_WM_ICON", "32c", "_NET_WM_ICON")
+    values = [int(v) for v in text.split("=", 1)[1].split(",")] if "=" in text else []
+    icons, at = {}, 0
+    while at + 2 <= len(values):
+        w, h = values[at], values[at + 1]
+        icons[(w, h)] = values[at + 2:at + 2 + w * h]
+        at += 2 + w * h
+    return icons
 
 
 def press(window, keys):
@@ -289,6 +307,101 @@ class LiveWindow(cli_e2e.Case):
         status, out, err = m.finish()
         self.assertEqual(status, 0, err)
         self.assertEqual(self.pdf_pages(self.path("window.pdf")), self.pdf_pages(plain))
+
+    def test_ctrl_q_and_ctrl_w_close_the_window_as_its_close_button_does(self):
+        for key in ("ctrl+q", "ctrl+w"):
+            with self.subTest(key=key):
+                m, port, window = self.listen("--pdf", key + ".pdf")
+                send(port, b"CLOSED BY " + key.upper().encode() + CRLF)
+                m.wait_for("connection closed")
+                press(window, key)
+                status, out, err = m.finish()
+                self.assertEqual((status, err), (0, ""))
+                self.assertIn("page 1 printed", out)  # the page in progress is printed
+                self.assertIn("CLOSED BY " + key.upper(), self.pdf_text(self.path(key + ".pdf")))
+
+    def test_window_names_itself_and_shows_its_own_icon(self):
+        m, port, window = self.listen()
+        self.assertIn('WM_CLASS(STRING) = "morvane", "Morvane"', xprop(window, "WM_CLASS"))
+        self.assertIn('"org.morvane.Morvane"', xprop(window, "_GTK_APPLICATION_ID"))
+        # The icon is the program's own: its opaque pixels are those of the
+        # icon that the packages install.
+        icons = window_icons(window)
+        self.assertIn((32, 32), icons)
+        png = read_png(os.path.join(cli_e2e.SOURCE_DIR, "res", "icons", "hicolor", "32x32", "apps",
+                                    "org.morvane.Morvane.png"))
+        argb = icons[(32, 32)]
+        opaque = [i for i, v in enumerate(argb) if v >> 24 == 255]
+        self.assertGreater(len(opaque), 32 * 32 // 2)
+        differ = [i for i in opaque if png.pixel(i % 32, i // 32) != ((argb[i] >> 16) & 255, (argb[i] >> 8) & 255,
+                                                                         argb[i] & 255)]
+        self.assertEqual(differ, [])
+        close_window(window)
+        self.assertEqual(m.finish()[0], 0)
+
+    def test_narrow_window_wraps_its_command_row(self):
+        m, port, window = self.listen()
+        hints = xprop(window, "WM_NORMAL_HINTS")
+        self.assertRegex(hints, r"minimum size: 360 by \d+")
+
+        def bar_top(img):
+            """The top of the yellow head-position bar: below the command row."""
+            return next((y for y in range(WINDOW[1], WINDOW[1] + WINDOW[3])
+                         if img.pixel(WINDOW[0] + 3, y) == (255, 255, 0)), None)
+
+        _, wide = wait_for_picture(bar_top, "the head-position bar")
+        xdotool("windowsize", "--sync", str(window), "360", str(WINDOW[3]))
+        # Narrowed, the row takes more lines and every button stays usable.
+        _, narrow = wait_for_picture(lambda img: (bar_top(img) or 0) > wide + 20 and bar_top(img), "a wrapped row")
+        send(port, b"NARROW" + CRLF)
+        m.wait_for("connection closed")
+        press(window, "alt+o")  # Original size, the row's last choice
+        press(window, "alt+p")
+        m.wait_for("page 1 ended")
+        close_window(window)
+        self.assertEqual(m.finish()[0], 0)
+
+    def test_a_click_leaves_no_button_for_space_or_enter_to_press(self):
+        m, port, window = self.listen("--pdf", "out.pdf")
+        send(port, b"FIRST" + CRLF)
+        m.wait_for("connection closed")
+        press(window, "space")  # at the start the focus is on no button
+        press(window, "Return")
+        # "Print page now" is the row's first button, at its top left.
+        x0, y0 = WINDOW[0], WINDOW[1]
+        xdotool("mousemove", str(x0 + 30), str(y0 + 18))
+        xdotool("click", "1")
+        m.wait_for("page 1 printed")
+        send(port, b"SECOND" + CRLF)
+        m.wait_for("connection closed")
+        for key in ("space", "Return", "KP_Enter"):
+            press(window, key)
+        time.sleep(1)  # a key that pressed the button would have ended page 2 by now
+        close_window(window)
+        status, out, err = m.finish()
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(re.findall(r"page (\d+) printed", out), ["1", "2"])
+        self.assertEqual(self.pdf_pages(self.path("out.pdf")), 2)
+        self.assertIn("SECOND", self.pdf_text(self.path("out.pdf")).split("\f")[1])
+
+    def test_about_opens_over_the_window_and_goes_with_escape(self):
+        m, port, window = self.listen()
+        press(window, "alt+a")
+        about = None
+        deadline = time.time() + 10
+        while about is None and time.time() < deadline:
+            found = xdotool("search", "--onlyvisible", "--name", "^About Morvane$").split()
+            about = int(found[0]) if found else time.sleep(0.1)
+        self.assertIsNotNone(about, "no About window")
+        self.assertIn("window id # %#x" % window, xprop(about, "WM_TRANSIENT_FOR"))
+        press(about, "Escape")
+        deadline = time.time() + 10
+        while xdotool("search", "--onlyvisible", "--name", "^About Morvane$").strip() and time.time() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(xdotool("search", "--onlyvisible", "--name", "^About Morvane$").strip(), "")
+        close_window(window)
+        status, out, err = m.finish()
+        self.assertEqual((status, err), (0, ""))  # no icon or resource that GTK missed
 
     def test_no_display_is_an_error(self):
         env = window_env()

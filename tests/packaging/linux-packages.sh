@@ -2,7 +2,8 @@
 # Checks the Linux packages that scripts/package wrote:
 #
 #  1. The .deb carries the project's version, dependencies computed from its
-#     programs, and the programs, manual pages, README, LICENSE and samples.
+#     programs, and the programs, manual pages, README, LICENSE, samples, the
+#     live window's icon and its desktop entry.
 #  2. Unpacked with `dpkg-deb -x` into a temporary root, its `morvane
 #     --version` names the version and `morvane render` turns a packaged
 #     sample into a PDF and PNG pages.
@@ -47,7 +48,9 @@ dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x $deb"
 doc=$root/usr/share/doc/morvane
 for f in usr/bin/morvane usr/bin/serial-peer usr/share/man/man1/morvane.1.gz usr/share/man/man1/serial-peer.1.gz \
   usr/share/doc/morvane/README.md usr/share/doc/morvane/LICENSE usr/share/doc/morvane/copyright \
-  usr/share/doc/morvane/changelog.gz usr/share/doc/morvane/samples/listing.bin; do
+  usr/share/doc/morvane/changelog.gz usr/share/doc/morvane/samples/listing.bin \
+  usr/share/icons/hicolor/48x48/apps/org.morvane.Morvane.png usr/share/icons/hicolor/scalable/apps/org.morvane.Morvane.svg \
+  usr/share/applications/org.morvane.Morvane.desktop; do
   [ -f "$root/$f" ] || fail "the .deb has no /$f"
 done
 ok ".deb: version $version, Depends: $depends"
