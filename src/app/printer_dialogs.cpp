@@ -13,8 +13,8 @@
 #include "dialog_ids.h"
 #include "gfx/gdi/gdi_surface.h"
 #include "gfx/gdi/window_placement.h"
+#include "page/commands.h"
 #include "page/page_setup_values.h"
-#include "page/printing.h"
 #include "app/paper_window.h"
 
 namespace morvane {
@@ -66,17 +66,14 @@ UINT_PTR CALLBACK centre_printer_selection(HWND dialog, UINT msg, WPARAM, LPARAM
 // printer page measured again with it.
 void apply_font(App& app, const LOGFONTA& chosen) {
   Engine& e = app.engine;
-  set_printer_font(e, from_logfont(chosen));
+  bool changed = false;
+  in_engine(app, [&] { changed = change_page_font(e, from_logfont(chosen)); });
+  if (!changed) return;
   Settings& s = app.settings;
   s.font_height = chosen.lfHeight;
   s.font_weight = chosen.lfWeight;
   s.font_italic = chosen.lfItalic;
   std::memcpy(s.font_name, e.printer.font.face_name, sizeof s.font_name);
-  in_engine(app, [&] {
-    end_printer_page(e, SheetEnd::sheet_and_document);
-    discard_page_bitmap(e);
-    open_printer(e);
-  });
 }
 
 void select_font(HWND dialog, App& app) {
@@ -140,17 +137,9 @@ PrinterNames chosen_names(HGLOBAL dev_names) {
 
 // The dialog's device context replaces the printer; the page is measured on it.
 void use_printer(App& app, const PrinterNames& names, HDC dc) {
-  Engine& e = app.engine;
-  in_engine(app, [&] {
-    if (names.complete()) e.print.printer_names = names;
-    end_printer_page(e, SheetEnd::sheet_and_document);
-    replace_printer(e);
-    discard_page_bitmap(e);
-    auto device = Win32PrinterDevice::adopt(dc);
-    if (device) device->set_owner(app.main.hwnd);
-    e.print.printer_dc = std::move(device);
-    open_printer(e);
-  });
+  auto device = Win32PrinterDevice::adopt(dc);
+  if (device) device->set_owner(app.main.hwnd);
+  in_engine(app, [&] { change_printer(app.engine, names, std::move(device)); });
   // The repaint builds the new sheet at the new printer's paper size; the
   // scroll bars then take their ranges from it.
   refresh_view(app);
