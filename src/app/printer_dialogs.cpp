@@ -76,12 +76,32 @@ void apply_font(App& app, const LOGFONTA& chosen) {
   std::memcpy(s.font_name, e.printer.font.face_name, sizeof s.font_name);
 }
 
+// The page font as the chooser should open on it: in the face the screen
+// draws it in. A face that is not installed would otherwise leave the
+// chooser on a face and size of its own, which OK would make the page font.
+LOGFONTA font_in_use(const FontDesc& font) {
+  LOGFONTA lf = to_logfont(font);
+  auto probe = GdiSurface::create_sheet(nullptr, 1, 1);
+  const std::string face = probe ? probe->face_drawn(font) : std::string();
+  if (!face.empty() && face.size() < sizeof lf.lfFaceName) {
+    std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
+    std::memcpy(lf.lfFaceName, face.data(), face.size());
+  }
+  return lf;
+}
+
+// What the chooser handed back is a font to lay pages out with: a face and
+// a size of at least one point.
+bool usable_choice(const LOGFONTA& lf, const CHOOSEFONTA& cf) {
+  return lf.lfFaceName[0] != '\0' && lf.lfHeight != 0 && cf.iPointSize >= 10 * kSmallestPoints;
+}
+
 void select_font(HWND dialog, App& app) {
   // Not while a page is printed (the chooser's own message loop would run
   // inside the printing's) nor twice.
   if (app.dialogs.font_chooser_open || engine_busy(app)) return;
   app.dialogs.font_chooser_open = true;
-  LOGFONTA lf = to_logfont(app.engine.printer.font);
+  LOGFONTA lf = font_in_use(app.engine.printer.font);
   CHOOSEFONTA cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = nullptr;
@@ -94,7 +114,7 @@ void select_font(HWND dialog, App& app) {
   cf.Flags |= CF_ENABLEHOOK;
   cf.lpfnHook = centre_font_chooser;
   cf.lCustData = reinterpret_cast<LPARAM>(dialog);
-  if (ChooseFontA(&cf)) {
+  if (ChooseFontA(&cf) && usable_choice(lf, cf)) {
     app.font_dialog_color = cf.rgbColors;
     apply_font(app, lf);
     fill_page_fields(dialog, app);
