@@ -10,6 +10,7 @@
 #include "print/geometry_printer.h"
 #include "gfx/cairo/cairo_pdf_surface.h"
 #include "gfx/cairo/cairo_sheet.h"
+#include "gfx/cairo/font_cache.h"
 #include "print/virtual/print_command.h"
 #include "print/virtual/virtual_printer.h"
 
@@ -95,6 +96,11 @@ class CairoOutput final : public OutputPrinter {
 std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, Face face) {
   return std::make_unique<CairoSheet>(static_cast<std::int32_t>(width),
                                       static_cast<std::int32_t>(height), gfx_face(face));
+}
+
+FaceUsed face_used(const FontDesc& font) {
+  FontCache fonts;
+  return {fonts.family_of(font), fonts.is_stand_in(font)};
 }
 
 bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error) {
