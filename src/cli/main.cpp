@@ -7,6 +7,7 @@
 #include "cli/backend.h"
 #include "cli/commands.h"
 #include "cli/run_config.h"
+#include "config/paths.h"
 
 using namespace morvane::cli;
 
@@ -24,6 +25,23 @@ std::string current_directory() {
   std::error_code ec;
   const auto cwd = std::filesystem::current_path(ec);
   return ec ? std::string() : cwd.string();
+}
+
+// Which settings file the run reads is never a surprise: a render or listen
+// says it (info lists it), and a settings file in the working folder that is
+// not read is pointed out.
+void tell_settings_source(const RunContext& run) {
+  if (run.options.quiet) return;
+  if (!run.settings_file.empty() && run.options.command != Command::info)
+    std::printf("settings read from %s\n", run.settings_file.c_str());
+  const std::string unread = unread_folder_settings(run.cwd, run.settings_file);
+  if (!unread.empty()) {
+    const std::string user = morvane::user_settings_path();
+    std::fprintf(stderr, "morvane: %s is not read (settings come from --settings FILE%s%s); add --settings %s to use it\n",
+                 unread.c_str(), user.empty() ? "" : " or ", user.c_str(), morvane::kSettingsFileName);
+  }
+  std::fflush(stdout);
+  std::fflush(stderr);
 }
 
 }  // namespace
@@ -50,11 +68,12 @@ int main(int argc, char** argv) {
 
   run.cwd = current_directory();
   std::string error;
-  if (!load_run_settings(run.options, run.cwd, run.settings, error)) {
+  if (!load_run_settings(run.options, morvane::user_settings_path(), run.settings, run.settings_file, error)) {
     std::fprintf(stderr, "morvane: %s\n", error.c_str());
     return 1;
   }
   apply_options(run.options, run.settings);
+  tell_settings_source(run);
 
   switch (run.options.command) {
     case Command::render: return run_render(run);

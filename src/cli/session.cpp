@@ -118,9 +118,8 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
   e.spool.set_path(spool_path);
   configure_engine(e, settings);
   warn_if_stand_in(e.page_font, reporter);
-  if (setup.wants_output() && !e.print.printer_enabled)
-    reporter.warning("printing is disabled by the setting \"printerenable\": no page is printed");
-  if (!setup.wants_output()) e.print.printer_enabled = false;
+  // The output options decide what is printed, whatever the settings say.
+  e.print.printer_enabled = setup.wants_output();
   s->png_dir_ = options.png_dir;
   s->face_ = options.face;
   if (e.print.printer_enabled) s->pdf_path_ = options.pdf_path;
