@@ -132,6 +132,8 @@ class Case(unittest.TestCase):
         # The user's own settings file is the test's, never the tester's.
         self.config = os.path.join(self.dir, "config")
         os.environ["XDG_CONFIG_HOME"] = self.config
+        # Letter unless a test says otherwise, whatever this system's paper is.
+        os.environ["PAPERSIZE"] = "letter"
 
     def tearDown(self):
         shutil.rmtree(self.dir, ignore_errors=True)
@@ -142,8 +144,9 @@ class Case(unittest.TestCase):
     def sample(self, name):
         return os.path.join(SOURCE_DIR, "samples", name)
 
-    def run_morvane(self, *args, stdin=None, timeout=30):
-        return subprocess.run([MORVANE, *args], cwd=self.dir, input=stdin, capture_output=True, timeout=timeout)
+    def run_morvane(self, *args, stdin=None, timeout=30, env=None):
+        return subprocess.run([MORVANE, *args], cwd=self.dir, input=stdin, capture_output=True, timeout=timeout,
+                              env=env)
 
     def write(self, name, data):
         with open(self.path(name), "wb") as f:
@@ -450,6 +453,34 @@ class InfoAndSettings(Case):
         self.assertEqual(info_value(out, "Printer horz. res."), "300 dpi")
         self.assertEqual(info_value(out, "Left margin"), "0.10 inch")
         self.assertEqual(info_value(out, "Lines per page"), "40")       # 1080 / 27
+
+    def test_paper_follows_the_system_unless_given(self):
+        conf = self.write("papersize", b"# the system's paper\na4\n")
+        cases = [
+            # (PAPERSIZE, PAPERCONF, arguments, paper width, the size replaced and said so)
+            ("a4", None, [], "8.27", False),
+            ("A4", None, [], "8.27", False),
+            ("letter", None, [], "8.50", False),
+            ("a4", None, ["--paper", "letter"], "8.50", False),
+            ("letter", None, ["--paper=a4"], "8.27", False),
+            ("a5", None, [], "8.27", True),
+            ("legal", None, [], "8.50", True),
+            ("legal", None, ["--paper", "a4"], "8.27", False),
+            (None, conf, [], "8.27", False),
+        ]
+        for size, paperconf, args, width, replaced in cases:
+            with self.subTest(PAPERSIZE=size, PAPERCONF=paperconf, args=args):
+                env = dict(os.environ)
+                env.pop("PAPERSIZE")
+                if size is not None:
+                    env["PAPERSIZE"] = size
+                if paperconf is not None:
+                    env["PAPERCONF"] = paperconf
+                r = self.run_morvane("info", *args, env=env)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertEqual(info_value(r.stdout.decode(), "Paper width"), width + " inch")
+                said = "the system's paper size \"%s\" is not one of letter and a4" % size
+                self.assertEqual(said in r.stderr.decode(), replaced, r.stderr)
 
     def test_where_the_settings_come_from(self):
         # Each file gives the font another height, so the one read shows.
