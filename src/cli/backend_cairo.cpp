@@ -128,6 +128,8 @@ std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, st
         kPrinterName, virtual_printer_caps(config), [] { return std::make_unique<CairoPdfSurface>(); });
     return std::make_unique<CairoOutput>(setup, std::move(geometry), nullptr, "");
   }
+  // Found out before any work, not after the last page.
+  if (setup.print && !print_command_available(print_command(setup.print_queue), error)) return nullptr;
   std::string spool_dir;
   if (setup.pdf_path) {
     // The run is one file; it goes to the queue once complete.

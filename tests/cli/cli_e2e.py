@@ -670,6 +670,18 @@ class Printing(Case):
         self.assertEqual(jobs[0][0], "run.pdf")
         self.assertEqual(self.pdf_pages(jobs[0][1]), 2)
 
+    def test_print_without_lp(self):
+        # A PATH that holds everything but lp: nothing is laid out, nothing
+        # written, and the message says what is missing.
+        bin_dir = self.path("no-lp")
+        os.makedirs(bin_dir)
+        env = dict(os.environ, PATH=bin_dir)
+        for args in (["--print"], ["--print=office", "--pdf", "out.pdf"]):
+            with self.subTest(args=args):
+                r = self.run_env(env, "render", *args, stdin=b"one\x0c")
+                self.assert_failure(r, 1, '"lp" is not installed', "cups-client")
+                self.assertFalse(os.path.exists(self.path("out.pdf")))
+
     def test_failing_print_command(self):
         env = self.fake_lp(status=1)
         r = self.run_env(env, "render", "--print", stdin=b"one\x0c")
