@@ -61,8 +61,10 @@ def window_env():
     # X11 and software drawing; no accessibility bus or settings daemon to
     # look for; a GTK critical (a misuse) ends the program. GTK's own caches
     # live to the end: no leak check.
+    # No settings file of the tester's: only one a test names.
     env = dict(os.environ, DISPLAY=DISPLAY, GDK_BACKEND="x11", GSK_RENDERER="cairo", GTK_A11Y="none",
-               GSETTINGS_BACKEND="memory", G_DEBUG="fatal-criticals", ASAN_OPTIONS="detect_leaks=0")
+               GSETTINGS_BACKEND="memory", G_DEBUG="fatal-criticals", ASAN_OPTIONS="detect_leaks=0",
+               XDG_CONFIG_HOME="/nonexistent/morvane-window-e2e")
     env.pop("WAYLAND_DISPLAY", None)
     return env
 
