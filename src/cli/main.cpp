@@ -29,22 +29,21 @@ std::string current_directory() {
 
 // Without --paper the system's paper size is used; one morvane does not have
 // is replaced by the nearest of its series, which the user is told.
-Paper system_paper(bool quiet) {
+Paper system_paper() {
   const std::string name = system_paper_name();
   if (name.empty()) return Paper::letter;
   const PaperChoice choice = paper_by_name(name);
-  if (!choice.exact && !quiet)
+  if (!choice.exact)
     std::fprintf(stderr, "morvane: the system's paper size \"%s\" is not one of letter and a4: using %s\n",
                  name.c_str(), choice.paper == Paper::a4 ? "a4" : "letter");
   return choice.paper;
 }
 
 // Which settings file the run reads is never a surprise: a render or listen
-// says it (info lists it), and a settings file in the working folder that is
-// not read is pointed out.
+// says it unless quiet (info lists it), and a settings file in the working
+// folder that is not read is pointed out.
 void tell_settings_source(const RunContext& run) {
-  if (run.options.quiet) return;
-  if (!run.settings_file.empty() && run.options.command != Command::info)
+  if (!run.settings_file.empty() && run.options.command != Command::info && !run.options.quiet)
     std::printf("settings read from %s\n", run.settings_file.c_str());
   const std::string unread = unread_folder_settings(run.cwd, run.settings_file);
   if (!unread.empty()) {
@@ -73,7 +72,7 @@ int main(int argc, char** argv) {
     std::fputs(version_text().c_str(), stdout);
     return 0;
   }
-  if (!run.options.paper_given) run.options.paper = system_paper(run.options.quiet);
+  if (!run.options.paper_given) run.options.paper = system_paper();
   morvane::DeviceCaps caps;
   if (!paper_caps(run.options.paper, run.options.dpi, run.options.offset, caps))
     return usage_error("--offset " + std::to_string(run.options.offset) +

@@ -495,7 +495,7 @@ class InfoAndSettings(Case):
             (user, folder, ["--settings", "other.ini"], 20, "other.ini", True),
             (user, folder, ["--settings", "Morvane.ini"], 18, "Morvane.ini", False),
             (user, folder, ["--font-height", "30"], 30, user_path, True),
-            (user, folder, ["-q"], 16, user_path, False),
+            (user, folder, ["-q"], 16, user_path, True),
         ]
         self.write("other.ini", named)
         for user_file, folder_file, args, height, read, pointed_out in cases:
