@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
-
-#include "cli/run_config.h"
 
 namespace morvane::cli {
 namespace {
@@ -92,55 +89,6 @@ TEST(Options, UsageErrorsNameTheProblem) {
     const ParseResult r = parse_command_line(args);
     EXPECT_NE(r.error.find(expected), std::string::npos)
         << (args.empty() ? "(none)" : args.back()) << " gave: " << r.error;
-  }
-}
-
-// Whatever a settings file holds, what the command line says wins, and what
-// is printed follows the output options alone.
-TEST(Options, TheCommandLineWinsOverAnySettingsFile) {
-  Settings hostile;
-  hostile.printertype = 1;
-  hostile.printerenable = 0;
-  hostile.lyn = 42;
-  hostile.baudrate = 14;
-  hostile.bytesize = 0;
-  hostile.parity = 2;
-  hostile.stopbits = 2;
-  hostile.flowctrl = 2;
-  hostile.font_height = -99;
-  std::strcpy(hostile.font_name, "Hostile Face");
-  Settings disabled;
-  disabled.printerenable = 5;
-  const std::vector<std::vector<std::string>> command_lines = {
-      {"render", "--pdf", "x.pdf"},
-      {"render", "--print"},
-      {"render", "--png", "dir"},
-      {"render"},
-      {"render", "--pdf", "x.pdf", "--emulation", "dot-matrix", "--font", "Liberation Mono", "--font-height", "24"},
-      {"info", "--emulation", "plotter"},
-      {"listen", "--line", "3", "--baud", "9600", "--data-bits", "8", "--parity", "none", "--stop-bits", "1",
-       "--flow", "none", "--print=office"},
-  };
-  for (const auto& args : command_lines) {
-    const ParseResult parsed = parse_command_line(args);
-    ASSERT_TRUE(parsed.error.empty()) << parsed.error;
-    const CliOptions& o = parsed.options;
-    for (const Settings& file : {Settings{}, hostile, disabled}) {
-      SCOPED_TRACE(args.size() > 1 ? args[1] : args[0]);
-      Settings s = file;
-      apply_options(o, s);
-      EXPECT_EQ(s.printerenable, o.pdf_path || o.print ? 1 : 0);
-      EXPECT_EQ(s.printertype, o.emulation.value_or(file.printertype));
-      EXPECT_EQ(s.lyn, o.line.value_or(file.lyn));
-      EXPECT_EQ(s.font_height, o.font_height ? -*o.font_height : file.font_height);
-      EXPECT_STREQ(s.font_name, o.font_name ? o.font_name->c_str() : file.font_name);
-      const PortOptions& p = o.port_options;
-      EXPECT_EQ(s.baudrate, p.baudrate.value_or(file.baudrate));
-      EXPECT_EQ(s.bytesize, p.bytesize.value_or(file.bytesize));
-      EXPECT_EQ(s.parity, p.parity.value_or(file.parity));
-      EXPECT_EQ(s.stopbits, p.stopbits.value_or(file.stopbits));
-      EXPECT_EQ(s.flowctrl, p.flowctrl.value_or(file.flowctrl));
-    }
   }
 }
 
