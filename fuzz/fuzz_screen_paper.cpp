@@ -1,8 +1,9 @@
 // Arbitrary bytes and user operations between them: the printed sheets must
-// show exactly what the screen pages showed. Bytes 0xF8 to 0xFD are the
-// operations (0xF8 x feeds x itself): F9 n drops the print-line marker on
-// line n, FA and FB choose an emulation, FC ends the page as at the end of
-// input, FD clears the page. The first byte chooses the emulation the run
+// show exactly what the screen pages showed. Bytes 0xF6 to 0xFD are the
+// operations (0xF8 x feeds x itself): F6 n chooses printer n, F7 n a page
+// font of height 8 + n % 40, F9 n drops the print-line marker on line n, FA
+// and FB choose an emulation, FC ends the page as at the end of input, FD
+// clears the page. The first byte chooses the emulation the run
 // starts in (bit 0) and one document per page (bit 1).
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool has_next = i + 1 < size;
     if (b == 0xF8 && has_next) {
       pending += static_cast<char>(data[++i]);
+    } else if ((b == 0xF6 || b == 0xF7) && has_next) {
+      flush(run, pending);
+      const std::uint8_t n = data[++i];
+      if (b == 0xF6) run.run({StepKind::printer, {}, n});
+      else run.run({StepKind::font, {}, static_cast<std::uint32_t>(8 + n % 40)});
     } else if (b == 0xF9 && has_next) {
       flush(run, pending);
       run.run({StepKind::drag, {}, static_cast<std::uint32_t>(data[++i] % 80)});

@@ -5,11 +5,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "app/commands.h"
 #include "app/main_window.h"
 #include "app/splash.h"
+#include "app/work_area.h"
 #include "config/paths.h"
 #include "config/win32_profile.h"
 #include "app/paper_window.h"
@@ -73,6 +75,29 @@ HWND create_main_window(App& app) {
                          nullptr, nullptr, app.instance, &app);
 }
 
+BOOL CALLBACK collect_work_area(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcWork;
+    reinterpret_cast<std::vector<ScreenBox>*>(areas)->push_back({r.left, r.top, r.right, r.bottom});
+  }
+  return TRUE;
+}
+
+// A saved place on a monitor that is no longer there opens the window on a
+// work area instead; the place saved at exit is then that one.
+void keep_on_work_area(const App& app, HWND hwnd) {
+  std::vector<ScreenBox> areas;
+  EnumDisplayMonitors(nullptr, nullptr, collect_work_area, reinterpret_cast<LPARAM>(&areas));
+  RECT r{};
+  if (!GetWindowRect(hwnd, &r)) return;
+  const ScreenBox was{r.left, r.top, r.right, r.bottom};
+  const ScreenBox now = kept_on_work_area(was, app.frame.cy_caption, areas);
+  if (now.left != was.left || now.top != was.top)
+    SetWindowPos(hwnd, nullptr, now.left, now.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void create_children(App& app, HWND hwnd) {
   HMENU system_menu = GetSystemMenu(hwnd, FALSE);
   DeleteMenu(system_menu, SC_RESTORE, MF_BYCOMMAND);
@@ -111,6 +136,7 @@ int run(HINSTANCE instance) {
     load_settings_if_present(*app);
     HWND hwnd = create_main_window(*app);
     if (hwnd) {
+      keep_on_work_area(*app, hwnd);
       create_children(*app, hwnd);
       show_splash_screen(*app, hwnd);
       ShowWindow(hwnd, SW_SHOWNORMAL);

@@ -13,8 +13,8 @@
 #include "dialog_ids.h"
 #include "gfx/gdi/gdi_surface.h"
 #include "gfx/gdi/window_placement.h"
+#include "page/commands.h"
 #include "page/page_setup_values.h"
-#include "page/printing.h"
 #include "app/paper_window.h"
 
 namespace morvane {
@@ -66,17 +66,34 @@ UINT_PTR CALLBACK centre_printer_selection(HWND dialog, UINT msg, WPARAM, LPARAM
 // printer page measured again with it.
 void apply_font(App& app, const LOGFONTA& chosen) {
   Engine& e = app.engine;
-  set_printer_font(e, from_logfont(chosen));
+  bool changed = false;
+  in_engine(app, [&] { changed = change_page_font(e, from_logfont(chosen)); });
+  if (!changed) return;
   Settings& s = app.settings;
   s.font_height = chosen.lfHeight;
   s.font_weight = chosen.lfWeight;
   s.font_italic = chosen.lfItalic;
   std::memcpy(s.font_name, e.printer.font.face_name, sizeof s.font_name);
-  in_engine(app, [&] {
-    end_printer_page(e, SheetEnd::sheet_and_document);
-    discard_page_bitmap(e);
-    open_printer(e);
-  });
+}
+
+// The page font as the chooser should open on it: in the face the screen
+// draws it in. A face that is not installed would otherwise leave the
+// chooser on a face and size of its own, which OK would make the page font.
+LOGFONTA font_in_use(const FontDesc& font) {
+  LOGFONTA lf = to_logfont(font);
+  auto probe = GdiSurface::create_sheet(nullptr, 1, 1);
+  const std::string face = probe ? probe->face_drawn(font) : std::string();
+  if (!face.empty() && face.size() < sizeof lf.lfFaceName) {
+    std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
+    std::memcpy(lf.lfFaceName, face.data(), face.size());
+  }
+  return lf;
+}
+
+// What the chooser handed back is a font to lay pages out with: a face and
+// a size of at least one point.
+bool usable_choice(const LOGFONTA& lf, const CHOOSEFONTA& cf) {
+  return lf.lfFaceName[0] != '\0' && lf.lfHeight != 0 && cf.iPointSize >= 10 * kSmallestPoints;
 }
 
 void select_font(HWND dialog, App& app) {
@@ -84,7 +101,7 @@ void select_font(HWND dialog, App& app) {
   // inside the printing's) nor twice.
   if (app.dialogs.font_chooser_open || engine_busy(app)) return;
   app.dialogs.font_chooser_open = true;
-  LOGFONTA lf = to_logfont(app.engine.printer.font);
+  LOGFONTA lf = font_in_use(app.engine.printer.font);
   CHOOSEFONTA cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = nullptr;
@@ -97,7 +114,7 @@ void select_font(HWND dialog, App& app) {
   cf.Flags |= CF_ENABLEHOOK;
   cf.lpfnHook = centre_font_chooser;
   cf.lCustData = reinterpret_cast<LPARAM>(dialog);
-  if (ChooseFontA(&cf)) {
+  if (ChooseFontA(&cf) && usable_choice(lf, cf)) {
     app.font_dialog_color = cf.rgbColors;
     apply_font(app, lf);
     fill_page_fields(dialog, app);
@@ -140,17 +157,9 @@ PrinterNames chosen_names(HGLOBAL dev_names) {
 
 // The dialog's device context replaces the printer; the page is measured on it.
 void use_printer(App& app, const PrinterNames& names, HDC dc) {
-  Engine& e = app.engine;
-  in_engine(app, [&] {
-    if (names.complete()) e.print.printer_names = names;
-    end_printer_page(e, SheetEnd::sheet_and_document);
-    replace_printer(e);
-    discard_page_bitmap(e);
-    auto device = Win32PrinterDevice::adopt(dc);
-    if (device) device->set_owner(app.main.hwnd);
-    e.print.printer_dc = std::move(device);
-    open_printer(e);
-  });
+  auto device = Win32PrinterDevice::adopt(dc);
+  if (device) device->set_owner(app.main.hwnd);
+  in_engine(app, [&] { change_printer(app.engine, names, std::move(device)); });
   // The repaint builds the new sheet at the new printer's paper size; the
   // scroll bars then take their ranges from it.
   refresh_view(app);

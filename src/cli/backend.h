@@ -30,8 +30,30 @@ struct PrinterSetup {
 // printable area.
 bool paper_caps(Paper paper, int dpi, int offset, DeviceCaps& caps);
 
+// The paper a paper name gives: A4 or Letter as named (`exact`), otherwise
+// the one of the two of its series (the ISO sizes: A4; the others: Letter).
+struct PaperChoice {
+  Paper paper = Paper::letter;
+  bool exact = false;
+};
+PaperChoice paper_by_name(const std::string& name);
+
+// The system's paper by its convention (libpaper: $PAPERSIZE, then the file
+// $PAPERCONF or /etc/papersize); empty where there is none (the Windows
+// build, which prints on Letter unless told otherwise).
+std::string system_paper_name();
+
 // A blank screen sheet of width x height page units, drawing in the face.
 std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, Face face);
+
+// The face the text of `font` is drawn in. `stand_in`: the font's own face
+// is not installed (and no face is set up to stand for it), so the system's
+// fixed-pitch face is drawn instead.
+struct FaceUsed {
+  std::string family;  // empty when no face could be found
+  bool stand_in = false;
+};
+FaceUsed face_used(const FontDesc& font);
 
 // Saves a sheet made by make_sheet as a PNG file; false with a reason.
 bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error);

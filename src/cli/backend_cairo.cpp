@@ -10,6 +10,7 @@
 #include "print/geometry_printer.h"
 #include "gfx/cairo/cairo_pdf_surface.h"
 #include "gfx/cairo/cairo_sheet.h"
+#include "gfx/cairo/font_cache.h"
 #include "print/virtual/print_command.h"
 #include "print/virtual/virtual_printer.h"
 
@@ -97,6 +98,11 @@ std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, F
                                       static_cast<std::int32_t>(height), gfx_face(face));
 }
 
+FaceUsed face_used(const FontDesc& font) {
+  FontCache fonts;
+  return {fonts.family_of(font), fonts.is_stand_in(font)};
+}
+
 bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error) {
   // A sheet shown in the window is the image it wraps.
   if (auto* shown = dynamic_cast<DamageSheet*>(&sheet)) return save_sheet_png(shown->inner(), path, error);
@@ -122,6 +128,8 @@ std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, st
         kPrinterName, virtual_printer_caps(config), [] { return std::make_unique<CairoPdfSurface>(); });
     return std::make_unique<CairoOutput>(setup, std::move(geometry), nullptr, "");
   }
+  // Found out before any work, not after the last page.
+  if (setup.print && !print_command_available(print_command(setup.print_queue), error)) return nullptr;
   std::string spool_dir;
   if (setup.pdf_path) {
     // The run is one file; it goes to the queue once complete.

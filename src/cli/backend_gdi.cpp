@@ -71,6 +71,16 @@ std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, F
   return sheet;
 }
 
+FaceUsed face_used(const FontDesc& font) {
+  auto probe = GdiSurface::create_sheet(nullptr, 1, 1);
+  FaceUsed used;
+  if (!probe) return used;
+  used.family = probe->face_drawn(font);
+  // GDI sets nothing up to stand for a face: another face is a stand-in.
+  used.stand_in = !used.family.empty() && lstrcmpiA(used.family.c_str(), font.face_name) != 0;
+  return used;
+}
+
 bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error) {
   auto* gdi = dynamic_cast<GdiSurface*>(&sheet);
   BgrImage image;

@@ -9,10 +9,11 @@
 namespace morvane::cli {
 
 // What every command starts from: the options, the settings with the options
-// laid over them, and the directory the run works in.
+// laid over them and where they were read, and the directory the run works in.
 struct RunContext {
   CliOptions options;
   Settings settings;
+  std::string settings_file;  // the settings file read; empty: built-in values
   std::string cwd;
 };
 

@@ -1,6 +1,8 @@
 // morvane info: the page geometry the options give, as "Page setup" shows it.
 #include <cstdio>
+#include <string>
 
+#include "cli/backend.h"
 #include "cli/commands.h"
 #include "cli/page_info.h"
 #include "cli/session.h"
@@ -18,7 +20,10 @@ int run_info(const RunContext& run) {
   auto session = Session::create(options, run.settings, spool_path_from_cwd(run.cwd), reporter);
   if (!session) return 1;
   session->prepare();
-  std::fputs(format_page_info(session->engine()).c_str(), stdout);
+  std::string info = format_page_info(session->engine(), face_used(session->engine().page_font).family);
+  info += "Settings file: " + (run.settings_file.empty() ? std::string("none (built-in values)") : run.settings_file);
+  info += '\n';
+  std::fputs(info.c_str(), stdout);
   session->close();
   return reporter.failed() ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 #include "cli/backend.h"
 #include "cli/commands.h"
 #include "cli/run_config.h"
+#include "config/paths.h"
 
 using namespace morvane::cli;
 
@@ -26,6 +27,34 @@ std::string current_directory() {
   return ec ? std::string() : cwd.string();
 }
 
+// Without --paper the system's paper size is used; one morvane does not have
+// is replaced by the nearest of its series, which the user is told.
+Paper system_paper() {
+  const std::string name = system_paper_name();
+  if (name.empty()) return Paper::letter;
+  const PaperChoice choice = paper_by_name(name);
+  if (!choice.exact)
+    std::fprintf(stderr, "morvane: the system's paper size \"%s\" is not one of letter and a4: using %s\n",
+                 name.c_str(), choice.paper == Paper::a4 ? "a4" : "letter");
+  return choice.paper;
+}
+
+// Which settings file the run reads is never a surprise: a render or listen
+// says it unless quiet (info lists it), and a settings file in the working
+// folder that is not read is pointed out.
+void tell_settings_source(const RunContext& run) {
+  if (!run.settings_file.empty() && run.options.command != Command::info && !run.options.quiet)
+    std::printf("settings read from %s\n", run.settings_file.c_str());
+  const std::string unread = unread_folder_settings(run.cwd, run.settings_file);
+  if (!unread.empty()) {
+    const std::string user = morvane::user_settings_path();
+    std::fprintf(stderr, "morvane: %s is not read (settings come from --settings FILE%s%s); add --settings %s to use it\n",
+                 unread.c_str(), user.empty() ? "" : " or ", user.c_str(), morvane::kSettingsFileName);
+  }
+  std::fflush(stdout);
+  std::fflush(stderr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -43,6 +72,7 @@ int main(int argc, char** argv) {
     std::fputs(version_text().c_str(), stdout);
     return 0;
   }
+  if (!run.options.paper_given) run.options.paper = system_paper();
   morvane::DeviceCaps caps;
   if (!paper_caps(run.options.paper, run.options.dpi, run.options.offset, caps))
     return usage_error("--offset " + std::to_string(run.options.offset) +
@@ -50,11 +80,12 @@ int main(int argc, char** argv) {
 
   run.cwd = current_directory();
   std::string error;
-  if (!load_run_settings(run.options, run.cwd, run.settings, error)) {
+  if (!load_run_settings(run.options, morvane::user_settings_path(), run.settings, run.settings_file, error)) {
     std::fprintf(stderr, "morvane: %s\n", error.c_str());
     return 1;
   }
   apply_options(run.options, run.settings);
+  tell_settings_source(run);
 
   switch (run.options.command) {
     case Command::render: return run_render(run);

@@ -205,6 +205,7 @@ bool Parser::option(const std::string& name, const std::string& given, bool has_
       if (!parse_choice(value, {{"letter", 0}, {"a4", 1}}, v))
         return bad_value(name, value, "letter or a4");
       o.paper = v == 0 ? Paper::letter : Paper::a4;
+      o.paper_given = true;
     } else if (name == "--face") {
       if (!parse_choice(value, {{"truetype", 0}, {"dots", 1}}, v))
         return bad_value(name, value, "truetype or dots");
@@ -297,7 +298,8 @@ Output (render, listen):
 
 Page and printer:
   --emulation dot-matrix|plotter
-  --paper letter|a4       paper of the virtual printer (default letter)
+  --paper letter|a4       paper of the virtual printer (default the system's
+                          paper size, $PAPERSIZE or /etc/papersize, else letter)
   --dpi N                 its resolution (default 600)
   --offset PIXELS         its unprintable strip on every side (default 150)
   --font NAME             typeface (default from the settings, else Courier New)

@@ -34,6 +34,7 @@ struct CliOptions {
   bool print = false;
   std::string print_queue;  // empty: the system's default queue
   Paper paper = Paper::letter;
+  bool paper_given = false;  // false: the system's paper is used (cli/backend.h)
   int dpi = 600;
   int offset = 150;
   Face face = Face::truetype;

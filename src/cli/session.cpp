@@ -46,6 +46,15 @@ bool probe_writable(const std::string& path, std::string& error) {
   return true;
 }
 
+// A font whose face is not installed is drawn in another face: the user
+// hears which, since the pages then look other than asked.
+void warn_if_stand_in(const FontDesc& font, Reporter& reporter) {
+  const FaceUsed used = face_used(font);
+  if (!used.stand_in) return;
+  reporter.warning(std::string("font \"") + font.face_name + "\" is not installed: the text is drawn in \"" +
+                   used.family + "\", a fixed-pitch face");
+}
+
 }  // namespace
 
 void Reporter::error(const std::string& text) {
@@ -108,9 +117,9 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
   Engine& e = *s->engine_;
   e.spool.set_path(spool_path);
   configure_engine(e, settings);
-  if (setup.wants_output() && !e.print.printer_enabled)
-    reporter.warning("printing is disabled by the setting \"printerenable\": no page is printed");
-  if (!setup.wants_output()) e.print.printer_enabled = false;
+  warn_if_stand_in(e.page_font, reporter);
+  // The output options decide what is printed, whatever the settings say.
+  e.print.printer_enabled = setup.wants_output();
   s->png_dir_ = options.png_dir;
   s->face_ = options.face;
   if (e.print.printer_enabled) s->pdf_path_ = options.pdf_path;

@@ -73,6 +73,26 @@ bool move_print_line(Engine& e, std::uint32_t line) {
   return true;
 }
 
+bool change_page_font(Engine& e, const FontDesc& font) {
+  if (e.print.page_printing) return false;
+  end_printer_page(e, SheetEnd::sheet_and_document);
+  discard_page_bitmap(e);
+  set_printer_font(e, font);
+  open_printer(e);
+  return true;
+}
+
+bool change_printer(Engine& e, const PrinterNames& names, std::unique_ptr<PrinterDevice> device) {
+  if (e.print.page_printing) return false;
+  end_printer_page(e, SheetEnd::sheet_and_document);
+  if (names.complete()) e.print.printer_names = names;
+  replace_printer(e);
+  discard_page_bitmap(e);
+  e.print.printer_dc = std::move(device);
+  open_printer(e);
+  return true;
+}
+
 bool abandon_incomplete_command(Engine& e) {
   if (e.print.page_printing || !command_pending(e.interp, e.screen)) return false;
   record_page_event(e, PageEventKind::abandon_command, 0);

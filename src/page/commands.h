@@ -8,6 +8,7 @@
 
 #include "config/settings.h"
 #include "layout/page_state.h"
+#include "print/printer.h"
 
 namespace morvane {
 
@@ -33,6 +34,15 @@ Color pen_color(int pen);
 bool select_emulation(Engine& e, Emulation emulation);
 // The print-line marker dropped on line `line`: both pages go there.
 bool move_print_line(Engine& e, std::uint32_t line);
+
+// Another page font (the font chooser) or another printer (the printer
+// selection): the open document is ended, the printer page is measured
+// again, and the sheet is made anew at the next feed or repaint. A page in
+// progress goes with the sheet, as "Clear page" drops it, so that the
+// printed page never holds lines the sheet no longer shows.
+bool change_page_font(Engine& e, const FontDesc& font);
+// `device` null: the printer is made from `names` when it is next needed.
+bool change_printer(Engine& e, const PrinterNames& names, std::unique_ptr<PrinterDevice> device);
 
 // At the end of input or after a pause in the data: the active interpreter is
 // brought back to idle so that a following form feed really ends the page,

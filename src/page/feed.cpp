@@ -48,6 +48,13 @@ void start_new_page(Engine& e) {
   e.interp.short_line_feed = false;
 }
 
+// Nothing of the page so far is printed: the next byte starts a new spool
+// file and a new page record.
+void drop_page_in_progress(Engine& e) {
+  e.spool.close();
+  start_new_page(e);
+}
+
 ByteResult interpret(Engine& e, PageTarget& target, std::uint8_t byte) {
   if (e.interp.emulation == Emulation::dot_matrix) return dot_matrix_byte(e.interp, target, byte);
   if (e.interp.emulation == Emulation::plotter) return plotter_byte(e.interp, target, byte);
@@ -156,8 +163,10 @@ bool ensure_page_bitmap(Engine& e) {
   // The sheet has the printer's paper size at one pixel per page unit.
   e.page_bitmap = e.hooks.create_sheet(e.printer.paper_width, e.printer.paper_height);
   derive_screen_page(e.screen, e.printer, e.metrics, e.page_bitmap->text_metrics(e.page_font));
+  // A new sheet after another font or printer starts blank: the lines of a
+  // page in progress are gone from view, so they are not printed either.
+  drop_page_in_progress(e);
   clear_and_home(e);
-  record_page_event(e, PageEventKind::home, 0);
   return true;
 }
 
@@ -188,8 +197,7 @@ bool clear_page_request(Engine& e) {
   open_printer_once(e);
   ensure_page_bitmap(e);
   e.screen.dirty = 1;
-  e.spool.close();  // nothing of it is printed: the next byte starts a new file
-  start_new_page(e);
+  drop_page_in_progress(e);
   clear_and_home(e);
   e.hooks.show_page(*e.page_bitmap);
   return true;

@@ -59,9 +59,6 @@ void apply_event(Engine& e, const PageEvent& ev) {
     case PageEventKind::abandon_command:
       give_up_command(e.interp, printer);
       break;
-    case PageEventKind::home:
-      home_page(e.printer);
-      break;
   }
 }
 

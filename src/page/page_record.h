@@ -27,7 +27,6 @@ enum class PageEventKind : std::uint8_t {
   move_to_line,      // the print-line marker was dropped on line `value`
   select_emulation,  // the user chose emulation `value`
   abandon_command,   // an unfinished command was given up (end of input, idle eject)
-  home,              // a new sheet was made (another font or printer): both pages went to the top
 };
 
 struct PageEvent {

@@ -129,6 +129,11 @@ def colour_class(p):
 class Case(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="morvane-cli-")
+        # The user's own settings file is the test's, never the tester's.
+        self.config = os.path.join(self.dir, "config")
+        os.environ["XDG_CONFIG_HOME"] = self.config
+        # Letter unless a test says otherwise, whatever this system's paper is.
+        os.environ["PAPERSIZE"] = "letter"
 
     def tearDown(self):
         shutil.rmtree(self.dir, ignore_errors=True)
@@ -139,13 +144,22 @@ class Case(unittest.TestCase):
     def sample(self, name):
         return os.path.join(SOURCE_DIR, "samples", name)
 
-    def run_morvane(self, *args, stdin=None, timeout=30):
-        return subprocess.run([MORVANE, *args], cwd=self.dir, input=stdin, capture_output=True, timeout=timeout)
+    def run_morvane(self, *args, stdin=None, timeout=30, env=None):
+        return subprocess.run([MORVANE, *args], cwd=self.dir, input=stdin, capture_output=True, timeout=timeout,
+                              env=env)
 
     def write(self, name, data):
         with open(self.path(name), "wb") as f:
             f.write(data)
         return self.path(name)
+
+    def user_settings(self, data):
+        """The settings file morvane reads without --settings."""
+        os.makedirs(os.path.join(self.config, "morvane"), exist_ok=True)
+        path = os.path.join(self.config, "morvane", "Morvane.ini")
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
 
     def pdf_pages(self, pdf):
         out = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True, check=True).stdout
@@ -387,8 +401,19 @@ class DotFace(Case):
 
 # --- info and settings -----------------------------------------------------------------
 
+def face_drawn_for(name):
+    """The family fontconfig draws `name` in (installed, or set up to stand for it)."""
+    return subprocess.run(["fc-match", "-f", "%{family[0]}", name], capture_output=True, text=True,
+                          check=True).stdout
+
+
+def font_line(size, name="Courier New"):
+    face = face_drawn_for(name)
+    return "%s %d units" % (face, size) + ("" if face == name else ' (for "%s")' % name)
+
+
 LETTER_INFO = """Selected printer: Morvane PDF
-Selected font: Courier New 24 units
+Selected font: %s
 Printer horz. res.: 600 dpi
 Printer vert. res.: 600 dpi
 Paper width: 8.50 inch
@@ -401,6 +426,7 @@ Line spacing: 0.27 inch
 Character spacing: 0.14 inch
 Lines per page: 38
 Characters per line: 57
+Settings file: none (built-in values)
 """
 
 
@@ -415,7 +441,7 @@ class InfoAndSettings(Case):
         return r.stdout.decode()
 
     def test_letter(self):
-        self.assertEqual(self.info(), LETTER_INFO)
+        self.assertEqual(self.info(), LETTER_INFO % font_line(24))
 
     def test_a4_and_resolution(self):
         out = self.info("--paper", "a4")
@@ -428,14 +454,76 @@ class InfoAndSettings(Case):
         self.assertEqual(info_value(out, "Left margin"), "0.10 inch")
         self.assertEqual(info_value(out, "Lines per page"), "40")       # 1080 / 27
 
-    def test_settings_file_defaults_and_overrides(self):
-        self.write("Morvane.ini", b"[Morvane]\r\nprintertype=1\r\n[font]\r\nname=Courier New\r\n")
-        out = self.info()
-        self.assertEqual(info_value(out, "Selected font"), "Courier New 12 units")  # no "height": -12
-        self.assertEqual(info_value(out, "Line spacing"), "0.14 inch")
-        self.assertEqual(info_value(self.info("--font-height", "30"), "Selected font"), "Courier New 30 units")
-        other = self.write("other.ini", b"[font]\r\nheight=-16\r\n")
-        self.assertEqual(info_value(self.info("--settings", other), "Selected font"), "Courier New 16 units")
+    def test_paper_follows_the_system_unless_given(self):
+        conf = self.write("papersize", b"# the system's paper\na4\n")
+        cases = [
+            # (PAPERSIZE, PAPERCONF, arguments, paper width, the size replaced and said so)
+            ("a4", None, [], "8.27", False),
+            ("A4", None, [], "8.27", False),
+            ("letter", None, [], "8.50", False),
+            ("a4", None, ["--paper", "letter"], "8.50", False),
+            ("letter", None, ["--paper=a4"], "8.27", False),
+            ("a5", None, [], "8.27", True),
+            ("legal", None, [], "8.50", True),
+            ("legal", None, ["--paper", "a4"], "8.27", False),
+            (None, conf, [], "8.27", False),
+        ]
+        for size, paperconf, args, width, replaced in cases:
+            with self.subTest(PAPERSIZE=size, PAPERCONF=paperconf, args=args):
+                env = dict(os.environ)
+                env.pop("PAPERSIZE")
+                if size is not None:
+                    env["PAPERSIZE"] = size
+                if paperconf is not None:
+                    env["PAPERCONF"] = paperconf
+                r = self.run_morvane("info", *args, env=env)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertEqual(info_value(r.stdout.decode(), "Paper width"), width + " inch")
+                said = "the system's paper size \"%s\" is not one of letter and a4" % size
+                self.assertEqual(said in r.stderr.decode(), replaced, r.stderr)
+
+    def test_where_the_settings_come_from(self):
+        # Each file gives the font another height, so the one read shows.
+        user, folder, named = b"[font]\r\nheight=-16\r\n", b"[font]\r\nheight=-18\r\n", b"[font]\r\nheight=-20\r\n"
+        user_path = os.path.join(self.config, "morvane", "Morvane.ini")
+        cases = [
+            # (user file, file in the working folder, arguments, height, file read, folder file pointed out)
+            (None, None, [], 24, None, False),
+            (None, folder, [], 24, None, True),
+            (user, None, [], 16, user_path, False),
+            (user, folder, [], 16, user_path, True),
+            (user, folder, ["--settings", "other.ini"], 20, "other.ini", True),
+            (user, folder, ["--settings", "Morvane.ini"], 18, "Morvane.ini", False),
+            (user, folder, ["--font-height", "30"], 30, user_path, True),
+            (user, folder, ["-q"], 16, user_path, True),
+        ]
+        self.write("other.ini", named)
+        for user_file, folder_file, args, height, read, pointed_out in cases:
+            with self.subTest(user=user_file is not None, folder=folder_file is not None, args=args):
+                for path, data in ((user_path, user_file), (self.path("Morvane.ini"), folder_file)):
+                    if data is None:
+                        if os.path.exists(path):
+                            os.remove(path)
+                    elif path == user_path:
+                        self.user_settings(data)
+                    else:
+                        self.write("Morvane.ini", data)
+                r = self.run_morvane("info", *args)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                out, err = r.stdout.decode(), r.stderr.decode()
+                self.assertEqual(info_value(out, "Selected font"), font_line(height))
+                self.assertEqual(info_value(out, "Settings file"), read or "none (built-in values)")
+                self.assertEqual("Morvane.ini is not read" in err, pointed_out, err)
+
+    def test_a_run_says_which_settings_it_reads(self):
+        path = self.user_settings(b"[font]\r\nheight=-16\r\n")
+        r = self.run_morvane("render", "--png", "png", stdin=b"x\x0c")
+        self.assertEqual(r.stdout.decode(), "settings read from %s\n" % path)
+        r = self.run_morvane("render", "-q", "--png", "png", stdin=b"x\x0c")
+        self.assertEqual(r.stdout, b"")
+
+    def test_printertype_of_the_settings_and_emulation_option(self):
+        self.user_settings(b"[Morvane]\r\nprintertype=1\r\n")
         # The plotter emulation from "printertype": ESC C 1 selects the blue pen.
         stream = self.write("pen.bin", b"\x1bC1\r\nBLUE\r\n\x0c")
         img = self.raster(self.render(stream), 1)
@@ -446,13 +534,41 @@ class InfoAndSettings(Case):
         self.assertNotIn("blue", classes)
         self.assertIn("black", classes)
 
-    def test_printer_disabled_by_settings(self):
-        self.write("Morvane.ini", b"[Morvane]\r\nprinterenable=0\r\n")
-        r = self.run_morvane("render", "--pdf", "out.pdf", "--png", "png", stdin=b"page\r\n\x0c")
-        self.assertEqual(r.returncode, 0)
-        self.assertIn(b"printerenable", r.stderr)
-        self.assertFalse(os.path.exists(self.path("out.pdf")))
-        self.assertEqual(os.listdir(self.path("png")), ["page-0001.png"])
+    def test_output_options_win_over_the_settings(self):
+        # "printerenable=0" in the user's settings or in the working folder (not
+        # read), "printertype=1" there: --pdf still prints, in the dot-matrix
+        # emulation unless the file read says otherwise.
+        disabled = b"[Morvane]\r\nprinterenable=0\r\nprintertype=1\r\n"
+        for where in ("user", "folder"):
+            with self.subTest(where=where):
+                if where == "user":
+                    self.user_settings(b"[Morvane]\r\nprinterenable=0\r\n")
+                else:
+                    os.remove(os.path.join(self.config, "morvane", "Morvane.ini"))
+                    self.write("Morvane.ini", disabled)
+                r = self.run_morvane("render", "--pdf", "out.pdf", "--png", "png", stdin=b"\x1bC1\r\npage\r\n\x0c")
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertNotIn(b"printerenable", r.stderr)
+                self.assertEqual(self.pdf_pages(self.path("out.pdf")), 1)
+                self.assertIn("page", self.pdf_text(self.path("out.pdf")))  # ESC C 1 was no pen command
+                self.assertEqual(os.listdir(self.path("png")), ["page-0001.png"])
+
+    def test_a_face_not_installed_is_drawn_fixed_pitch_and_named(self):
+        r = self.run_morvane("info", "--font", "Lucida Consolx")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        err = r.stderr.decode()
+        face = info_value(r.stdout.decode(), "Selected font")
+        m = re.match(r'(.+) 24 units \(for "Lucida Consolx"\)$', face)
+        self.assertTrue(m, face)
+        self.assertIn('font "Lucida Consolx" is not installed: the text is drawn in "%s"' % m.group(1), err)
+        # The columns are those of a fixed-pitch face at that height.
+        self.assertEqual(info_value(r.stdout.decode(), "Character spacing"), "0.14 inch")
+        pdf = self.render(self.write("cols.bin", b"iiiiiiiiii\r\nWWWWWWWWWW\r\n\x0c"), extra=("--font", "Lucida Consolx"))
+        img = self.raster(pdf, 1)
+        ends = []
+        for top in (MARGIN, MARGIN + LINE):
+            ends.append(max(x for x in range(img.width) for y in range(top, top + LINE) if min(img.pixel(x, y)) < 150))
+        self.assertLess(abs(ends[0] - ends[1]), CHAR, "the lines of i and W end %s apart" % (ends,))
 
     def test_standard_input_and_several_files(self):
         a = self.write("a.bin", b"first\x0c")
@@ -554,6 +670,18 @@ class Printing(Case):
         self.assertEqual(jobs[0][0], "run.pdf")
         self.assertEqual(self.pdf_pages(jobs[0][1]), 2)
 
+    def test_print_without_lp(self):
+        # A PATH that holds everything but lp: nothing is laid out, nothing
+        # written, and the message says what is missing.
+        bin_dir = self.path("no-lp")
+        os.makedirs(bin_dir)
+        env = dict(os.environ, PATH=bin_dir)
+        for args in (["--print"], ["--print=office", "--pdf", "out.pdf"]):
+            with self.subTest(args=args):
+                r = self.run_env(env, "render", *args, stdin=b"one\x0c")
+                self.assert_failure(r, 1, '"lp" is not installed', "cups-client")
+                self.assertFalse(os.path.exists(self.path("out.pdf")))
+
     def test_failing_print_command(self):
         env = self.fake_lp(status=1)
         r = self.run_env(env, "render", "--print", stdin=b"one\x0c")
@@ -643,7 +771,7 @@ class LineCase(Case):
         n = unique_line(k)
         unlink_line(n)
         self.addCleanup(unlink_line, n)
-        self.write("Morvane.ini", b"[Morvane]\r\nlyn=%d\r\n" % n)
+        self.user_settings(b"[Morvane]\r\nlyn=%d\r\n" % n)
         return n
 
     def start(self, args, **kw):
@@ -706,7 +834,7 @@ class Listen(LineCase):
         existed = os.path.exists(block_path(1))
         if not existed:
             self.addCleanup(unlink_line, 1)
-        self.write("Morvane.ini", b"[Morvane]\r\nlyn=0\r\n")
+        self.user_settings(b"[Morvane]\r\nlyn=0\r\n")
         l = Listener(self)
         m = l.wait_for(r"serial line (\d+) \((NH_SCOM\d+)\)")
         # Line 1 may be busy with another run; what matters is that the report names it.

@@ -86,6 +86,28 @@ TEST(PageInfo, PaperCapsOfTheVirtualPrinter) {
   }
 }
 
+// The system's paper names as libpaper gives them: the two sizes morvane
+// has by name, the others by their series.
+TEST(PageInfo, SystemPaperNames) {
+  struct Case {
+    const char* name;
+    Paper paper;
+    bool exact;
+  };
+  const Case cases[] = {
+      {"a4", Paper::a4, true},         {"A4", Paper::a4, true},         {"letter", Paper::letter, true},
+      {"Letter", Paper::letter, true}, {"a5", Paper::a4, false},        {"A3", Paper::a4, false},
+      {"b5", Paper::a4, false},        {"c10", Paper::a4, false},       {"legal", Paper::letter, false},
+      {"executive", Paper::letter, false}, {"ledger", Paper::letter, false}, {"a", Paper::letter, false},
+      {"a4x", Paper::letter, false},   {"b", Paper::letter, false},     {"", Paper::letter, false},
+  };
+  for (const Case& c : cases) {
+    const PaperChoice got = paper_by_name(c.name);
+    EXPECT_EQ(got.paper, c.paper) << c.name;
+    EXPECT_EQ(got.exact, c.exact) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace morvane::cli
 

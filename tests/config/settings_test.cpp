@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "backends.h"
 #include "config/paths.h"
@@ -172,6 +173,43 @@ TEST(SettingsPath, BuiltFromTheWorkingDirectory) {
   EXPECT_EQ(settings_path_from_cwd(std::string("x") + kPathSeparator),
             std::string("x") + kPathSeparator + "Morvane.ini");
   EXPECT_EQ(spool_path_from_cwd("x"), std::string("x") + kPathSeparator + "Morvane.$$$");
+}
+
+// The portable program's own settings file lies in the user's configuration
+// folder; a variable that names no absolute folder is passed over (the XDG
+// rule), and without any the program has no settings file of its own.
+TEST(SettingsPaths, TheUsersConfigurationFolder) {
+  struct Case {
+    const char* xdg;
+    const char* home;
+    const char* expected;
+  };
+  const Case xdg_cases[] = {
+      {"/cfg", "/home/u", "/cfg/morvane/Morvane.ini"},
+      {"/cfg/", "/home/u", "/cfg/morvane/Morvane.ini"},
+      {nullptr, "/home/u", "/home/u/.config/morvane/Morvane.ini"},
+      {"", "/home/u/", "/home/u/.config/morvane/Morvane.ini"},
+      {"relative/cfg", "/home/u", "/home/u/.config/morvane/Morvane.ini"},
+      {".", "/", "/.config/morvane/Morvane.ini"},
+      {nullptr, nullptr, ""},
+      {"cfg", "home/u", ""},
+      {"", "", ""},
+  };
+  for (const Case& c : xdg_cases) {
+    EXPECT_EQ(xdg_settings_path(c.xdg, c.home), c.expected)
+        << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)");
+  }
+  const std::pair<const char*, const char*> appdata_cases[] = {
+      {"C:\\Users\\u\\AppData\\Roaming", "C:\\Users\\u\\AppData\\Roaming\\Morvane\\Morvane.ini"},
+      {"d:/profiles/u/", "d:/profiles/u/Morvane\\Morvane.ini"},
+      {"\\\\server\\u", "\\\\server\\u\\Morvane\\Morvane.ini"},
+      {"AppData", ""},
+      {"C:", ""},
+      {"", ""},
+      {nullptr, ""},
+  };
+  for (const auto& [appdata, expected] : appdata_cases)
+    EXPECT_EQ(appdata_settings_path(appdata), expected) << (appdata ? appdata : "(unset)");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 //   checked CAPTION ID           print 1 or 0
 //   select CAPTION ID POSITION   select a list entry as the user would (with the
 //                                selection-change notification)
+//   choose CAPTION ID TEXT       select the list entry TEXT as select does
 //   click CAPTION ID             click a button (posted: a button may open a
 //                                modal dialog)
 //   close CAPTION                post WM_CLOSE to the dialog (its close box)
@@ -24,6 +25,14 @@
 //   font FACE                    print the face the font mapper gives for FACE
 //                                asked as the page font is (height -12, family
 //                                bits 0x12), then "fixed" or "proportional"
+//   labels CAPTION               print every label and button of the dialog whose
+//                                text does not fit its box on one line, as
+//                                "TEXT: W of B pixels", one a line; nothing when
+//                                all fit
+//   main-rect                    print the main window's "LEFT TOP RIGHT BOTTOM"
+//   work-areas                   print every monitor's work area, one a line
+//   font-chooser                 print the font chooser's face and size fields
+//                                (the "Font" dialog) as "FACE|SIZE"
 //   placement CAPTION [OVER]     print "DX DY OWNER": how far the dialog's centre
 //                                is from the centre of dialog OVER (default: of
 //                                its owner, else the main window), and the
@@ -127,6 +136,11 @@ int control_action(const std::string& action, HWND dialog, int id, int argc, cha
   } else if (action == "select" && argc == 5) {
     SendMessageA(c, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(argv[4])), 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+  } else if (action == "choose" && argc == 5) {
+    const LRESULT at = SendMessageA(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(argv[4]));
+    if (at == CB_ERR) return kExitMissing;
+    SendMessageA(c, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
   } else if (action == "click") {
     PostMessageA(c, BM_CLICK, 0, 0);
   } else {
@@ -155,6 +169,51 @@ int font_choice(const char* face) {
   DeleteObject(font);
   DeleteDC(dc);
   return 0;
+}
+
+// A control's text measured in the control's own font, against its box: a
+// label's whole client width; a button's less the room its frame or its
+// check mark takes.
+BOOL CALLBACK report_clipped(HWND control, LPARAM) {
+  char cls[64] = {};
+  GetClassNameA(control, cls, sizeof cls);
+  const LONG style = GetWindowLongA(control, GWL_STYLE);
+  int room = 0;
+  if (lstrcmpiA(cls, "Static") == 0) {
+    const LONG type = style & SS_TYPEMASK;
+    if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP && type != SS_SIMPLE)
+      return TRUE;
+  } else if (lstrcmpiA(cls, "Button") == 0) {
+    const LONG type = style & BS_TYPEMASK;
+    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) room = 2 * GetSystemMetrics(SM_CXEDGE) + 2;
+    else if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON || type == BS_CHECKBOX || type == BS_AUTOCHECKBOX)
+      room = GetSystemMetrics(SM_CXMENUCHECK) + 4;
+    else if (type == BS_GROUPBOX) room = 16;
+    else return TRUE;
+  } else {
+    return TRUE;
+  }
+  const std::string text = text_of(control);
+  if (text.empty()) return TRUE;
+  HDC dc = GetDC(control);
+  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  RECT box{};
+  GetClientRect(control, &box);
+  const long width = box.right - box.left - room;
+  if (size.cx > width) std::printf("%s: %ld of %ld pixels\n", text.c_str(), static_cast<long>(size.cx), width);
+  return TRUE;
+}
+
+BOOL CALLBACK print_work_area(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info))
+    std::printf("%ld %ld %ld %ld\n", info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom);
+  return TRUE;
 }
 
 POINT centre_of(HWND hwnd) {
@@ -192,6 +251,10 @@ int dialog_action(const std::string& action, int argc, char** argv) {
   }
   if (action == "close") return PostMessageA(s.found, WM_CLOSE, 0, 0) ? 0 : kExitMissing;
   if (action == "placement") return placement(s.found, argc > 3 ? argv[3] : nullptr);
+  if (action == "labels") {
+    EnumChildWindows(s.found, report_clipped, 0);
+    return 0;
+  }
   if (argc < 4) return kExitUsage;
   return control_action(action, s.found, std::atoi(argv[3]), argc, argv);
 }
@@ -215,6 +278,23 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (action == "font" && argc == 3) return font_choice(argv[2]);
+  if (action == "main-rect") {
+    RECT r{};
+    if (!main_window() || !GetWindowRect(main_window(), &r)) return kExitMissing;
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+  }
+  if (action == "work-areas") {
+    EnumDisplayMonitors(nullptr, nullptr, print_work_area, 0);
+    return 0;
+  }
+  if (action == "font-chooser") {
+    // The chooser's face list and size box (cmb1, cmb3).
+    const Search s = find_dialogs("Font");
+    if (!s.found) return kExitMissing;
+    std::printf("%s|%s\n", text_of(GetDlgItem(s.found, 0x470)).c_str(), text_of(GetDlgItem(s.found, 0x472)).c_str());
+    return 0;
+  }
   if (action == "title") {
     HWND w = main_window();
     if (!w) return kExitMissing;

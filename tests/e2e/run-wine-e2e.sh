@@ -15,7 +15,7 @@
 #  5. Quitting with a page in progress deletes its spool file; the settings
 #     file keeps the values of the run.
 # Then the companion scripts beside this one (toolbar and bar, dialogs,
-# printing) run, unless MORVANE_E2E_ONLY_MAIN=1.
+# printing, everyday desktop points) run, unless MORVANE_E2E_ONLY_MAIN=1.
 #
 # usage: run-wine-e2e.sh BUILD_DIR   (the Windows build directory)
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
@@ -269,7 +269,7 @@ if [ "${MORVANE_E2E_ONLY_MAIN:-0}" != 1 ]; then
   keepalive=
   wineserver -k >/dev/null 2>&1
   run=
-  for script in "$here/bar-toolbar-e2e.sh" "$here/dialogs-e2e.sh" "$here/printing-e2e.sh"; do
+  for script in "$here/bar-toolbar-e2e.sh" "$here/dialogs-e2e.sh" "$here/printing-e2e.sh" "$here/desktop-e2e.sh"; do
     [ -f "$script" ] || continue
     code=0
     bash "$script" "$build" || code=$?

@@ -60,9 +60,11 @@ def start_xvfb():
 def window_env():
     # X11, drawn as the program chooses (no renderer named); no accessibility
     # bus or settings daemon to look for; a GTK critical (a misuse) ends the
-    # program. GTK's own caches live to the end: no leak check.
+    # program. GTK's own caches live to the end: no leak check. No settings
+    # file of the tester's: only one a test names.
     env = dict(os.environ, DISPLAY=DISPLAY, GDK_BACKEND="x11", GTK_A11Y="none",
-               GSETTINGS_BACKEND="memory", G_DEBUG="fatal-criticals", ASAN_OPTIONS="detect_leaks=0")
+               GSETTINGS_BACKEND="memory", G_DEBUG="fatal-criticals", ASAN_OPTIONS="detect_leaks=0",
+               XDG_CONFIG_HOME="/nonexistent/morvane-window-e2e")
     for name in ("WAYLAND_DISPLAY", "GSK_RENDERER", "GDK_DEBUG"):
         env.pop(name, None)
     return env

@@ -117,7 +117,10 @@ class Generator {
 
   Step step() {
     switch (pick(20)) {
-      case 0: return {StepKind::drag, {}, static_cast<std::uint32_t>(pick(70))};
+      case 0:
+        if (pick(8) == 0) return {StepKind::font, {}, static_cast<std::uint32_t>(8 + pick(40))};
+        if (pick(8) == 0) return {StepKind::printer, {}, static_cast<std::uint32_t>(pick(3))};
+        return {StepKind::drag, {}, static_cast<std::uint32_t>(pick(70))};
       case 1: return {StepKind::emulation, {}, static_cast<std::uint32_t>(pick(2))};
       case 2: return {StepKind::end_now, {}, 0};
       case 3: if (pick(4) == 0) return {StepKind::clear, {}, 0}; return {StepKind::bytes, "\r\n", 0};
@@ -136,7 +139,7 @@ class Generator {
 
 // The script in a readable form, for a failure's message.
 std::string listing(const std::vector<Step>& steps) {
-  static const char* const kinds[] = {"bytes", "drag", "emulation", "end now", "clear"};
+  static const char* const kinds[] = {"bytes", "drag", "emulation", "end now", "clear", "font", "printer"};
   std::string out;
   for (const Step& s : steps) {
     if (out.size() > 4000) return out + "\n  ...";
@@ -192,6 +195,11 @@ TEST(ScreenPaper, DocumentsThatOnceCameOutWrong) {
                                      {StepKind::bytes, lit("\x1b" "C2\r\nCD\x0c"), 0}}},
       {"label running downwards", {{StepKind::bytes, lit("\x1b#M100,-100\r\nQ1\r\nPDOWN\r\nA\x0c"), 0}}},
       {"image cut off by the end of input", {{StepKind::bytes, lit("ABCDEFGH\r\x1bK\x64\x00\xff\x81"), 0}}},
+      {"font chosen part-way", {{StepKind::bytes, lit("WIPED\r\nWIPED TOO\r\n"), 0}, {StepKind::font, {}, 30},
+                                {StepKind::bytes, lit("NEW FONT\r\n\x0c"), 0}}},
+      {"printer chosen part-way", {{StepKind::bytes, lit("WIPED\r\n\x1bK\x02\x00\xff"), 0}, {StepKind::printer, {}, 1},
+                                   {StepKind::bytes, lit("\xff" "ON A4\r\n\x0c"), 0}}},
+      {"font chosen on an empty page", {{StepKind::font, {}, 16}, {StepKind::bytes, lit("SMALL\x0c"), 0}}},
   };
   for (const Case& c : cases) {
     for (bool close_document : {true, false}) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,7 +17,16 @@
 
 namespace morvane::test {
 
-enum class StepKind { bytes, drag, emulation, end_now, clear };
+// font: the font chooser gives the page font of height -value; printer: the
+// printer selection gives a printer of the paper size and resolution
+// kPrinterChoices[value % size].
+enum class StepKind { bytes, drag, emulation, end_now, clear, font, printer };
+
+inline constexpr DeviceCaps kPrinterChoices[] = {
+    {4800, 6300, 600, 600, 5100, 6600, 150, 150},  // Letter, 600 dpi
+    {2329, 3358, 300, 300, 2479, 3508, 75, 75},    // A4, 300 dpi
+    {1200, 1800, 200, 200, 1300, 1900, 50, 50},    // small paper, 200 dpi
+};
 
 struct Step {
   StepKind kind = StepKind::bytes;
@@ -104,6 +114,15 @@ class ScriptRun {
       case StepKind::clear:
         f_.clear_request();
         break;
+      case StepKind::font:
+        change_page_font(e, base_font(-static_cast<std::int32_t>(step.value), 400, 0, "Courier New"));
+        break;
+      case StepKind::printer: {
+        f_.printers.config().caps = kPrinterChoices[step.value % std::size(kPrinterChoices)];
+        const PrinterNames names = parse_device_string(f_.printers.default_device_string());
+        change_printer(e, names, f_.printers.create_device(names));
+        break;
+      }
     }
   }
 

@@ -5,6 +5,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_ADVANCES_H
 
 #include <algorithm>
 #include <cmath>
@@ -68,6 +69,70 @@ double magnitude(std::int32_t v) {
   return std::min(m, kMaxUnits);
 }
 
+// The family names fontconfig's configuration binds strongly to `pattern`'s
+// first family: that family and the faces set up to stand for it with the
+// same metrics ("Courier New" and "Liberation Mono"). Weakly bound ones are
+// mere fallbacks.
+std::vector<std::string> equivalent_families(FcPattern* pattern) {
+  std::vector<std::string> out;
+  FcPatternIter it;
+  FcPatternIterStart(pattern, &it);
+  if (!FcPatternFindIter(pattern, &it, FC_FAMILY)) return out;
+  const int count = FcPatternIterValueCount(pattern, &it);
+  for (int i = 0; i < count; ++i) {
+    FcValue value;
+    FcValueBinding binding = FcValueBindingWeak;
+    if (FcPatternIterGetValue(pattern, &it, i, &value, &binding) != FcResultMatch) continue;
+    if (value.type == FcTypeString && binding != FcValueBindingWeak)
+      out.emplace_back(reinterpret_cast<const char*>(value.u.s));
+  }
+  return out;
+}
+
+bool has_family(FcPattern* match, const std::vector<std::string>& families) {
+  FcChar8* name = nullptr;
+  for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+    for (const std::string& f : families) {
+      if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(f.c_str())) == 0) return true;
+    }
+  }
+  return false;
+}
+
+// The widest advance, in font units, among the characters a page can hold
+// (the bytes 0x20 to 0xFF, the upper half read as Latin-1), as the GDI
+// backend measures its maximum width. A face's own maximum counts every
+// glyph it has: wide symbols in an otherwise fixed-pitch face would space
+// the page's characters far apart. 0 when the face maps none of them.
+double widest_page_advance(FT_Face ft) {
+  FT_Fixed widest = 0;
+  for (FT_ULong code = 0x20; code <= 0xFF; ++code) {
+    if (code >= 0x7F && code < 0xA0) continue;  // no characters there
+    const FT_UInt glyph = FT_Get_Char_Index(ft, code);
+    FT_Fixed advance = 0;
+    if (glyph != 0 && FT_Get_Advance(ft, glyph, FT_LOAD_NO_SCALE, &advance) == 0) widest = std::max(widest, advance);
+  }
+  return static_cast<double>(widest);
+}
+
+// fontconfig's best face for `family` at the weight and slant; null when it
+// has none. `equivalents`, when given, receives the families that count as
+// the one asked for.
+FcPattern* match_family(const char* family, int weight, bool italic, std::vector<std::string>* equivalents) {
+  FcPattern* pat = FcPatternCreate();
+  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+  FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(weight));
+  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  if (equivalents != nullptr) *equivalents = equivalent_families(pat);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pat, &result);
+  FcPatternDestroy(pat);
+  return match;
+}
+
 }  // namespace
 
 FontCache::~FontCache() {
@@ -81,17 +146,17 @@ FontCache::Face FontCache::load_face(const FontDesc& font) {
   out.italic = font.italic != 0;
   out.pitch_and_family = font.pitch_and_family;
 
-  FcPattern* pat = FcPatternCreate();
   const char* family = out.name.empty() ? generic_family(font.pitch_and_family) : out.name.c_str();
-  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-  FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(out.weight));
-  FcPatternAddInteger(pat, FC_SLANT, out.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-  FcDefaultSubstitute(pat);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pat, &result);
-  FcPatternDestroy(pat);
+  std::vector<std::string> equivalents;
+  FcPattern* match = match_family(family, out.weight, out.italic, &equivalents);
+  if (match != nullptr && !out.name.empty() && !has_family(match, equivalents)) {
+    // The face is not installed and nothing is set up to stand for it: the
+    // pages' columns assume one advance for every character, which only a
+    // fixed-pitch face keeps.
+    FcPatternDestroy(match);
+    match = match_family("monospace", out.weight, out.italic, nullptr);
+    out.stand_in = true;
+  }
   if (match == nullptr) return out;
 
   FcChar8* file = nullptr;
@@ -116,7 +181,10 @@ FontCache::Face FontCache::load_face(const FontDesc& font) {
 
   FaceInfo& info = out.info;
   if (ft->units_per_EM > 0) info.units_per_em = ft->units_per_EM;
-  info.max_advance = ft->max_advance_width > 0 ? ft->max_advance_width : info.units_per_em * 0.6;
+  const double widest = widest_page_advance(ft);
+  info.max_advance = widest > 0 ? widest
+                     : ft->max_advance_width > 0 ? ft->max_advance_width
+                                                 : info.units_per_em * 0.6;
   info.win_ascent = ft->ascender > 0 ? ft->ascender : info.units_per_em * 0.8;
   info.win_descent = ft->descender < 0 ? -ft->descender : info.units_per_em * 0.2;
   info.avg_width = info.max_advance / 2;
@@ -233,5 +301,7 @@ const RealisedFont& FontCache::get(const FontDesc& font) {
 }
 
 std::string FontCache::family_of(const FontDesc& font) { return face_for(font).family; }
+
+bool FontCache::is_stand_in(const FontDesc& font) { return face_for(font).stand_in; }
 
 }  // namespace morvane

@@ -40,6 +40,9 @@ class FontCache {
 
   // The family fontconfig chose for a font (for diagnostics and tests).
   std::string family_of(const FontDesc& font);
+  // True when the font's face is not installed and no face is set up to
+  // stand for it: it is then drawn in the system's fixed-pitch face.
+  bool is_stand_in(const FontDesc& font);
 
  private:
   // Per-face numbers in font units, read once from the face's tables.
@@ -62,6 +65,7 @@ class FontCache {
     std::uint8_t pitch_and_family = 0;
     cairo_font_face_t* face = nullptr;
     std::string family;
+    bool stand_in = false;
     FaceInfo info;
   };
 

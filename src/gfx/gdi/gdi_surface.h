@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "gfx/surface.h"
 
@@ -49,6 +50,9 @@ class GdiSurface : public Surface {
   // The cached font handle (null before the first text); changes only when
   // the font description does.
   HFONT font_handle() const { return font_; }
+  // The face this device draws `font` in: its own face, or the fixed-pitch
+  // face put in its place when the device lacks it. Empty when unknown.
+  std::string face_drawn(const FontDesc& font);
 
  private:
   GdiSurface(HDC dc, bool printer) : dc_(dc), printer_(printer) {}

@@ -119,6 +119,16 @@ void GdiSurface::draw_text(std::int32_t x, std::int32_t y, const char* text, std
   if (previous) SelectObject(dc_, previous);
 }
 
+std::string GdiSurface::face_drawn(const FontDesc& font) {
+  HFONT f = realise_font(font);
+  if (!f) return {};
+  HGDIOBJ previous = SelectObject(dc_, f);
+  char face[LF_FACESIZE] = {};
+  const int n = GetTextFaceA(dc_, sizeof face, face);
+  if (previous) SelectObject(dc_, previous);
+  return n > 0 ? std::string(face) : std::string();
+}
+
 TextMetrics GdiSurface::text_metrics(const FontDesc& font) {
   TextMetrics result;
   HFONT f = realise_font(font);

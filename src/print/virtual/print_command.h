@@ -12,6 +12,17 @@ namespace morvane {
 // last argument when no argument holds "%f". Empty when the command is blank.
 std::vector<std::string> print_arguments(const std::string& command, const std::string& file);
 
+// Where `program` runs from: itself when it holds a '/', otherwise the first
+// executable file of that name in the folders of `path` (a PATH value, ':'
+// between folders, an empty entry meaning the current folder). Empty when
+// there is none.
+std::string find_program(const std::string& program, const std::string& path);
+
+// The program of a print command (its first word) is there to run, as the
+// system's PATH finds it. False with a message that names it and, for the
+// system's own "lp", the package that brings it.
+bool print_command_available(const std::string& command, std::string& error);
+
 // Print commands started and not yet waited for.
 class PrintJobs {
  public:
