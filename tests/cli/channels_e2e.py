@@ -51,7 +51,7 @@ class ChannelCase(Case):
         n = line_number(k)
         unlink_line(n)
         self.addCleanup(unlink_line, n)
-        self.write("Morvane.ini", b"[Morvane]\r\nlyn=%d\r\n" % n)
+        self.user_settings(b"[Morvane]\r\nlyn=%d\r\n" % n)
         return n
 
     def pty(self):
@@ -148,7 +148,7 @@ class Tcp(ChannelCase):
     def test_print_command_inherits_no_channel(self):
         # A document per page: the print command starts while the channels
         # are held. It lists the descriptors it was given.
-        self.write("Morvane.ini", b"[Morvane]\r\nclosedocument=1\r\n")
+        self.user_settings(b"[Morvane]\r\nclosedocument=1\r\n")
         bin_dir = self.path("bin")
         os.makedirs(bin_dir)
         with open(os.path.join(bin_dir, "lp"), "w") as f:
