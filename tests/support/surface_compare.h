@@ -1,0 +1,282 @@
+// Screen against paper on the real surfaces: the drawing calls of a page
+// are the same on both (screen_paper.h checks that), but each surface turns
+// them into ink its own way. Every label and every dashed line of a page is
+// drawn alone on the cairo sheet and on the printer's cairo surface (through
+// a recording surface in points, as the virtual printer draws; rasterised
+// finely), and the ink is measured the same way on both: how far a label
+// reaches along its direction, how many dashes a line has.
+#pragma once
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gfx/cairo/cairo_pdf_surface.h"
+#include "gfx/cairo/cairo_sheet.h"
+#include "gfx/damage_sheet.h"
+#include "gfx/recording/recording_surface.h"
+
+namespace morvane::test {
+
+inline int darkness(Color c) {
+  return 255 - static_cast<int>(std::min({red_of(c), green_of(c), blue_of(c)}));
+}
+
+// A window of the page, [left, left + width) x [top, top + height).
+struct Window {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+
+// One record drawn on a surface, moved by (-dx, -dy).
+inline void replay_moved(const DrawRecord& r, Surface& s, std::int32_t dx, std::int32_t dy) {
+  switch (r.kind) {
+    case DrawKind::fill_rect:
+      s.fill_rect(r.x0 - dx, r.y0 - dy, r.x1 - dx, r.y1 - dy, r.color);
+      break;
+    case DrawKind::set_pen:
+      s.set_pen(r.color, r.dash);
+      break;
+    case DrawKind::move_to:
+      s.move_to(r.x1 - dx, r.y1 - dy);
+      break;
+    case DrawKind::line_to:
+      s.set_pen(r.color, r.dash);
+      s.move_to(r.x0 - dx, r.y0 - dy);
+      s.line_to(r.x1 - dx, r.y1 - dy);
+      break;
+    case DrawKind::draw_text:
+      s.draw_text(r.x0 - dx, r.y0 - dy, r.text.data(), r.text.size(), r.font, r.color);
+      break;
+    case DrawKind::blit_columns:
+      s.blit_columns(r.x0 - dx, r.y0 - dy, r.columns.data(), r.columns.size());
+      break;
+  }
+}
+
+// Ink as an image of a window, `scale` pixels per page unit.
+class Ink {
+ public:
+  virtual ~Ink() = default;
+  virtual int scale() const = 0;
+  virtual std::int32_t width() const = 0;   // pixels
+  virtual std::int32_t height() const = 0;  // pixels
+  // Darkness of a pixel: 0 white paper, 255 full ink in any pen colour.
+  virtual int pixel(std::int32_t x, std::int32_t y) = 0;
+  // Darkness at a point of the window, in page units.
+  int at(double x, double y) {
+    return pixel(static_cast<std::int32_t>(std::floor(x * scale())),
+                 static_cast<std::int32_t>(std::floor(y * scale())));
+  }
+};
+
+// The record on the screen's sheet, one pixel per page unit.
+class SheetInk final : public Ink {
+ public:
+  SheetInk(const DrawRecord& r, const Window& w) : sheet_(w.width, w.height) {
+    replay_moved(r, sheet_, w.left, w.top);
+  }
+  int scale() const override { return 1; }
+  std::int32_t width() const override { return sheet_.width(); }
+  std::int32_t height() const override { return sheet_.height(); }
+  int pixel(std::int32_t x, std::int32_t y) override {
+    const Color c = sheet_.pixel(x, y);
+    return c == CairoSheet::kOutside ? 0 : darkness(c);
+  }
+
+ private:
+  CairoSheet sheet_;
+};
+
+// The record on paper, rasterised finely enough to show a one-unit dash.
+class PaperInk final : public Ink {
+ public:
+  static constexpr int kScale = 4;
+
+  PaperInk(const DrawRecord& r, const Window& w)
+      : width_(w.width * kScale), height_(w.height * kScale) {
+    cairo_surface_t* points = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+    {
+      CairoPdfSurface paper;
+      paper.begin(points);
+      replay_moved(r, paper, w.left, w.top);
+      paper.end();
+    }
+    image_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_, height_);
+    cairo_t* cr = cairo_create(image_);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_scale(cr, kScale / CairoPdfSurface::kPointsPerUnit,
+                kScale / CairoPdfSurface::kPointsPerUnit);
+    cairo_set_source_surface(cr, points, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(points);
+    cairo_surface_flush(image_);
+  }
+  ~PaperInk() override { cairo_surface_destroy(image_); }
+  PaperInk(const PaperInk&) = delete;
+  PaperInk& operator=(const PaperInk&) = delete;
+
+  int scale() const override { return kScale; }
+  std::int32_t width() const override { return width_; }
+  std::int32_t height() const override { return height_; }
+  int pixel(std::int32_t x, std::int32_t y) override {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    const unsigned char* data = cairo_image_surface_get_data(image_);
+    const int stride = cairo_image_surface_get_stride(image_);
+    std::uint32_t p = 0;
+    std::memcpy(&p, data + static_cast<std::ptrdiff_t>(y) * stride + 4 * x, 4);
+    return darkness(rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+  }
+
+ private:
+  std::int32_t width_;
+  std::int32_t height_;
+  cairo_surface_t* image_ = nullptr;
+};
+
+constexpr int kInked = 128;  // half ink or more counts as ink
+
+// The ink's span along direction (ux, uy) from the point (ox, oy), in page
+// units: the smallest and the largest reach of an inked pixel's centre.
+struct Span {
+  double from = 0;
+  double to = -1;
+  bool empty() const { return to < from; }
+};
+
+inline Span ink_span(Ink& ink, double ox, double oy, double ux, double uy) {
+  Span s{1e18, -1e18};
+  const double k = ink.scale();
+  for (std::int32_t y = 0; y < ink.height(); ++y) {
+    for (std::int32_t x = 0; x < ink.width(); ++x) {
+      if (ink.pixel(x, y) < kInked) continue;
+      const double t = ((x + 0.5) / k - ox) * ux + ((y + 0.5) / k - oy) * uy;
+      s.from = std::min(s.from, t);
+      s.to = std::max(s.to, t);
+    }
+  }
+  return s;
+}
+
+// Where the dashes along the segment (x0, y0)-(x1, y1) begin, in units
+// from its start: the line through pixel centres sampled every tenth of a
+// unit, a sample being inked when the line's pixel there is (on the sheet a
+// slanted line's pixel may lie up to half a unit aside).
+inline std::vector<double> dash_starts(Ink& ink, double x0, double y0, double x1, double y1) {
+  std::vector<double> starts;
+  const double length = std::hypot(x1 - x0, y1 - y0);
+  if (length == 0) return starts;
+  const double ux = (x1 - x0) / length;
+  const double uy = (y1 - y0) / length;
+  bool in_dash = false;
+  int clear_run = 0;
+  for (int step = 0; step * 0.1 < length; ++step) {
+    const double t = step * 0.1;
+    const double x = x0 + 0.5 + ux * t;
+    const double y = y0 + 0.5 + uy * t;
+    bool inked = false;
+    for (const double s : {0.0, -0.45, 0.45}) inked = inked || ink.at(x - uy * s, y + ux * s) >= kInked;
+    if (inked && !in_dash) starts.push_back(t);
+    // A gap counts once most of a unit of it is clear: where a slanted
+    // line's pixels step sideways there are slivers that are no gap.
+    clear_run = inked ? 0 : clear_run + 1;
+    if (inked) in_dash = true;
+    else if (clear_run >= 8) in_dash = false;
+  }
+  return starts;
+}
+
+// Whether every dash of `a` that begins before `until` has one in `b`
+// beginning within a unit and a half of it.
+inline bool dashes_matched(const std::vector<double>& a, const std::vector<double>& b, double until) {
+  for (const double t : a) {
+    if (t >= until) break;
+    const bool found = std::any_of(b.begin(), b.end(), [t](double u) { return std::abs(u - t) <= 1.5; });
+    if (!found) return false;
+  }
+  return true;
+}
+
+// The page area a record's ink can reach, with room around it.
+inline Window window_of(const DrawRecord& r) {
+  constexpr std::int32_t kPad = 24;
+  SheetArea a;
+  if (r.kind == DrawKind::draw_text) {
+    CairoSheet metrics(1, 1);
+    a = text_area(r.x0, r.y0, r.text.size(), r.font, metrics.text_metrics(r.font));
+  } else {
+    a = {std::min(r.x0, r.x1), std::min(r.y0, r.y1), std::max(r.x0, r.x1) + 1,
+         std::max(r.y0, r.y1) + 1};
+  }
+  return {a.left - kPad, a.top - kPad, a.right - a.left + 2 * kPad, a.bottom - a.top + 2 * kPad};
+}
+
+// A dash of one unit falls between the sheet's pixels on a slanted line:
+// only longer ones can be counted there.
+constexpr std::int32_t kCountableDash = 2;
+
+// What differs between the sheet's ink and the paper's for one record; empty
+// when they agree. A label may end a unit apart (each surface rounds a
+// glyph's outline its own way), a dash begin a unit apart (the sheet's are
+// whole pixels).
+inline std::string ink_difference(const DrawRecord& r) {
+  const Window w = window_of(r);
+  SheetInk sheet(r, w);
+  PaperInk paper(r, w);
+  std::ostringstream out;
+  if (r.kind == DrawKind::draw_text) {
+    const double angle = r.font.escapement / 10.0 * std::numbers::pi / 180.0;
+    const double ux = std::cos(angle);
+    const double uy = -std::sin(angle);
+    const double ox = r.x0 - w.left;
+    const double oy = r.y0 - w.top;
+    const Span a = ink_span(sheet, ox, oy, ux, uy);
+    const Span b = ink_span(paper, ox, oy, ux, uy);
+    if (a.empty() != b.empty() || std::abs(a.from - b.from) > 1.5 || std::abs(a.to - b.to) > 1.5) {
+      out << "label '" << r.text << "' at (" << r.x0 << "," << r.y0 << ") direction "
+          << r.font.escapement << ": sheet " << a.from << ".." << a.to << ", paper " << b.from
+          << ".." << b.to;
+    }
+  } else if (r.kind == DrawKind::line_to && r.dash >= kCountableDash) {
+    const double x0 = r.x0 - w.left;
+    const double y0 = r.y0 - w.top;
+    const double x1 = r.x1 - w.left;
+    const double y1 = r.y1 - w.top;
+    const std::vector<double> a = dash_starts(sheet, x0, y0, x1, y1);
+    const std::vector<double> b = dash_starts(paper, x0, y0, x1, y1);
+    // A dash the end point cuts short is a sliver on paper, and a pixel or
+    // none on the sheet: the last units are left out.
+    const double until = std::hypot(x1 - x0, y1 - y0) - 3;
+    if (!dashes_matched(a, b, until) || !dashes_matched(b, a, until)) {
+      out << "line (" << r.x0 << "," << r.y0 << ")-(" << r.x1 << "," << r.y1 << ") dash "
+          << r.dash << ": " << a.size() << " dashes on the sheet, " << b.size() << " on paper";
+    }
+  }
+  return out.str();
+}
+
+// The first label or dashed line of a page whose ink differs between the
+// sheet and paper.
+inline std::string page_ink_difference(const std::vector<DrawRecord>& page) {
+  for (const DrawRecord& r : page) {
+    const bool label = r.kind == DrawKind::draw_text && r.text.size() > 1;
+    const bool dashed = r.kind == DrawKind::line_to && r.dash >= kCountableDash;
+    if (!label && !dashed) continue;
+    std::string d = ink_difference(r);
+    if (!d.empty()) return d;
+  }
+  return {};
+}
+
+}  // namespace morvane::test
