@@ -60,6 +60,12 @@ inline void replay_moved(const DrawRecord& r, Surface& s, std::int32_t dx, std::
     case DrawKind::blit_columns:
       s.blit_columns(r.x0 - dx, r.y0 - dy, r.columns.data(), r.columns.size());
       break;
+    case DrawKind::strokes: {
+      Strokes moved = r.strokes;
+      for (PenPoint& p : moved.points) p = {p.x - dx, p.y - dy};
+      s.draw_strokes(moved, r.color);
+      break;
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gfx/cairo/pen_strokes.h"
 #include "gfx/cairo/text.h"
 
 namespace morvane {
@@ -106,6 +107,12 @@ void CairoPdfSurface::draw_text(std::int32_t x, std::int32_t y, const char* text
   if (add_to_run(x, y, text, length, font, realised, color)) return;
   flush_text();
   show_text(cr_, realised, font, x, y, text, length, color);
+}
+
+void CairoPdfSurface::draw_strokes(const Strokes& strokes, Color color) {
+  if (cr_ == nullptr || strokes.empty()) return;
+  flush_text();
+  stroke_pen_path(cr_, strokes, color);
 }
 
 bool CairoPdfSurface::add_to_run(std::int32_t x, std::int32_t y, const char* text,

@@ -1,6 +1,8 @@
 // GdiSurface: construction, rectangles and pens.
 #include "gfx/gdi/gdi_surface.h"
 
+#include <vector>
+
 namespace morvane {
 
 std::unique_ptr<GdiSurface> GdiSurface::create_sheet(HDC window_dc, std::int32_t width,
@@ -77,6 +79,49 @@ void GdiSurface::set_pen(Color color, std::int32_t dash) {
   pen_ = pen;
   pen_color_ = color;
   pen_dash_ = dash;
+}
+
+namespace {
+
+// GDI leaves a line's end point out, as a pen that stops there would not:
+// the polyline goes on by one unit, in the way its last piece runs (a dot
+// to the right), so that its end is drawn.
+void reach_the_end(std::vector<POINT>& line) {
+  const POINT end = line.back();
+  const POINT from = line.size() > 1 ? line[line.size() - 2] : end;
+  const LONG dx = end.x - from.x;
+  const LONG dy = end.y - from.y;
+  const LONG adx = dx < 0 ? -dx : dx;
+  const LONG ady = dy < 0 ? -dy : dy;
+  POINT next = end;
+  if (adx == 0 && ady == 0) next.x += 1;
+  else if (adx >= ady) next.x += dx < 0 ? -1 : 1;
+  else next.y += dy < 0 ? -1 : 1;
+  line.push_back(next);
+}
+
+}  // namespace
+
+// Pen strokes as polylines of a round pen one unit wide, between whole
+// units: GDI places nothing between them.
+void GdiSurface::draw_strokes(const Strokes& strokes, Color color) {
+  if (strokes.empty()) return;
+  LOGBRUSH brush{BS_SOLID, color, 0};
+  HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, 1, &brush,
+                          0, nullptr);
+  if (!pen) return;
+  HGDIOBJ previous = SelectObject(dc_, pen);
+  std::vector<POINT> line;
+  for (std::size_t k = 0; k < strokes.starts.size(); ++k) {
+    line.clear();
+    for (std::size_t i = strokes.starts[k]; i < strokes.line_end(k); ++i) {
+      line.push_back({whole_unit(strokes.points[i].x), dev_y(whole_unit(strokes.points[i].y))});
+    }
+    reach_the_end(line);
+    Polyline(dc_, line.data(), static_cast<int>(line.size()));
+  }
+  SelectObject(dc_, previous);
+  DeleteObject(pen);
 }
 
 void GdiSurface::release_pen() {
