@@ -21,3 +21,8 @@ if(NOT WIN32 AND TARGET morvane_gfx_cairo)
   set_property(TEST emul_plotter_paper_test APPEND PROPERTY ENVIRONMENT
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
 endif()
+
+# Labels and text drawn with the pen.
+morvane_test(emul_plotter_strokes_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/plotter_strokes_test.cpp
+  LIBS morvane_core morvane_print_recording)
