@@ -4,7 +4,8 @@
 // operations (0xF8 x feeds x itself): F9 n drops the print-line marker on
 // line n, FA and FB choose an emulation, FC ends the page as at the end of
 // input, FD clears the page. The first byte chooses the emulation the run
-// starts in (bit 0) and one document per page (bit 1).
+// starts in (bit 0), one document per page (bit 1) and the plotter's stroke
+// face (bit 2).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -27,7 +28,8 @@ void flush(morvane::test::ScriptRun& run, std::string& pending) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  morvane::test::ScriptRun run(data[0] & 1, (data[0] & 2) != 0);
+  const auto face = (data[0] & 4) != 0 ? morvane::PlotterFace::strokes : morvane::PlotterFace::truetype;
+  morvane::test::ScriptRun run(data[0] & 1, (data[0] & 2) != 0, face);
   std::string pending;
   for (std::size_t i = 1; i < size; ++i) {
     const std::uint8_t b = data[i];

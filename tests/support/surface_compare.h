@@ -1,6 +1,6 @@
 // Screen against paper on the real surfaces: the drawing calls of a page
 // are the same on both (screen_paper.h checks that), but each surface turns
-// them into ink its own way. Every label and every dashed line of a page is
+// them into ink its own way. Every label, pen-drawn label and dashed line is
 // drawn alone on the cairo sheet and on the printer's cairo surface (through
 // a recording surface in points, as the virtual printer draws; rasterised
 // finely), and the ink is measured the same way on both: how far a label
@@ -16,6 +16,7 @@
 #include <numbers>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gfx/cairo/cairo_pdf_surface.h"
@@ -152,6 +153,9 @@ class PaperInk final : public Ink {
 };
 
 constexpr int kInked = 128;  // half ink or more counts as ink
+// A pen stroke one unit wide falls between the sheet's pixels and leaves
+// each a part of its ink: a quarter counts there.
+constexpr int kStroked = 64;
 
 // The ink's span along direction (ux, uy) from the point (ox, oy), in page
 // units: the smallest and the largest reach of an inked pixel's centre.
@@ -161,12 +165,12 @@ struct Span {
   bool empty() const { return to < from; }
 };
 
-inline Span ink_span(Ink& ink, double ox, double oy, double ux, double uy) {
+inline Span ink_span(Ink& ink, double ox, double oy, double ux, double uy, int inked = kInked) {
   Span s{1e18, -1e18};
   const double k = ink.scale();
   for (std::int32_t y = 0; y < ink.height(); ++y) {
     for (std::int32_t x = 0; x < ink.width(); ++x) {
-      if (ink.pixel(x, y) < kInked) continue;
+      if (ink.pixel(x, y) < inked) continue;
       const double t = ((x + 0.5) / k - ox) * ux + ((y + 0.5) / k - oy) * uy;
       s.from = std::min(s.from, t);
       s.to = std::max(s.to, t);
@@ -218,7 +222,17 @@ inline bool dashes_matched(const std::vector<double>& a, const std::vector<doubl
 inline Window window_of(const DrawRecord& r) {
   constexpr std::int32_t kPad = 24;
   SheetArea a;
-  if (r.kind == DrawKind::draw_text) {
+  if (r.kind == DrawKind::strokes && !r.strokes.empty()) {
+    double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
+    for (const PenPoint& p : r.strokes.points) {
+      left = std::min(left, p.x);
+      top = std::min(top, p.y);
+      right = std::max(right, p.x);
+      bottom = std::max(bottom, p.y);
+    }
+    a = {static_cast<std::int32_t>(std::floor(left)), static_cast<std::int32_t>(std::floor(top)),
+         static_cast<std::int32_t>(std::ceil(right)) + 1, static_cast<std::int32_t>(std::ceil(bottom)) + 1};
+  } else if (r.kind == DrawKind::draw_text) {
     CairoSheet metrics(1, 1);
     a = text_area(r.x0, r.y0, r.text.size(), r.font, metrics.text_metrics(r.font));
   } else {
@@ -254,6 +268,20 @@ inline std::string ink_difference(const DrawRecord& r) {
           << r.font.escapement << ": sheet " << a.from << ".." << a.to << ", paper " << b.from
           << ".." << b.to;
     }
+  } else if (r.kind == DrawKind::strokes) {
+    // The strokes' ink on either side of the page: the same reach every way.
+    const double ox = r.strokes.points.empty() ? 0 : r.strokes.points[0].x - w.left;
+    const double oy = r.strokes.points.empty() ? 0 : r.strokes.points[0].y - w.top;
+    for (const auto& [ux, uy] : {std::pair{1.0, 0.0}, {0.0, 1.0}}) {
+      const Span a = ink_span(sheet, ox, oy, ux, uy, kStroked);
+      const Span b = ink_span(paper, ox, oy, ux, uy, kStroked);
+      if (a.empty() != b.empty() || std::abs(a.from - b.from) > 1.5 || std::abs(a.to - b.to) > 1.5) {
+        out << "strokes from (" << r.strokes.points[0].x << "," << r.strokes.points[0].y
+            << ") along (" << ux << "," << uy << "): sheet " << a.from << ".." << a.to << ", paper "
+            << b.from << ".." << b.to;
+        break;
+      }
+    }
   } else if (r.kind == DrawKind::line_to && r.dash >= kCountableDash) {
     const double x0 = r.x0 - w.left;
     const double y0 = r.y0 - w.top;
@@ -272,13 +300,14 @@ inline std::string ink_difference(const DrawRecord& r) {
   return out.str();
 }
 
-// The first label or dashed line of a page whose ink differs between the
-// sheet and paper.
+// The first label, pen-drawn label or dashed line of a page whose ink
+// differs between the sheet and paper.
 inline std::string page_ink_difference(const std::vector<DrawRecord>& page) {
   for (const DrawRecord& r : page) {
     const bool label = r.kind == DrawKind::draw_text && r.text.size() > 1;
     const bool dashed = r.kind == DrawKind::line_to && r.dash >= kCountableDash;
-    if (!label && !dashed) continue;
+    const bool strokes = r.kind == DrawKind::strokes && !r.strokes.empty();
+    if (!label && !dashed && !strokes) continue;
     std::string d = ink_difference(r);
     if (!d.empty()) return d;
   }
