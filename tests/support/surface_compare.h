@@ -218,6 +218,20 @@ inline bool dashes_matched(const std::vector<double>& a, const std::vector<doubl
   return true;
 }
 
+// Dashes are compared along the first stretch of a line: enough to tell the
+// pattern apart, and a long line's window would cost a large image.
+constexpr double kDashStretch = 160;
+
+// Where a line's compared stretch ends.
+inline void stretch_end(const DrawRecord& r, double& x, double& y) {
+  const double dx = static_cast<double>(r.x1) - r.x0;
+  const double dy = static_cast<double>(r.y1) - r.y0;
+  const double length = std::hypot(dx, dy);
+  const double part = length > kDashStretch ? kDashStretch / length : 1;
+  x = r.x0 + dx * part;
+  y = r.y0 + dy * part;
+}
+
 // The page area a record's ink can reach, with room around it.
 inline Window window_of(const DrawRecord& r) {
   constexpr std::int32_t kPad = 24;
@@ -236,8 +250,12 @@ inline Window window_of(const DrawRecord& r) {
     CairoSheet metrics(1, 1);
     a = text_area(r.x0, r.y0, r.text.size(), r.font, metrics.text_metrics(r.font));
   } else {
-    a = {std::min(r.x0, r.x1), std::min(r.y0, r.y1), std::max(r.x0, r.x1) + 1,
-         std::max(r.y0, r.y1) + 1};
+    double x1 = 0;
+    double y1 = 0;
+    stretch_end(r, x1, y1);
+    const auto ex = static_cast<std::int32_t>(std::lround(x1));
+    const auto ey = static_cast<std::int32_t>(std::lround(y1));
+    a = {std::min(r.x0, ex), std::min(r.y0, ey), std::max(r.x0, ex) + 1, std::max(r.y0, ey) + 1};
   }
   return {a.left - kPad, a.top - kPad, a.right - a.left + 2 * kPad, a.bottom - a.top + 2 * kPad};
 }
@@ -283,14 +301,17 @@ inline std::string ink_difference(const DrawRecord& r) {
       }
     }
   } else if (r.kind == DrawKind::line_to && r.dash >= kCountableDash) {
+    double ex = 0;
+    double ey = 0;
+    stretch_end(r, ex, ey);
     const double x0 = r.x0 - w.left;
     const double y0 = r.y0 - w.top;
-    const double x1 = r.x1 - w.left;
-    const double y1 = r.y1 - w.top;
+    const double x1 = ex - w.left;
+    const double y1 = ey - w.top;
     const std::vector<double> a = dash_starts(sheet, x0, y0, x1, y1);
     const std::vector<double> b = dash_starts(paper, x0, y0, x1, y1);
-    // A dash the end point cuts short is a sliver on paper, and a pixel or
-    // none on the sheet: the last units are left out.
+    // A dash the end point (or the stretch's end) cuts short is a sliver on
+    // paper, and a pixel or none on the sheet: the last units are left out.
     const double until = std::hypot(x1 - x0, y1 - y0) - 3;
     if (!dashes_matched(a, b, until) || !dashes_matched(b, a, until)) {
       out << "line (" << r.x0 << "," << r.y0 << ")-(" << r.x1 << "," << r.y1 << ") dash "
