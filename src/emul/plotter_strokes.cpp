@@ -3,6 +3,7 @@
 // characters inside the cells the page's font gives them.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "emul/emulation.h"
 #include "emul/plotter_internal.h"
@@ -53,35 +54,50 @@ strokes::GlyphFrame frame(PenPoint at, const Axes& a, double across, double up) 
 
 PenPoint moved(PenPoint p, PenPoint dir, double by) { return {p.x + dir.x * by, p.y + dir.y * by}; }
 
-}  // namespace
-
-void stroke_label(PageTarget& t, const char* text, std::size_t length) {
-  PageState& page = t.page;
-  PlotterPen& p = page.plotter;
-  const std::int64_t k = std::clamp(p.char_size, 0, kLargestSize) + 1;
-  const int q = quadrant(p.text_angle);
-  // Like D and J, an empty P still opens the printed sheet.
-  if (Surface* surface = t.drawing_surface(); surface != nullptr && length > 0) {
-    const Axes axes = axes_of(q);
-    const PagePoint pen = plotter_page_point(page, p.pen_x, p.pen_y);
-    const double pitch = static_cast<double>(kPitchSteps * k) * kUnitsPerStep;
-    const double across = kWidthSteps * static_cast<double>(k) * kUnitsPerStep / strokes::kCapWidth;
-    const double up = kHeightSteps * static_cast<double>(k) * kUnitsPerStep / strokes::kCapHeight;
-    const PenPoint start = moved({static_cast<double>(pen.x), static_cast<double>(pen.y)}, axes.along,
-                                 pitch / 2);
-    Strokes drawn;
-    for (std::size_t i = 0; i < length; ++i) {
-      const PenPoint at = moved(start, axes.along, static_cast<double>(i) * pitch);
-      strokes::add_glyph(drawn, static_cast<unsigned char>(text[i]), frame(at, axes, across, up));
-    }
-    if (!drawn.empty()) surface->draw_strokes(drawn, p.pen_color);
+// The label's strokes, from the pen's page point on.
+Strokes label_strokes(const PageState& page, const char* text, std::size_t length, std::int64_t k,
+                      const Axes& axes) {
+  const PlotterPen& p = page.plotter;
+  const PagePoint pen = plotter_page_point(page, p.pen_x, p.pen_y);
+  const auto size = static_cast<double>(k);
+  const double pitch = kPitchSteps * size * kUnitsPerStep;
+  const double across = kWidthSteps * size * kUnitsPerStep / strokes::kCapWidth;
+  const double up = kHeightSteps * size * kUnitsPerStep / strokes::kCapHeight;
+  const PenPoint first = moved({static_cast<double>(pen.x), static_cast<double>(pen.y)}, axes.along,
+                               pitch / 2);
+  Strokes drawn;
+  for (std::size_t i = 0; i < length; ++i) {
+    const PenPoint at = moved(first, axes.along, static_cast<double>(i) * pitch);
+    strokes::add_glyph(drawn, static_cast<unsigned char>(text[i]), frame(at, axes, across, up));
   }
-  // Every character moves the pen on, blanks included; steps count y upwards.
+  return drawn;
+}
+
+// Every character moves the pen on, blanks included; steps count y upwards.
+void move_past_label(PlotterPen& p, std::size_t length, std::int64_t k, int q) {
   static constexpr int kStepX[4] = {1, 0, -1, 0};
   static constexpr int kStepY[4] = {0, 1, 0, -1};
   const std::int64_t advance = kPitchSteps * k * static_cast<std::int64_t>(length);
   p.pen_x = add_steps(p.pen_x, kStepX[q] * advance);
   p.pen_y = add_steps(p.pen_y, kStepY[q] * advance);
+}
+
+// Capitals take at most this share of a text line's height, leaving the
+// descenders room below them.
+constexpr double kCapShareOfLine = 0.6;
+
+}  // namespace
+
+void stroke_label(PageTarget& t, const char* text, std::size_t length) {
+  PlotterPen& p = t.page.plotter;
+  const std::int64_t k = std::clamp(p.char_size, 0, kLargestSize) + 1;
+  const int q = quadrant(p.text_angle);
+  // Like D and J, an empty P still opens the printed sheet.
+  if (Surface* surface = t.drawing_surface(); surface != nullptr && length > 0) {
+    const Strokes drawn = label_strokes(t.page, text, length, k, axes_of(q));
+    if (!drawn.empty()) surface->draw_strokes(drawn, p.pen_color);
+  }
+  move_past_label(p, length, k, q);
 }
 
 void stroke_cell_char(Surface& s, char ch, const StrokeCell& cell, Color color) {
@@ -90,13 +106,13 @@ void stroke_cell_char(Surface& s, char ch, const StrokeCell& cell, Color color) 
   const double line = cell.line_height;
   // The device's proportions at the cell's pitch, no taller than leaves the
   // descenders room in the line; the whole height centred in the line.
-  const double cap = std::min(advance, line * 0.6);
+  const double cap = std::min(advance, line * kCapShareOfLine);
   const double full = cap * (strokes::kCapHeight + strokes::kDescent) / strokes::kCapHeight;
   const double baseline = (line - full) / 2 + cap;
   const double across = advance * (kWidthSteps / kPitchSteps) / strokes::kCapWidth;
   const double up = cap / strokes::kCapHeight;
   // Turned about the cell's top-left corner, as the page's font turns text.
-  const double a = cell.escapement / 10.0 * 3.14159265358979323846 / 180.0;
+  const double a = cell.escapement / 10.0 * std::numbers::pi / 180.0;
   const int q = quadrant(cell.escapement);
   const bool square = cell.escapement % 900 == 0;
   const Axes axes = square ? axes_of(q)
