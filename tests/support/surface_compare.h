@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -25,10 +26,6 @@
 #include "gfx/recording/recording_surface.h"
 
 namespace morvane::test {
-
-inline int darkness(Color c) {
-  return 255 - static_cast<int>(std::min({red_of(c), green_of(c), blue_of(c)}));
-}
 
 // A window of the page, [left, left + width) x [top, top + height).
 struct Window {
@@ -70,85 +67,115 @@ inline void replay_moved(const DrawRecord& r, Surface& s, std::int32_t dx, std::
   }
 }
 
+// The surfaces the comparisons draw on, kept for the whole run: their fonts
+// are found once, and what a comparison allocates it frees again (a fuzzing
+// run looks for leaks whenever that does not balance).
+struct InkSurfaces {
+  static constexpr std::int32_t kSide = 2048;  // the largest window drawn here
+  CairoSheet sheet{kSide, kSide};
+  CairoSheet metrics{1, 1};
+  CairoPdfSurface paper;
+  static InkSurfaces& get() {
+    static InkSurfaces surfaces;
+    return surfaces;
+  }
+};
+
 // Ink as an image of a window, `scale` pixels per page unit.
 class Ink {
  public:
-  virtual ~Ink() = default;
-  virtual int scale() const = 0;
-  virtual std::int32_t width() const = 0;   // pixels
-  virtual std::int32_t height() const = 0;  // pixels
+  Ink(const Ink&) = delete;
+  Ink& operator=(const Ink&) = delete;
+
+  int scale() const { return scale_; }
+  std::int32_t width() const { return width_; }   // pixels
+  std::int32_t height() const { return height_; }  // pixels
   // Darkness of a pixel: 0 white paper, 255 full ink in any pen colour.
-  virtual int pixel(std::int32_t x, std::int32_t y) = 0;
-  // Darkness at a point of the window, in page units.
-  int at(double x, double y) {
-    return pixel(static_cast<std::int32_t>(std::floor(x * scale())),
-                 static_cast<std::int32_t>(std::floor(y * scale())));
+  int pixel(std::int32_t x, std::int32_t y) const {
+    if (data_ == nullptr || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    return darkness(row(y)[x]);
   }
+  // A row of RGB24 pixels, within the window; null when nothing was drawn.
+  const std::uint32_t* row(std::int32_t y) const {
+    if (data_ == nullptr) return nullptr;
+    return reinterpret_cast<const std::uint32_t*>(data_ + static_cast<std::ptrdiff_t>(y) * stride_);
+  }
+  static int darkness(std::uint32_t p) {
+    if ((p & 0xFFFFFF) == 0xFFFFFF) return 0;  // paper, nearly everywhere
+    const std::uint32_t r = (p >> 16) & 0xFF;
+    const std::uint32_t g = (p >> 8) & 0xFF;
+    const std::uint32_t b = p & 0xFF;
+    const std::uint32_t lightest = r < g ? (r < b ? r : b) : (g < b ? g : b);
+    return 255 - static_cast<int>(lightest);
+  }
+  // Darkness at a point of the window, in page units.
+  int at(double x, double y) const {
+    return pixel(static_cast<std::int32_t>(std::floor(x * scale_)),
+                 static_cast<std::int32_t>(std::floor(y * scale_)));
+  }
+
+ protected:
+  Ink(int scale, std::int32_t width, std::int32_t height)
+      : scale_(scale), width_(width), height_(height) {}
+  ~Ink() = default;
+  // The image the pixels are read from: RGB24, kept by the owner.
+  void read_from(cairo_surface_t* image) {
+    cairo_surface_flush(image);
+    data_ = cairo_image_surface_get_data(image);
+    stride_ = cairo_image_surface_get_stride(image);
+  }
+
+ private:
+  int scale_;
+  std::int32_t width_;
+  std::int32_t height_;
+  const unsigned char* data_ = nullptr;
+  int stride_ = 0;
 };
 
 // The record on the screen's sheet, one pixel per page unit.
 class SheetInk final : public Ink {
  public:
-  SheetInk(const DrawRecord& r, const Window& w) : sheet_(w.width, w.height) {
-    replay_moved(r, sheet_, w.left, w.top);
-  }
-  int scale() const override { return 1; }
-  std::int32_t width() const override { return sheet_.width(); }
-  std::int32_t height() const override { return sheet_.height(); }
-  int pixel(std::int32_t x, std::int32_t y) override {
-    const Color c = sheet_.pixel(x, y);
-    return c == CairoSheet::kOutside ? 0 : darkness(c);
+  SheetInk(const DrawRecord& r, const Window& w) : Ink(1, w.width, w.height) {
+    CairoSheet* sheet = &InkSurfaces::get().sheet;
+    if (w.width > sheet->width() || w.height > sheet->height()) {
+      own_ = std::make_unique<CairoSheet>(w.width, w.height);
+      sheet = own_.get();
+    }
+    sheet->fill_rect(0, 0, sheet->width(), sheet->height(), rgb(255, 255, 255));
+    replay_moved(r, *sheet, w.left, w.top);
+    if (cairo_surface_t* image = sheet->image()) read_from(image);
   }
 
  private:
-  CairoSheet sheet_;
+  std::unique_ptr<CairoSheet> own_;
 };
 
-// The record on paper, rasterised finely enough to show a one-unit dash.
+// The record on paper, two pixels per unit: a counted dash is four or more.
 class PaperInk final : public Ink {
  public:
-  static constexpr int kScale = 4;
+  static constexpr int kScale = 2;
 
-  PaperInk(const DrawRecord& r, const Window& w)
-      : width_(w.width * kScale), height_(w.height * kScale) {
+  PaperInk(const DrawRecord& r, const Window& w) : Ink(kScale, w.width * kScale, w.height * kScale) {
     cairo_surface_t* points = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
-    {
-      CairoPdfSurface paper;
-      paper.begin(points);
-      replay_moved(r, paper, w.left, w.top);
-      paper.end();
-    }
-    image_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_, height_);
+    CairoPdfSurface& paper = InkSurfaces::get().paper;
+    paper.begin(points);
+    replay_moved(r, paper, w.left, w.top);
+    paper.end();
+    image_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width(), height());
     cairo_t* cr = cairo_create(image_);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
-    cairo_scale(cr, kScale / CairoPdfSurface::kPointsPerUnit,
-                kScale / CairoPdfSurface::kPointsPerUnit);
+    cairo_scale(cr, kScale / CairoPdfSurface::kPointsPerUnit, kScale / CairoPdfSurface::kPointsPerUnit);
     cairo_set_source_surface(cr, points, 0, 0);
     cairo_paint(cr);
     cairo_destroy(cr);
     cairo_surface_destroy(points);
-    cairo_surface_flush(image_);
+    read_from(image_);
   }
-  ~PaperInk() override { cairo_surface_destroy(image_); }
-  PaperInk(const PaperInk&) = delete;
-  PaperInk& operator=(const PaperInk&) = delete;
-
-  int scale() const override { return kScale; }
-  std::int32_t width() const override { return width_; }
-  std::int32_t height() const override { return height_; }
-  int pixel(std::int32_t x, std::int32_t y) override {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-    const unsigned char* data = cairo_image_surface_get_data(image_);
-    const int stride = cairo_image_surface_get_stride(image_);
-    std::uint32_t p = 0;
-    std::memcpy(&p, data + static_cast<std::ptrdiff_t>(y) * stride + 4 * x, 4);
-    return darkness(rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
-  }
+  ~PaperInk() { cairo_surface_destroy(image_); }
 
  private:
-  std::int32_t width_;
-  std::int32_t height_;
   cairo_surface_t* image_ = nullptr;
 };
 
@@ -165,12 +192,14 @@ struct Span {
   bool empty() const { return to < from; }
 };
 
-inline Span ink_span(Ink& ink, double ox, double oy, double ux, double uy, int inked = kInked) {
+inline Span ink_span(const Ink& ink, double ox, double oy, double ux, double uy, int inked = kInked) {
   Span s{1e18, -1e18};
   const double k = ink.scale();
   for (std::int32_t y = 0; y < ink.height(); ++y) {
+    const std::uint32_t* line = ink.row(y);
+    if (line == nullptr) break;
     for (std::int32_t x = 0; x < ink.width(); ++x) {
-      if (ink.pixel(x, y) < inked) continue;
+      if ((line[x] & 0xFFFFFF) == 0xFFFFFF || Ink::darkness(line[x]) < inked) continue;
       const double t = ((x + 0.5) / k - ox) * ux + ((y + 0.5) / k - oy) * uy;
       s.from = std::min(s.from, t);
       s.to = std::max(s.to, t);
@@ -183,7 +212,7 @@ inline Span ink_span(Ink& ink, double ox, double oy, double ux, double uy, int i
 // from its start: the line through pixel centres sampled every tenth of a
 // unit, a sample being inked when the line's pixel there is (on the sheet a
 // slanted line's pixel may lie up to half a unit aside).
-inline std::vector<double> dash_starts(Ink& ink, double x0, double y0, double x1, double y1) {
+inline std::vector<double> dash_starts(const Ink& ink, double x0, double y0, double x1, double y1) {
   std::vector<double> starts;
   const double length = std::hypot(x1 - x0, y1 - y0);
   if (length == 0) return starts;
@@ -247,8 +276,7 @@ inline Window window_of(const DrawRecord& r) {
     a = {static_cast<std::int32_t>(std::floor(left)), static_cast<std::int32_t>(std::floor(top)),
          static_cast<std::int32_t>(std::ceil(right)) + 1, static_cast<std::int32_t>(std::ceil(bottom)) + 1};
   } else if (r.kind == DrawKind::draw_text) {
-    CairoSheet metrics(1, 1);
-    a = text_area(r.x0, r.y0, r.text.size(), r.font, metrics.text_metrics(r.font));
+    a = text_area(r.x0, r.y0, r.text.size(), r.font, InkSurfaces::get().metrics.text_metrics(r.font));
   } else {
     double x1 = 0;
     double y1 = 0;
