@@ -1,7 +1,7 @@
 // The stroke face's characters as the converter made them from the Hershey
 // data: capitals and digits stand on the baseline and reach the cap height,
 // only the descending letters go below it, every stroke stays within its
-// character's cell, and a frame puts a character where it says.
+// character's cell, and bytes outside the table draw nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -67,30 +67,13 @@ TEST(StrokeFace, OnlyDescendingLettersGoBelowTheBaseline) {
   }
 }
 
+// Bytes past the table (the face has 0x20 to 0x7E) must not be read from it.
 TEST(StrokeFace, BlanksAndOtherBytesDrawNothing) {
   for (unsigned ch : {0x00u, 0x0Du, 0x20u, 0x7Fu, 0x80u, 0xFFu}) {
     Strokes s;
     add_glyph(s, static_cast<unsigned char>(ch), GlyphFrame{{5, 5}, {1, 0}, {0, -1}});
     EXPECT_TRUE(s.empty()) << ch;
   }
-}
-
-// A frame turned a quarter clockwise on the page (text running down, y
-// down): the letter's height goes to the right, its width down the page.
-TEST(StrokeFace, TheFramePlacesAndTurnsTheCharacter) {
-  Strokes s;
-  add_glyph(s, 'H', GlyphFrame{{100, 200}, {0, 2}, {3, 0}});
-  double left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
-  for (const PenPoint& p : s.points) {
-    left = std::min(left, p.x);
-    right = std::max(right, p.x);
-    top = std::min(top, p.y);
-    bottom = std::max(bottom, p.y);
-  }
-  EXPECT_DOUBLE_EQ(left, 100);
-  EXPECT_DOUBLE_EQ(right, 100 + 3 * kCapHeight);
-  EXPECT_DOUBLE_EQ(top, 200 - 2 * kCapWidth / 2.0);
-  EXPECT_DOUBLE_EQ(bottom, 200 + 2 * kCapWidth / 2.0);
 }
 
 }  // namespace
