@@ -45,8 +45,9 @@ void raster_line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t
     hi = std::min(hi, major0 + 1);
   }
   // Units along the line per pixel along the major axis.
-  const double along = std::hypot(static_cast<double>(adx), static_cast<double>(ady)) /
-                       static_cast<double>(n);
+  const double along = dash > 0 ? std::hypot(static_cast<double>(adx), static_cast<double>(ady)) /
+                                      static_cast<double>(n)
+                                : 1;
   for (std::int64_t i = lo; i < hi; ++i) {
     if (dash > 0) {
       const double phase = std::floor((static_cast<double>(i) * along + 0.5) / dash);
