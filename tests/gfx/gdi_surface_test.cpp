@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -183,6 +184,19 @@ TEST_P(Flavour, DashedPenAlternatesDashAndGap) {
   }
 }
 
+// A dashed line that reaches far beyond the sheet is drawn where it
+// crosses it, and only there (a piece for every dash of its whole length
+// would take minutes).
+TEST_P(Flavour, FarReachingDashedLineIsDrawnWhereItCrossesTheSheet) {
+  surface_->set_pen(kBlack, 2);
+  surface_->move_to(-1000000000, -1000000000);
+  surface_->line_to(1000000000, 1000000000);
+  int inked = 0;
+  for (int i = 0; i < kH; ++i) inked += pixel(i, i) != kWhite ? 1 : 0;
+  EXPECT_GT(inked, kH / 4);
+  EXPECT_LT(inked, kH * 3 / 4);
+}
+
 // The page's columns are char_width apart: whatever face the device has or
 // lacks, the font made for the page is fixed-pitch and its widest character
 // is the width every character advances.
@@ -344,6 +358,13 @@ struct FinePrinter {
     DeleteObject(bitmap);
     DeleteDC(dc);
   }
+  bool inked(double x, double y) {
+    SetMapMode(dc, MM_TEXT);
+    const bool dark = (GetPixel(dc, static_cast<int>(x * kScale), static_cast<int>(y * kScale)) &
+                       0xFFFFFF) != 0xFFFFFF;
+    SetMapMode(dc, MM_ANISOTROPIC);
+    return dark;
+  }
   // The right edge of the ink, in page units.
   double ink_right() {
     SetMapMode(dc, MM_TEXT);
@@ -372,6 +393,48 @@ TEST(GdiRuns, LongLabelEndsAlikeOnSheetAndFinerPrinter) {
       for (int x = 0; x < 700; ++x)
         if ((GetPixel(sheet->dc(), x, y) & 0xFFFFFF) != 0xFFFFFF) right = std::max(right, x);
     EXPECT_NEAR(right + 1, device.ink_right(), 1.5);
+  }
+}
+
+// Dashes along (x0, y0)-(x1, y1), sampled every tenth of a unit through the
+// units' centres, a little to either side of the line too.
+template <class Inked>
+int dashes_along(Inked inked, double x0, double y0, double x1, double y1) {
+  const double length = std::hypot(x1 - x0, y1 - y0);
+  const double ux = (x1 - x0) / length, uy = (y1 - y0) / length;
+  int dashes = 0, clear = 8;
+  for (double t = 0; t < length - 3; t += 0.1) {
+    bool on = false;
+    for (double s : {0.0, -0.45, 0.45}) on = on || inked(x0 + 0.5 + ux * t - uy * s, y0 + 0.5 + uy * t + ux * s);
+    if (on && clear >= 8) ++dashes;
+    clear = on ? 0 : clear + 1;
+  }
+  return dashes;
+}
+
+// A slanted dashed line has as many dashes on the sheet as on a finer
+// printer: both measure them along the line in page units.
+TEST(GdiRuns, SlantedDashesAlikeOnSheetAndFinerPrinter) {
+  struct Case { int x1, y1, dash; };
+  for (const Case& c : {Case{55, 55, 3}, Case{400, 50, 4}, Case{250, 30, 2}}) {
+    SCOPED_TRACE(c.x1 * 1000 + c.dash);
+    std::unique_ptr<GdiSurface> sheet = GdiSurface::create_sheet(nullptr, 700, 60);
+    FinePrinter device;
+    std::unique_ptr<GdiSurface> paper = GdiSurface::on_printer(device.dc);
+    for (GdiSurface* s : {sheet.get(), paper.get()}) {
+      s->set_pen(kBlack, c.dash);
+      s->move_to(5, 2);
+      s->line_to(c.x1, c.y1);
+    }
+    const int on_sheet = dashes_along(
+        [&](double x, double y) {
+          return (GetPixel(sheet->dc(), static_cast<int>(x), static_cast<int>(y)) & 0xFFFFFF) != 0xFFFFFF;
+        },
+        5, 2, c.x1, c.y1);
+    const int on_paper = dashes_along([&](double x, double y) { return device.inked(x, y); }, 5, 2, c.x1, c.y1);
+    const double length = std::hypot(c.x1 - 5.0, c.y1 - 2.0);
+    EXPECT_NEAR(on_sheet, length / (2 * c.dash), 1.5);
+    EXPECT_NEAR(on_paper, length / (2 * c.dash), 1.5);
   }
 }
 

@@ -56,6 +56,7 @@ class GdiSurface : public Surface {
   GdiSurface(HDC dc, bool printer) : dc_(dc), printer_(printer) {}
 
   std::int32_t dev_y(std::int32_t y) const { return printer_ ? -y : y; }
+  void dashed_line(POINT from, POINT to);
   HFONT realise_font(const FontDesc& font);
   const std::array<INT, 256>* run_advances(const FontDesc& font, HFONT realised);
   void release_pen();
