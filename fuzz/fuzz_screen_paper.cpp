@@ -1,15 +1,18 @@
 // Arbitrary bytes and user operations between them: the printed sheets must
-// show exactly what the screen pages showed. Bytes 0xF6 to 0xFD are the
+// show exactly what the screen pages showed, down to the ink of labels and
+// dashed lines on the two cairo surfaces. Bytes 0xF6 to 0xFD are the
 // operations (0xF8 x feeds x itself): F6 n chooses printer n, F7 n a page
 // font of height 8 + n % 40, F9 n drops the print-line marker on line n, FA
 // and FB choose an emulation, FC ends the page as at the end of input, FD
-// clears the page. The first byte chooses the emulation the run
-// starts in (bit 0) and one document per page (bit 1).
+// clears the page. The first byte chooses the emulation the run starts in
+// (bit 0), one document per page (bit 1) and the plotter's stroke face
+// (bit 2).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "support/screen_paper.h"
+#include "support/surface_compare.h"
 
 namespace {
 
@@ -26,7 +29,8 @@ void flush(morvane::test::ScriptRun& run, std::string& pending) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  morvane::test::ScriptRun run(data[0] & 1, (data[0] & 2) != 0);
+  const auto face = (data[0] & 4) != 0 ? morvane::PlotterFace::strokes : morvane::PlotterFace::truetype;
+  morvane::test::ScriptRun run(data[0] & 1, (data[0] & 2) != 0, face);
   std::string pending;
   for (std::size_t i = 1; i < size; ++i) {
     const std::uint8_t b = data[i];
@@ -56,7 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   flush(run, pending);
   run.run({StepKind::end_now, {}, 0});
-  const std::string difference = morvane::test::screen_paper_difference(run.result());
+  const morvane::test::ScreenAndPaper result = run.result();
+  std::string difference = morvane::test::screen_paper_difference(result);
+  for (std::size_t p = 0; difference.empty() && p < result.screen.size(); ++p)
+    difference = morvane::test::page_ink_difference(result.screen[p]);
   if (!difference.empty()) {
     std::fprintf(stderr, "fuzz_screen_paper: the paper differs from the screen: %s\n", difference.c_str());
     std::abort();

@@ -11,6 +11,11 @@ Each sample is what a TI-99/4A would send to its printer:
                 four directions, then text in the four pens (one page)
   styles.bin    dot-matrix text: the whole character set, every print style
                 and a bit-image wave (one page), to be seen with --face dots
+  labels.bin    a plotter program written for the device's own labels: four
+                dashed lines each followed by a label, stepping back by the
+                line's length and the label's; "A" in the sixteen sizes; labels
+                in four directions around one point; then text (one page), to
+                be seen with --plotter-face strokes
 
 Run: python3 samples/make-samples.py [OUTPUT_DIR]   (default: this directory)
 Standard library only; the output is the same on every run.
@@ -232,7 +237,56 @@ def styles():
     return bytes(out)
 
 
-SAMPLES = {"listing.bin": listing, "banner.bin": banner, "plotter.bin": plotter, "styles.bin": styles}
+# --- labels.bin ---------------------------------------------------------------
+
+def pitch(size):
+    """Steps from one character to the next at a character size."""
+    return 6 * (size + 1)
+
+
+def labels():
+    lines = []
+    cmd = lines.append
+    cmd("S3")
+    cmd("M40,-50")
+    cmd("PPEN LABELS")
+    # The lines: each label follows its line, then the pen goes back by both.
+    cmd("S1")
+    cmd("M40,-110")
+    for pen, name in ((0, " Black"), (1, " Blue"), (2, " Green"), (3, " Red")):
+        cmd("C%d,L%d" % (pen, 3 + 2 * pen))
+        cmd("J360,0")
+        cmd("P" + name)
+        cmd("R-%d,-30" % (360 + pitch(1) * len(name)))
+    # Four directions around one point, marked by a cross.
+    cmd("C0,L0")
+    cmd("M660,-150")
+    cmd("D700,-150")
+    cmd("M680,-130")
+    cmd("D680,-170")
+    for q, pen, text in ((0, 3, " EAST"), (1, 1, " SOUTH"), (2, 2, " WEST"), (3, 0, " NORTH")):
+        cmd("Q%d" % q)
+        cmd("C%d" % pen)
+        cmd("M680,-150")
+        cmd("P" + text)
+    # "A" in every size, each one after the last, on one line.
+    cmd("Q0,C0")
+    cmd("M40,-400")
+    for size in range(16):
+        cmd("S%d" % size)
+        cmd("PA")
+    cmd("S1")
+    cmd("M0,-440")
+    cmd("A")
+    body = ESC + b"#" + b"".join(c.encode("ascii") + CRLF for c in lines)
+    # Text mode: the line after A must begin with a letter.
+    body += b"Text mode keeps its lines and columns." + CRLF
+    body += b"The quick brown fox jumps over the lazy dog." + CRLF + FF
+    return body
+
+
+SAMPLES = {"listing.bin": listing, "banner.bin": banner, "plotter.bin": plotter, "styles.bin": styles,
+           "labels.bin": labels}
 
 
 def main():

@@ -189,7 +189,8 @@ bool Parser::option(const std::string& name, const std::string& given, bool has_
     return listen_option(name, value);
   } else {
     static const char* valued[] = {"--emulation", "--pdf",  "--png",         "--paper",    "--dpi",
-                                   "--offset",    "--font", "--font-height", "--settings", "--face"};
+                                   "--offset",    "--font", "--font-height", "--settings", "--face",
+                                   "--plotter-face"};
     bool known = false;
     for (const char* n : valued) known = known || name == n;
     if (!known) return fail("unknown option " + name);
@@ -210,6 +211,10 @@ bool Parser::option(const std::string& name, const std::string& given, bool has_
       if (!parse_choice(value, {{"truetype", 0}, {"dots", 1}}, v))
         return bad_value(name, value, "truetype or dots");
       o.face = v == 0 ? Face::truetype : Face::dots;
+    } else if (name == "--plotter-face") {
+      if (!parse_choice(value, {{"truetype", 0}, {"strokes", 1}}, v))
+        return bad_value(name, value, "truetype or strokes");
+      o.plotter_face = v == 0 ? PlotterFace::truetype : PlotterFace::strokes;
     } else if (name == "--dpi") {
       if (!parse_int(value, 72, 2400, v)) return bad_value(name, value, "72 to 2400");
       o.dpi = v;
@@ -291,6 +296,11 @@ Output (render, listen):
   --print[=QUEUE]         each print document to the system print queue (lp)
   --face truetype|dots    dot-matrix text in the TrueType font (default), or
                           text and bit images as the print head's round dots
+  --plotter-face truetype|strokes
+                          plotter labels and text in the TrueType font
+                          (default), or drawn with the pen in a single-stroke
+                          face, sized by the plotter's character size, the pen
+                          moving on after each label
   --window                show the sheet filling in a window, with the page
                           commands; closing it stops the run (render: the input
                           arrives at the pace of live reception, and the window

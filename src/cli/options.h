@@ -13,6 +13,7 @@ namespace morvane::cli {
 enum class Command { render, listen, info, help, version };
 enum class Paper { letter, a4 };
 enum class Face { truetype, dots };  // the dot-matrix emulation's text and bit images
+enum class PlotterFace { truetype, strokes };  // the plotter's labels and text
 
 // Port settings given on the command line, as indexes into the settings'
 // tables ("baudrate", "bytesize", "parity", "stopbits", "flowctrl").
@@ -38,6 +39,7 @@ struct CliOptions {
   int dpi = 600;
   int offset = 150;
   Face face = Face::truetype;
+  PlotterFace plotter_face = PlotterFace::truetype;
   std::optional<std::string> font_name;
   std::optional<int> font_height;  // positive: the character height in page units
   std::optional<std::string> settings_path;

@@ -116,6 +116,10 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
   std::unique_ptr<Session> s(new Session(reporter, std::move(output)));
   Engine& e = *s->engine_;
   e.spool.set_path(spool_path);
+  // Before the printer is measured: the plotter's reset size is the face's.
+  e.interp.plotter_face = options.plotter_face == PlotterFace::strokes
+                              ? morvane::PlotterFace::strokes
+                              : morvane::PlotterFace::truetype;
   configure_engine(e, settings);
   warn_if_stand_in(e.page_font, reporter);
   // The output options decide what is printed, whatever the settings say.

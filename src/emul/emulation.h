@@ -12,6 +12,18 @@ namespace morvane {
 ByteResult dot_matrix_byte(Interpreters& in, PageTarget& target, std::uint8_t byte);
 ByteResult plotter_byte(Interpreters& in, PageTarget& target, std::uint8_t byte);
 
+// A text-mode character of the plotter in the stroke face, inside its cell:
+// top-left corner (x, y), `advance` wide, `line_height` tall, turned about
+// the corner by `escapement` as the page's font turns text.
+struct StrokeCell {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t advance = 0;
+  std::int32_t line_height = 0;
+  std::int32_t escapement = 0;
+};
+void stroke_cell_char(Surface& s, char ch, const StrokeCell& cell, Color color);
+
 // Readies the plotter's command collection for a new page.
 void reset_plotter_parse(Interpreters& in, const PageState& page);
 // Hands over to the plotter in graphic mode (ESC # of either emulation).

@@ -60,6 +60,7 @@ struct Interpreters {
   bool font_changed = false;     // a style changed: the feed loop makes the current font again
   bool short_line_feed = false;  // an image line was drawn: the next line feed moves 8 units
   std::int32_t os_version = 0;   // the platform's version code; decides dashed plotter lines
+  PlotterFace plotter_face = PlotterFace::truetype;  // how the plotter draws characters
 };
 
 // The page an interpreter lays out, and where it may draw on it.

@@ -18,9 +18,6 @@ std::int32_t clamp32(std::int64_t v) {
   return static_cast<std::int32_t>(v);
 }
 
-// Pen and origin sums saturate instead of wrapping on endless relative moves.
-std::int32_t add_steps(std::int32_t a, std::int64_t b) { return clamp32(a + b); }
-
 // A line of the current pen from the pen position to each accepted pair:
 // D sets the pen to the pair, J moves it by the pair. A rejected pair ends
 // the command line (false). The sheet is opened and the pen taken before any
@@ -82,9 +79,13 @@ PagePoint label_origin(const PageState& page) {
 
 // P: the rest of the line is the label, commas and letters included. Like
 // D and J, an empty P still opens the printed sheet.
-void print_label(PageTarget& t, const PlotScan& s) {
+void print_label(Interpreters& in, PageTarget& t, const PlotScan& s) {
   const char* text = s.line + s.pos;
   const std::size_t length = std::strlen(text);
+  if (in.plotter_face == PlotterFace::strokes) {
+    stroke_label(t, text, length);
+    return;
+  }
   Surface* surface = t.drawing_surface();
   if (!surface || length == 0) return;
   const PagePoint at = label_origin(t.page);
@@ -152,7 +153,7 @@ bool run_command(Interpreters& in, PageTarget& t, PlotScan& s, char letter) {
     case 'M':
       return move_pairs(page, s, false);
     case 'P':
-      print_label(t, s);
+      print_label(in, t, s);
       return false;
     case 'Q':
       text_direction(in, page, read_number(s));
@@ -171,6 +172,8 @@ bool run_command(Interpreters& in, PageTarget& t, PlotScan& s, char letter) {
 }
 
 }  // namespace
+
+std::int32_t add_steps(std::int32_t a, std::int64_t b) { return clamp32(a + b); }
 
 void run_plotter_line(Interpreters& in, PageTarget& target) {
   PlotterState& st = in.plot;

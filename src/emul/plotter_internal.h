@@ -36,6 +36,14 @@ bool read_pair(PlotScan& s, std::int32_t& x, std::int32_t& y);
 // Past a single comma; a doubled comma ends the line.
 void skip_separator(PlotScan& s);
 
+// A P label in the stroke face, drawn from the pen position in the page's
+// character size and text direction; the pen then stands after it.
+void stroke_label(PageTarget& t, const char* text, std::size_t length);
+
+// A pen or origin coordinate moved by b steps, saturating instead of
+// wrapping on endless relative moves.
+std::int32_t add_steps(std::int32_t a, std::int64_t b);
+
 // The dash length of the plotter's pen: 0 for solid.
 std::int32_t plotter_dash(std::int32_t os_version, const PageState& page);
 

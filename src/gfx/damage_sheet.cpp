@@ -93,6 +93,24 @@ void DamageSheet::fill_rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, s
   add(x0, y0, x1, y1);
 }
 
+void DamageSheet::draw_strokes(const Strokes& strokes, Color color) {
+  inner_->draw_strokes(strokes, color);
+  if (strokes.empty()) return;
+  double left = strokes.points[0].x, right = left;
+  double top = strokes.points[0].y, bottom = top;
+  for (const PenPoint& p : strokes.points) {
+    left = std::min(left, p.x);
+    right = std::max(right, p.x);
+    top = std::min(top, p.y);
+    bottom = std::max(bottom, p.y);
+  }
+  // The pen's width and the antialiased rim around it.
+  static constexpr double kLimit = 1 << 30;
+  auto whole = [](double v) { return static_cast<std::int64_t>(std::clamp(v, -kLimit, kLimit)); };
+  add(whole(std::floor(left)) - 2, whole(std::floor(top)) - 2, whole(std::ceil(right)) + 3,
+      whole(std::ceil(bottom)) + 3);
+}
+
 void DamageSheet::set_pen(Color color, std::int32_t dash) { inner_->set_pen(color, dash); }
 
 void DamageSheet::move_to(std::int32_t x, std::int32_t y) {

@@ -46,6 +46,7 @@ class DamageSheet final : public Surface {
                   const CharCell& cell) override;
   void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                     std::size_t count) override;
+  void draw_strokes(const Strokes& strokes, Color color) override;
 
  private:
   void add(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);

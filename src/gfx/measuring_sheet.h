@@ -21,6 +21,7 @@ class MeasuringSheet final : public Surface {
   void draw_text(std::int32_t, std::int32_t, const char*, std::size_t, const FontDesc&, Color) override {}
   TextMetrics text_metrics(const FontDesc& font) override { return metrics_->text_metrics(font); }
   void blit_columns(std::int32_t, std::int32_t, const std::uint8_t*, std::size_t) override {}
+  void draw_strokes(const Strokes&, Color) override {}
 
  private:
   std::unique_ptr<Surface> metrics_;

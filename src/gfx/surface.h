@@ -6,9 +6,11 @@
 // negates y.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace morvane {
 
@@ -78,6 +80,29 @@ struct CharCell {
   bool script = false;  // superscript or subscript: the cell is already raised or lowered
 };
 
+// A point of a pen stroke, in page units; fractions put it between units.
+struct PenPoint {
+  double x = 0;
+  double y = 0;
+  friend bool operator==(const PenPoint&, const PenPoint&) = default;
+};
+
+// Pen strokes, as the plotter draws its characters: polylines through the
+// points, one unit wide with round ends and corners. Polyline k runs from
+// points[starts[k]] up to the next start (the last one to the end).
+struct Strokes {
+  std::vector<PenPoint> points;
+  std::vector<std::uint32_t> starts;
+
+  void start_line() { starts.push_back(static_cast<std::uint32_t>(points.size())); }
+  void add(PenPoint p) { points.push_back(p); }
+  bool empty() const { return points.empty(); }
+  std::size_t line_end(std::size_t k) const {
+    return k + 1 < starts.size() ? starts[k + 1] : points.size();
+  }
+  friend bool operator==(const Strokes&, const Strokes&) = default;
+};
+
 class Surface {
  public:
   virtual ~Surface() = default;
@@ -109,11 +134,33 @@ class Surface {
     draw_text(x, y, &ch, 1, font, color);
   }
 
+  // Pen strokes in a colour. A surface that can put a point between units
+  // overrides this; any other draws them as solid lines between whole units.
+  virtual void draw_strokes(const Strokes& strokes, Color color) {
+    set_pen(color, 0);
+    for (std::size_t k = 0; k < strokes.starts.size(); ++k) {
+      const std::size_t end = strokes.line_end(k);
+      for (std::size_t i = strokes.starts[k]; i < end; ++i) {
+        const std::int32_t x = whole_unit(strokes.points[i].x);
+        const std::int32_t y = whole_unit(strokes.points[i].y);
+        if (i == strokes.starts[k]) move_to(x, y);
+        else line_to(x, y);
+      }
+    }
+  }
+
   // Opaque copy of a 1-bit strip of `count` columns, 8 dots high, one page unit
   // per dot: bit 7 of columns[k] is the dot at (x + k, y), bit 0 the dot at
   // (x + k, y + 7). Set bits are black, clear bits white.
   virtual void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                             std::size_t count) = 0;
+
+ protected:
+  // The nearest whole unit, kept within the coordinates' range.
+  static std::int32_t whole_unit(double v) {
+    constexpr double kLimit = 2147483520.0;  // below INT32_MAX, exact as a double
+    return static_cast<std::int32_t>(std::lround(v < -kLimit ? -kLimit : v > kLimit ? kLimit : v));
+  }
 };
 
 }  // namespace morvane

@@ -16,7 +16,10 @@ void reset_style(PageState& page, const TabTable& tabs) {
   page.tab_stops = tabs.stops;
 }
 
-void reset_plotter(PageState& page) { page.plotter = PlotterPen{}; }
+void reset_plotter(PageState& page, PlotterFace face) {
+  page.plotter = PlotterPen{};
+  page.plotter.char_size = face == PlotterFace::strokes ? kStrokesResetCharSize : kResetCharSize;
+}
 
 // A metric of zero would make a page without lines or columns and divide by
 // zero further on; no real font gives one, so one unit stands in for it.
@@ -25,9 +28,9 @@ static std::uint32_t at_least_one(std::int32_t v) {
 }
 
 void init_printer_page(PageState& p, PrinterMetrics& metrics, const TabTable& tabs,
-                       const DeviceCaps& caps, const TextMetrics& tm) {
+                       const DeviceCaps& caps, const TextMetrics& tm, PlotterFace face) {
   reset_style(p, tabs);
-  reset_plotter(p);
+  reset_plotter(p, face);
   p.is_printer = 1;
 
   p.line_height = at_least_one(tm.height + tm.external_leading);

@@ -8,13 +8,15 @@ namespace morvane {
 
 // Print styles back to normal; the live tab stops become the page's snapshot.
 void reset_style(PageState& page, const TabTable& tabs);
-void reset_plotter(PageState& page);
+// The plotter sub-record to its reset values; the character size is the
+// face's own.
+void reset_plotter(PageState& page, PlotterFace face);
 
 // Measures a printer into the printer page and the printer metrics; the
 // printer page's styles and plotter state start afresh. `tm` are the page
 // font's metrics on the printer. Requires non-zero dpi.
 void init_printer_page(PageState& printer, PrinterMetrics& metrics, const TabTable& tabs,
-                       const DeviceCaps& caps, const TextMetrics& tm);
+                       const DeviceCaps& caps, const TextMetrics& tm, PlotterFace face);
 
 // Makes the screen page from the printer page; `tm` are the page font's
 // metrics on the sheet.

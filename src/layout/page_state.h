@@ -21,10 +21,19 @@ constexpr int kMaxTabStops = 28;
 // are.
 enum class Emulation : std::int32_t { dot_matrix = 0, plotter = 1 };
 
+// How the plotter draws characters: in the page's TrueType font, as the
+// desktop program does, or with its pen in the stroke face, sized and
+// advanced as on the device.
+enum class PlotterFace : std::uint8_t { truetype, strokes };
+
+// The plotter's character size at power-on and after a reset, per face.
+inline constexpr std::int32_t kResetCharSize = 7;
+inline constexpr std::int32_t kStrokesResetCharSize = 1;
+
 struct PlotterPen {
   std::uint8_t graphic_mode = 0;
   Color pen_color = 0;
-  std::int32_t char_size = 7;
+  std::int32_t char_size = kResetCharSize;
   std::int32_t text_angle = 0;
   std::int32_t line_type = 0;
   std::int32_t origin_x = 0;

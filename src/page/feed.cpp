@@ -104,6 +104,11 @@ void draw_char(Engine& e, PageTarget& target, char ch) {
     cell.script = p.superscript != 0 || p.subscript != 0;
     cell.wide = !cell.script && (p.double_width != 0 || p.expanded != 0);
     s->print_char(x, y, ch, e.current_font, color, cell);
+  } else if (e.interp.emulation == Emulation::plotter &&
+             e.interp.plotter_face == PlotterFace::strokes) {
+    const StrokeCell cell{x, y, static_cast<std::int32_t>(step.advance),
+                          static_cast<std::int32_t>(p.line_height), e.current_font.escapement};
+    stroke_cell_char(*s, ch, cell, color);
   } else {
     s->draw_text(x, y, &ch, 1, e.current_font, color);
   }

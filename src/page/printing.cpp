@@ -20,7 +20,7 @@ void measure_printer(Engine& e) {
   DeviceCaps caps = e.print.printer_dc->caps();
   if (caps.dpi_x == 0 || caps.dpi_y == 0) caps = kFallbackCaps;
   init_printer_page(e.printer, e.metrics, e.interp.tab_table, caps,
-                    e.print.printer_dc->surface().text_metrics(e.page_font));
+                    e.print.printer_dc->surface().text_metrics(e.page_font), e.interp.plotter_face);
   e.print.printer_measured = true;
 }
 
@@ -30,7 +30,7 @@ void measure_fallback(Engine& e) {
   if (e.metrics.dpi_x != 0) return;  // keep the last printer that was measured
   auto probe = e.hooks.create_sheet(1, 1);
   init_printer_page(e.printer, e.metrics, e.interp.tab_table, kFallbackCaps,
-                    probe->text_metrics(e.page_font));
+                    probe->text_metrics(e.page_font), e.interp.plotter_face);
 }
 
 bool make_printer_dc(Engine& e) {

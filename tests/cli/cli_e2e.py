@@ -399,6 +399,54 @@ class DotFace(Case):
         self.assertTrue(any("LiberationMono" in f for f in self.pdf_fonts(pdf)))
 
 
+# --- the plotter's pen face ------------------------------------------------------------
+
+class PlotterStrokes(Case):
+    def pdf_fonts(self, pdf):
+        out = subprocess.run(["pdffonts", pdf], capture_output=True, text=True, check=True).stdout
+        return out.splitlines()[2:]
+
+    def test_labels_sample_is_paths_and_paper_shows_the_sheet(self):
+        png_dir = self.path("png")
+        pdf = self.render(self.sample("labels.bin"), extra=("--emulation", "plotter", "--plotter-face", "strokes",
+                                                             "--png", png_dir))
+        self.assertEqual(self.pdf_pages(pdf), 1)
+        self.assertEqual(self.pdf_fonts(pdf), [])  # every character a path of the pen
+        self.assertEqual(self.pdf_text(pdf).strip(), "")
+        screen = ink_profile(read_png(os.path.join(png_dir, "page-0001.png")))
+        paper = ink_profile(self.raster(pdf, 1))
+        for axis in (0, 1):
+            self.assertEqual(unmatched(screen[axis], paper[axis], 1), [], axis)
+            self.assertEqual(unmatched(paper[axis], screen[axis], 1), [], axis)
+
+    def test_default_face_unchanged(self):
+        pages = []
+        for extra in ((), ("--plotter-face", "truetype")):
+            png_dir = self.path("png%d" % len(pages))
+            r = self.run_morvane("render", self.sample("plotter.bin"), self.sample("labels.bin"),
+                                 "--emulation", "plotter", "--png", png_dir, *extra)
+            self.assertEqual(r.returncode, 0, r.stderr.decode())
+            page = []
+            for name in sorted(os.listdir(png_dir)):
+                with open(os.path.join(png_dir, name), "rb") as f:
+                    page.append(f.read())
+            pages.append(page)
+        self.assertEqual(len(pages[0]), 2)
+        self.assertEqual(pages[0], pages[1])
+
+    def test_combines_with_the_dot_face(self):
+        # Dot-matrix text, then the plotter by ESC #: dots, then pen strokes; no font anywhere.
+        stream = self.write("both.bin", b"DOTS FIRST" + CRLF + ESC + b"#M100,-100\r\nPPEN\r\nA\r\nTEXT\r\n" + FF)
+        pdf = self.render(stream, extra=("--face", "dots", "--plotter-face", "strokes"))
+        self.assertEqual(self.pdf_fonts(pdf), [])
+        img = self.raster(pdf, 1)
+        self.assertIn(0, text_lines_with_ink(img, 2))  # the dotted line
+        # The label stands on the pen's line, 100 steps right of and below the origin.
+        origin_y = MARGIN + (MARGIN + LINE) * 960 // 800 * 800 // 960
+        x, y = MARGIN + 100 * 800 // 960, origin_y + 100 * 800 // 960
+        self.assertTrue(any(is_dark(p) for p in img.box(x, y - 12, x + 40, y + 2)))
+
+
 # --- info and settings -----------------------------------------------------------------
 
 def face_drawn_for(name):

@@ -4,8 +4,11 @@
 // compared with the sheet's exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "gfx/gdi/gdi_surface.h"
@@ -181,6 +184,19 @@ TEST_P(Flavour, DashedPenAlternatesDashAndGap) {
   }
 }
 
+// A dashed line that reaches far beyond the sheet is drawn where it
+// crosses it, and only there (a piece for every dash of its whole length
+// would take minutes).
+TEST_P(Flavour, FarReachingDashedLineIsDrawnWhereItCrossesTheSheet) {
+  surface_->set_pen(kBlack, 2);
+  surface_->move_to(-1000000000, -1000000000);
+  surface_->line_to(1000000000, 1000000000);
+  int inked = 0;
+  for (int i = 0; i < kH; ++i) inked += pixel(i, i) != kWhite ? 1 : 0;
+  EXPECT_GT(inked, kH / 4);
+  EXPECT_LT(inked, kH * 3 / 4);
+}
+
 // The page's columns are char_width apart: whatever face the device has or
 // lacks, the font made for the page is fixed-pitch and its widest character
 // is the width every character advances.
@@ -202,6 +218,60 @@ TEST_P(Flavour, PageFontIsFixedPitchAndSpacedByItsAdvance) {
     EXPECT_EQ(narrow.cx, wide.cx);
     EXPECT_EQ(wide.cx, 10 * tm.max_char_width);
   }
+}
+
+// A label turns counter-clockwise on the page by its escapement on both
+// flavours: the run goes that way from its anchor and the cell's top edge
+// lies on the anchor's side.
+TEST_P(Flavour, TurnedTextRunsAsItsEscapementSays) {
+  struct Case {
+    std::int32_t escapement;
+    int along_x, along_y;  // the direction of the run on the page (y down)
+  };
+  const Case cases[] = {{0, 1, 0}, {900, 0, -1}, {1800, -1, 0}, {2700, 0, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.escapement);
+    surface_->fill_rect(0, 0, kW, kH, kWhite);
+    FontDesc font = courier(-16);
+    font.escapement = c.escapement;
+    surface_->draw_text(kW / 2, kH / 2, "MMMM", 4, font, kBlack);
+    long sum_x = 0, sum_y = 0, n = 0;
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        if (pixel(x, y) == kWhite) continue;
+        sum_x += x - kW / 2;
+        sum_y += y - kH / 2;
+        ++n;
+      }
+    }
+    ASSERT_GT(n, 20);
+    const double cx = static_cast<double>(sum_x) / n;
+    const double cy = static_cast<double>(sum_y) / n;
+    // Along the run the ink reaches far; across it, to the cell's side: the
+    // side that is "down" for the text, a quarter turn clockwise from it.
+    const double along = cx * c.along_x + cy * c.along_y;
+    const double down = cx * -c.along_y + cy * c.along_x;
+    EXPECT_GT(along, 10) << "ink centre " << cx << "," << cy;
+    EXPECT_GT(down, 2) << "ink centre " << cx << "," << cy;
+  }
+}
+
+// Pen strokes: round-ended polylines between whole units, end points drawn.
+TEST_P(Flavour, StrokesAreDrawnWithARoundPen) {
+  Strokes s;
+  s.start_line();
+  s.add({20.2, 30});
+  s.add({60, 30});
+  s.add({60, 70.4});
+  s.start_line();
+  s.add({100, 50});
+  surface_->draw_strokes(s, rgb(0, 0x80, 0));
+  for (int x = 20; x <= 60; x += 10) EXPECT_NE(pixel(x, 30), kWhite) << x;
+  for (int y = 30; y <= 70; y += 10) EXPECT_NE(pixel(60, y), kWhite) << y;
+  EXPECT_NE(pixel(100, 50), kWhite);  // a dot
+  EXPECT_EQ(pixel(40, 40), kWhite);
+  EXPECT_EQ(pixel(15, 30), kWhite);
+  EXPECT_EQ(pixel(60, 76), kWhite);
 }
 
 INSTANTIATE_TEST_SUITE_P(Gdi, Flavour, ::testing::Values(false, true),
@@ -263,6 +333,109 @@ TEST_F(Sheet, EscapementTurnsTheText) {
   EXPECT_LE(up.bottom, 100 + 1);  // runs up from its anchor
   EXPECT_GT(up.bottom - up.top, 2 * (up.right - up.left));
   EXPECT_GE(up.left, 40);  // the cell's top is on the left of the run
+}
+
+// A y-up device of several pixels per unit, as a printer is.
+struct FinePrinter {
+  static constexpr int kScale = 3;
+  static constexpr int kWidth = 700;
+  static constexpr int kHeight = 60;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ old = nullptr;
+  FinePrinter() {
+    HDC screen = GetDC(nullptr);
+    bitmap = CreateCompatibleBitmap(screen, kWidth * kScale, kHeight * kScale);
+    ReleaseDC(nullptr, screen);
+    old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, kWidth * kScale, kHeight * kScale, WHITENESS);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, 1, 1, nullptr);
+    SetViewportExtEx(dc, kScale, -kScale, nullptr);
+  }
+  ~FinePrinter() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  bool inked(double x, double y) {
+    SetMapMode(dc, MM_TEXT);
+    const bool dark = (GetPixel(dc, static_cast<int>(x * kScale), static_cast<int>(y * kScale)) &
+                       0xFFFFFF) != 0xFFFFFF;
+    SetMapMode(dc, MM_ANISOTROPIC);
+    return dark;
+  }
+  // The right edge of the ink, in page units.
+  double ink_right() {
+    SetMapMode(dc, MM_TEXT);
+    int right = -1;
+    for (int y = 0; y < kHeight * kScale; ++y)
+      for (int x = 0; x < kWidth * kScale; ++x)
+        if ((GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF) right = std::max(right, x);
+    return (right + 1) / static_cast<double>(kScale);
+  }
+};
+
+// A long label ends at the same place on the sheet and on a finer printer:
+// both move on by the face's advances in whole page units, not by what
+// each device rounds in its own pixels.
+TEST(GdiRuns, LongLabelEndsAlikeOnSheetAndFinerPrinter) {
+  const std::string label(48, 'M');
+  for (int height : {-12, -16, -24}) {
+    SCOPED_TRACE(height);
+    std::unique_ptr<GdiSurface> sheet = GdiSurface::create_sheet(nullptr, 700, 60);
+    FinePrinter device;
+    std::unique_ptr<GdiSurface> paper = GdiSurface::on_printer(device.dc);
+    sheet->draw_text(5, 10, label.data(), label.size(), courier(height), kBlack);
+    paper->draw_text(5, 10, label.data(), label.size(), courier(height), kBlack);
+    int right = -1;
+    for (int y = 0; y < 60; ++y)
+      for (int x = 0; x < 700; ++x)
+        if ((GetPixel(sheet->dc(), x, y) & 0xFFFFFF) != 0xFFFFFF) right = std::max(right, x);
+    EXPECT_NEAR(right + 1, device.ink_right(), 1.5);
+  }
+}
+
+// Dashes along (x0, y0)-(x1, y1), sampled every tenth of a unit through the
+// units' centres, a little to either side of the line too.
+template <class Inked>
+int dashes_along(Inked inked, double x0, double y0, double x1, double y1) {
+  const double length = std::hypot(x1 - x0, y1 - y0);
+  const double ux = (x1 - x0) / length, uy = (y1 - y0) / length;
+  int dashes = 0, clear = 8;
+  for (double t = 0; t < length - 3; t += 0.1) {
+    bool on = false;
+    for (double s : {0.0, -0.45, 0.45}) on = on || inked(x0 + 0.5 + ux * t - uy * s, y0 + 0.5 + uy * t + ux * s);
+    if (on && clear >= 8) ++dashes;
+    clear = on ? 0 : clear + 1;
+  }
+  return dashes;
+}
+
+// A slanted dashed line has as many dashes on the sheet as on a finer
+// printer: both measure them along the line in page units.
+TEST(GdiRuns, SlantedDashesAlikeOnSheetAndFinerPrinter) {
+  struct Case { int x1, y1, dash; };
+  for (const Case& c : {Case{55, 55, 3}, Case{400, 50, 4}, Case{250, 30, 2}}) {
+    SCOPED_TRACE(c.x1 * 1000 + c.dash);
+    std::unique_ptr<GdiSurface> sheet = GdiSurface::create_sheet(nullptr, 700, 60);
+    FinePrinter device;
+    std::unique_ptr<GdiSurface> paper = GdiSurface::on_printer(device.dc);
+    for (GdiSurface* s : {sheet.get(), paper.get()}) {
+      s->set_pen(kBlack, c.dash);
+      s->move_to(5, 2);
+      s->line_to(c.x1, c.y1);
+    }
+    const int on_sheet = dashes_along(
+        [&](double x, double y) {
+          return (GetPixel(sheet->dc(), static_cast<int>(x), static_cast<int>(y)) & 0xFFFFFF) != 0xFFFFFF;
+        },
+        5, 2, c.x1, c.y1);
+    const int on_paper = dashes_along([&](double x, double y) { return device.inked(x, y); }, 5, 2, c.x1, c.y1);
+    const double length = std::hypot(c.x1 - 5.0, c.y1 - 2.0);
+    EXPECT_NEAR(on_sheet, length / (2 * c.dash), 1.5);
+    EXPECT_NEAR(on_paper, length / (2 * c.dash), 1.5);
+  }
 }
 
 TEST_F(Sheet, CourierNewMetrics) {

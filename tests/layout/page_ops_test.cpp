@@ -12,7 +12,7 @@ TEST(InitPrinterPage, TruncatesEachQuantityAtItsOwnDivision) {
   TextMetrics tm{15, 2, 9, 11};
   PageState p;
   PrinterMetrics m;
-  init_printer_page(p, m, TabTable{}, caps, tm);
+  init_printer_page(p, m, TabTable{}, caps, tm, PlotterFace::truetype);
   EXPECT_EQ(p.is_printer, 1);
   EXPECT_EQ(p.margin_left, 25u);
   EXPECT_EQ(p.margin_top, 25u);
@@ -42,7 +42,7 @@ TEST(InitPrinterPage, ResetsStylesAndPlotterButKeepsPositions) {
   p.plotter.pen_color = 0x80;
   p.font.underline = 1;
   init_printer_page(p, m, TabTable{}, DeviceCaps{4800, 6300, 600, 600, 5100, 6600, 150, 150},
-                    TextMetrics{20, 0, 12, 12});
+                    TextMetrics{20, 0, 12, 12}, PlotterFace::truetype);
   EXPECT_EQ(p.cur_x, 300u);
   EXPECT_EQ(p.cur_y, 400u);
   EXPECT_EQ(p.line_count, 7u);
@@ -56,13 +56,24 @@ TEST(InitPrinterPage, ResetsStylesAndPlotterButKeepsPositions) {
   EXPECT_EQ(p.font.underline, 1);  // only styles reset, not the description
 }
 
+TEST(InitPrinterPage, ThePlotterStartsAtItsFacesSize) {
+  for (const auto& [face, size] : {std::pair{PlotterFace::truetype, 7}, {PlotterFace::strokes, 1}}) {
+    PageState p;
+    PrinterMetrics m;
+    p.plotter.char_size = 12;
+    init_printer_page(p, m, TabTable{}, DeviceCaps{4800, 6300, 600, 600, 5100, 6600, 150, 150},
+                      TextMetrics{20, 0, 12, 12}, face);
+    EXPECT_EQ(p.plotter.char_size, size);
+  }
+}
+
 TEST(DeriveScreenPage, FrameIsSymmetricButWrapsWhereThePrinterDoes) {
   // 100 dpi: 30 unprintable on the left, 50 on the right.
   PageState p;
   PageState s;
   PrinterMetrics m;
   init_printer_page(p, m, TabTable{}, DeviceCaps{770, 1000, 100, 100, 850, 1100, 30, 40},
-                    TextMetrics{17, 0, 10, 10});
+                    TextMetrics{17, 0, 10, 10}, PlotterFace::truetype);
   derive_screen_page(s, p, m, TextMetrics{19, 0, 8, 9});
   EXPECT_EQ(p.margin_right, 50u);
   EXPECT_EQ(s.margin_right, 30u);

@@ -92,7 +92,7 @@ class RandomDrawing {
   RandomDrawing(int width, int height, unsigned seed) : w_(width), h_(height), rng_(seed) {}
 
   void once(Surface& s) {
-    switch (pick(0, 4)) {
+    switch (pick(0, 5)) {
       case 0: s.fill_rect(x(), y(), x(), y(), color()); break;
       case 1:
         s.set_pen(color(), pick(0, 1) * pick(1, 6));
@@ -113,6 +113,16 @@ class RandomDrawing {
         cell.double_strike = pick(0, 1) != 0;
         cell.wide = pick(0, 3) == 0;
         s.print_char(x(), y(), static_cast<char>(pick(0x21, 0x7E)), font(0), color(), cell);
+        break;
+      }
+      case 5: {
+        // Pen strokes between units, as the plotter's pen face draws them.
+        Strokes strokes;
+        for (int line = pick(1, 3); line > 0; --line) {
+          strokes.start_line();
+          for (int n = pick(1, 5); n > 0; --n) strokes.add({x() + pick(0, 9) / 10.0, y() + pick(0, 9) / 10.0});
+        }
+        s.draw_strokes(strokes, color());
         break;
       }
       default: {

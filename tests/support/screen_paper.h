@@ -39,7 +39,7 @@ using Drawing = std::vector<DrawRecord>;
 inline bool same_record(const DrawRecord& a, const DrawRecord& b) {
   return a.kind == b.kind && a.x0 == b.x0 && a.y0 == b.y0 && a.x1 == b.x1 && a.y1 == b.y1 &&
          a.color == b.color && a.dash == b.dash && a.text == b.text && a.font == b.font &&
-         a.columns == b.columns;
+         a.columns == b.columns && a.strokes == b.strokes;
 }
 
 inline std::string describe(const DrawRecord& r) {
@@ -49,6 +49,10 @@ inline std::string describe(const DrawRecord& r) {
     << r.font.height << " w" << r.font.width << " wt" << r.font.weight << " esc"
     << r.font.escapement << " u" << int(r.font.underline) << " columns " << r.columns.size();
   if (r.columns.size() == 1) s << " (" << int(r.columns[0]) << ")";
+  if (!r.strokes.empty()) {
+    s << " strokes " << r.strokes.starts.size() << " from (" << r.strokes.points[0].x << ","
+      << r.strokes.points[0].y << ")";
+  }
   return s.str();
 }
 
@@ -86,8 +90,10 @@ struct ScreenAndPaper {
 
 class ScriptRun {
  public:
-  ScriptRun(std::int32_t emulation, bool close_document) {
+  ScriptRun(std::int32_t emulation, bool close_document,
+            PlotterFace face = PlotterFace::truetype) {
     f_.engine.interp.emulation = static_cast<Emulation>(emulation);
+    f_.engine.interp.plotter_face = face;
     f_.engine.print.close_document = close_document;
     f_.shell.on_page_ending = [this](Surface& sheet) {
       auto& rec = static_cast<RecordingSurface&>(sheet);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gfx/cairo/pen_strokes.h"
 #include "gfx/cairo/text.h"
 
 namespace morvane {
@@ -108,6 +109,12 @@ void CairoPdfSurface::draw_text(std::int32_t x, std::int32_t y, const char* text
   show_text(cr_, realised, font, x, y, text, length, color);
 }
 
+void CairoPdfSurface::draw_strokes(const Strokes& strokes, Color color) {
+  if (cr_ == nullptr || strokes.empty()) return;
+  flush_text();
+  stroke_pen_path(cr_, strokes, color);
+}
+
 bool CairoPdfSurface::add_to_run(std::int32_t x, std::int32_t y, const char* text,
                                  std::size_t length, const FontDesc& font,
                                  const RealisedFont& realised, Color color) {
@@ -142,13 +149,21 @@ bool CairoPdfSurface::add_to_run(std::int32_t x, std::int32_t y, const char* tex
     cairo_glyph_free(glyphs);
   }
   run_.glyphs.resize(at + static_cast<std::size_t>(count));
+  // A label's glyphs go where the sheet puts them; a single character is
+  // where the engine put it already.
+  double end = 0;
+  if (count > 1) {
+    end = space_glyphs(realised, room, static_cast<std::size_t>(count), origin_x, baseline);
+  } else if (font.underline != 0 || font.strike_out != 0) {
+    cairo_text_extents_t last{};
+    cairo_scaled_font_glyph_extents(run_.scaled, room, 1, &last);
+    end = room->x + last.x_advance;
+  }
   if (font.underline == 0 && font.strike_out == 0) return true;
 
-  // The lines reach where the text's pen ends: the last glyph plus its advance.
-  cairo_text_extents_t last{};
-  cairo_scaled_font_glyph_extents(run_.scaled, &run_.glyphs.back(), 1, &last);
+  // The lines reach where the text's pen ends.
   double left = origin_x;
-  double width = run_.glyphs.back().x + last.x_advance - origin_x;
+  double width = end - origin_x;
   if (width < 0) {
     left += width;
     width = -width;

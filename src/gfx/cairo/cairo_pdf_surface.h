@@ -42,6 +42,7 @@ class CairoPdfSurface : public Surface {
                   const CharCell& cell) override;
   void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                     std::size_t count) override;
+  void draw_strokes(const Strokes& strokes, Color color) override;
 
  private:
   // Characters the engine draws one at a time, gathered for one show call.

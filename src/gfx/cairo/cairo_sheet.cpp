@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gfx/cairo/dot_ink.h"
+#include "gfx/cairo/pen_strokes.h"
 #include "gfx/cairo/raster.h"
 #include "gfx/cairo/text.h"
 
@@ -150,6 +151,11 @@ void CairoSheet::draw_text(std::int32_t x, std::int32_t y, const char* text, std
     }
   }
   show_text(context(), fonts_.get(font), font, x, y, text, length, color);
+}
+
+void CairoSheet::draw_strokes(const Strokes& strokes, Color color) {
+  if (surface_ == nullptr || strokes.empty()) return;
+  stroke_pen_path(context(), strokes, color);
 }
 
 void CairoSheet::blend_mask(std::int32_t x, std::int32_t y, const GlyphMask& mask, Color color) {

@@ -51,6 +51,7 @@ class CairoSheet : public Surface {
                   const CharCell& cell) override;
   void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                     std::size_t count) override;
+  void draw_strokes(const Strokes& strokes, Color color) override;
 
  private:
   // Direct pixel access; callers keep inside the sheet. Cairo is told of

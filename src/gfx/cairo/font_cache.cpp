@@ -133,6 +133,21 @@ FcPattern* match_family(const char* family, int weight, bool italic, std::vector
   return match;
 }
 
+ScaledFontPtr layout_font(const RealisedFont& r) {
+  if (r.face == nullptr) return nullptr;
+  cairo_matrix_t font_matrix;
+  cairo_matrix_init_scale(&font_matrix, r.em * r.x_scale, r.em);
+  cairo_matrix_t identity;
+  cairo_matrix_init_identity(&identity);
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  ScaledFontPtr f(cairo_scaled_font_create(r.face, &font_matrix, &identity, options));
+  cairo_font_options_destroy(options);
+  if (cairo_scaled_font_status(f.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  return f;
+}
+
 }  // namespace
 
 FontCache::~FontCache() {
@@ -282,6 +297,7 @@ RealisedFont FontCache::realise(const FontDesc& font, const Face& face) {
   r.underline_size = std::max(1, to_units(fi.underline_thickness * scale));
   r.strike_top = ascent - to_units(fi.strike_position * scale);
   r.strike_size = std::max(1, to_units(fi.strike_size * scale));
+  r.layout = layout_font(r);
   return r;
 }
 

@@ -6,12 +6,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "gfx/surface.h"
 
 namespace morvane {
+
+struct ScaledFontRelease {
+  void operator()(cairo_scaled_font_t* f) const { cairo_scaled_font_destroy(f); }
+};
+using ScaledFontPtr = std::unique_ptr<cairo_scaled_font_t, ScaledFontRelease>;
 
 // A font ready to draw: lengths in page units, relative to the cell's top.
 struct RealisedFont {
@@ -24,6 +30,10 @@ struct RealisedFont {
   std::int32_t underline_size = 1;
   std::int32_t strike_top = 0;
   std::int32_t strike_size = 1;
+  // The font unhinted, one user unit per page unit: what its glyphs advance
+  // along a run, alike on every surface whatever each one hints. Null when
+  // no font could be found.
+  ScaledFontPtr layout;
 };
 
 // Realised fonts are kept: the page engine draws one character at a time with

@@ -5,12 +5,16 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace morvane {
 
-// dash > 0: the first `dash` pixels along the major axis are lit, the next
-// `dash` left out, and so on from the start point; dash <= 0: solid.
+// dash > 0: dashes and gaps `dash` units long measured along the line, as
+// on paper, from half a unit before the start pixel's centre (where the
+// start pixel begins): a pixel is lit when its centre falls in a dash. On
+// a line along an axis that is the first `dash` pixels lit, the next `dash`
+// left out, and so on. dash <= 0: solid.
 template <class Plot>
 void raster_line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                  std::int32_t dash, std::int32_t width, std::int32_t height, Plot plot) {
@@ -40,8 +44,15 @@ void raster_line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t
     lo = std::max(lo, major0 - (major_limit - 1));
     hi = std::min(hi, major0 + 1);
   }
+  // Units along the line per pixel along the major axis.
+  const double along = dash > 0 ? std::hypot(static_cast<double>(adx), static_cast<double>(ady)) /
+                                      static_cast<double>(n)
+                                : 1;
   for (std::int64_t i = lo; i < hi; ++i) {
-    if (dash > 0 && (i / dash) % 2 != 0) continue;
+    if (dash > 0) {
+      const double phase = std::floor((static_cast<double>(i) * along + 0.5) / dash);
+      if (std::fmod(phase, 2.0) != 0) continue;
+    }
     // Rounded minor offset; 128 bits only where i and minor_len may reach
     // 2^32 (a 128-bit division costs more than plotting the pixel).
     std::int64_t off = 0;

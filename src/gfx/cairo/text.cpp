@@ -49,11 +49,42 @@ void set_source_color(cairo_t* cr, Color color) {
                        blue_of(color) / 255.0);
 }
 
+PlacedRun place_run(const RealisedFont& realised, const std::string& utf8) {
+  PlacedRun run;
+  cairo_scaled_font_t* layout = realised.layout.get();
+  if (layout == nullptr || utf8.empty()) return run;
+  cairo_glyph_t* glyphs = nullptr;
+  int count = 0;
+  if (cairo_scaled_font_text_to_glyphs(layout, 0, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                       &glyphs, &count, nullptr, nullptr, nullptr) !=
+      CAIRO_STATUS_SUCCESS) {
+    return run;
+  }
+  run.glyphs.assign(glyphs, glyphs + count);
+  cairo_glyph_free(glyphs);
+  run.advance = space_glyphs(realised, run.glyphs.data(), run.glyphs.size(), 0, realised.ascent);
+  return run;
+}
+
+double space_glyphs(const RealisedFont& realised, cairo_glyph_t* glyphs, std::size_t count,
+                    double x, double baseline) {
+  cairo_scaled_font_t* layout = realised.layout.get();
+  double pen = x;
+  for (std::size_t i = 0; i < count; ++i) {
+    cairo_text_extents_t e{};
+    if (layout != nullptr) cairo_scaled_font_glyph_extents(layout, &glyphs[i], 1, &e);
+    glyphs[i].x = pen;
+    glyphs[i].y = baseline;
+    pen += std::round(e.x_advance);
+  }
+  return pen;
+}
+
 void show_text(cairo_t* cr, const RealisedFont& realised, const FontDesc& font, double x,
                double y, const char* text, std::size_t length, Color color) {
   if (realised.face == nullptr) return;
-  const std::string utf8 = ansi_to_utf8(text, length);
-  if (utf8.empty()) return;
+  const PlacedRun run = place_run(realised, ansi_to_utf8(text, length));
+  if (run.glyphs.empty()) return;
   cairo_save(cr);
   cairo_translate(cr, x, y);
   if (font.escapement % 3600 != 0) cairo_rotate(cr, -font.escapement * kPi / 1800.0);
@@ -62,19 +93,15 @@ void show_text(cairo_t* cr, const RealisedFont& realised, const FontDesc& font, 
   cairo_matrix_t m;
   cairo_matrix_init_scale(&m, realised.em * realised.x_scale, realised.em);
   cairo_set_font_matrix(cr, &m);
-  cairo_move_to(cr, 0, realised.ascent);
-  cairo_show_text(cr, utf8.c_str());
+  cairo_show_glyphs(cr, run.glyphs.data(), static_cast<int>(run.glyphs.size()));
   if (font.underline != 0 || font.strike_out != 0) {
-    double advance = 0;
-    double baseline = 0;
-    cairo_get_current_point(cr, &advance, &baseline);
     cairo_new_path(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     if (font.underline != 0) {
-      cairo_rectangle(cr, 0, realised.underline_top, advance, realised.underline_size);
+      cairo_rectangle(cr, 0, realised.underline_top, run.advance, realised.underline_size);
     }
     if (font.strike_out != 0) {
-      cairo_rectangle(cr, 0, realised.strike_top, advance, realised.strike_size);
+      cairo_rectangle(cr, 0, realised.strike_top, run.advance, realised.strike_size);
     }
     cairo_fill(cr);
   }

@@ -1,4 +1,4 @@
-// GdiSurface: construction, rectangles and pens.
+// GdiSurface: construction and rectangles.
 #include "gfx/gdi/gdi_surface.h"
 
 namespace morvane {
@@ -50,50 +50,6 @@ void GdiSurface::fill_rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, st
   if (!brush) return;
   FillRect(dc_, &r, brush);
   DeleteObject(brush);
-}
-
-void GdiSurface::set_pen(Color color, std::int32_t dash) {
-  if (dash < 0) dash = 0;
-  if (pen_ && color == pen_color_ && dash == pen_dash_) return;
-  HPEN pen = nullptr;
-  if (dash == 0) {
-    // Width 1 is one logical unit: a pixel on the sheet, 1/100 inch on paper.
-    pen = CreatePen(PS_SOLID, 1, color);
-  } else {
-    LOGBRUSH brush{BS_SOLID, color, 0};
-    const DWORD style[2] = {static_cast<DWORD>(dash), static_cast<DWORD>(dash)};
-    // A geometric pen one unit wide counts its dashes in logical units: page
-    // units on the sheet and on paper alike. (Cosmetic style units depend on
-    // the device, and Wine stretches them threefold.)
-    pen = ExtCreatePen(PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_USERSTYLE, 1, &brush, 2, style);
-  }
-  if (!pen) return;
-  HGDIOBJ previous = SelectObject(dc_, pen);
-  if (pen_) {
-    DeleteObject(pen_);
-  } else {
-    old_pen_ = previous;
-  }
-  pen_ = pen;
-  pen_color_ = color;
-  pen_dash_ = dash;
-}
-
-void GdiSurface::release_pen() {
-  if (!pen_) return;
-  SelectObject(dc_, old_pen_);
-  DeleteObject(pen_);
-  pen_ = nullptr;
-  pen_dash_ = -1;
-}
-
-void GdiSurface::move_to(std::int32_t x, std::int32_t y) {
-  MoveToEx(dc_, x, dev_y(y), nullptr);
-}
-
-void GdiSurface::line_to(std::int32_t x, std::int32_t y) {
-  if (!pen_) set_pen(rgb(0, 0, 0), 0);
-  LineTo(dc_, x, dev_y(y));
 }
 
 }  // namespace morvane

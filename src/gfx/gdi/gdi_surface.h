@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,6 +41,7 @@ class GdiSurface : public Surface {
   TextMetrics text_metrics(const FontDesc& font) override;
   void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                     std::size_t count) override;
+  void draw_strokes(const Strokes& strokes, Color color) override;
 
   // For the shell's BitBlt/StretchBlt into the window.
   HDC dc() const { return dc_; }
@@ -58,7 +60,9 @@ class GdiSurface : public Surface {
   GdiSurface(HDC dc, bool printer) : dc_(dc), printer_(printer) {}
 
   std::int32_t dev_y(std::int32_t y) const { return printer_ ? -y : y; }
+  void dashed_line(POINT from, POINT to);
   HFONT realise_font(const FontDesc& font);
+  const std::array<INT, 256>* run_advances(const FontDesc& font, HFONT realised);
   void release_pen();
   void release_font();
 
@@ -77,6 +81,10 @@ class GdiSurface : public Surface {
 
   HFONT font_ = nullptr;
   FontDesc font_desc_;
+  // What each character advances along a run of the font, in page units.
+  std::array<INT, 256> advances_{};
+  FontDesc advances_font_;
+  bool have_advances_ = false;
 };
 
 // LOGFONTA with the same fields as the description, and back.

@@ -1,8 +1,10 @@
 // GdiSurface: fonts and text. The engine draws one character at a time, so the
 // realised font is kept until the description changes.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "gfx/gdi/gdi_surface.h"
 
@@ -77,11 +79,73 @@ std::int32_t widest_advance(HDC dc) {
   return widest;
 }
 
+// Whether a DC's mapping runs y up the page, as MM_LOENGLISH does.
+bool y_runs_up(HDC dc) {
+  POINT p[2] = {{0, 0}, {0, 100}};
+  return LPtoDP(dc, p, 2) && p[1].y < p[0].y;
+}
+
+// Whether this platform turns text clockwise on the page where its
+// escapement asks for counter-clockwise, once the mapping runs y up. The
+// escapement is measured from the device's x-axis, counter-clockwise, in the
+// compatible graphics mode whatever the mapping; Wine measures it the other
+// way round under a y-up mapping, on printers and memory DCs alike. Found
+// out once, by turning a word upwards on a small y-up bitmap.
+bool turns_back_where_y_runs_up() {
+  static const bool answer = [] {
+    constexpr int kSide = 64;
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) return false;
+    HBITMAP bitmap = CreateBitmap(kSide, kSide, 1, 1, nullptr);
+    HGDIOBJ old_bitmap = bitmap ? SelectObject(dc, bitmap) : nullptr;
+    PatBlt(dc, 0, 0, kSide, kSide, WHITENESS);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, 1, 1, nullptr);
+    SetViewportExtEx(dc, 1, -1, nullptr);
+    LOGFONTA lf{};
+    lf.lfHeight = -16;
+    lf.lfEscapement = 900;  // upwards
+    lf.lfOrientation = 900;
+    lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    lstrcpyA(lf.lfFaceName, "Arial");
+    HFONT font = CreateFontIndirectA(&lf);
+    HGDIOBJ old_font = font ? SelectObject(dc, font) : nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    TextOutA(dc, kSide / 2, -kSide / 2, "HHH", 3);
+    SetMapMode(dc, MM_TEXT);
+    int above = 0;
+    int below = 0;
+    for (int y = 0; y < kSide; ++y) {
+      for (int x = 0; x < kSide; ++x) {
+        if ((GetPixel(dc, x, y) & 0xFFFFFF) == 0xFFFFFF) continue;
+        (y < kSide / 2 ? above : below) += 1;
+      }
+    }
+    if (old_font) SelectObject(dc, old_font);
+    if (font) DeleteObject(font);
+    if (old_bitmap) SelectObject(dc, old_bitmap);
+    if (bitmap) DeleteObject(bitmap);
+    DeleteDC(dc);
+    return below > above;
+  }();
+  return answer;
+}
+
+// The text direction to ask the DC for, so that text turns on the page as
+// the escapement says.
+void turn_as_on_paper(HDC dc, LOGFONTA& lf) {
+  if (lf.lfEscapement % 3600 == 0 || !y_runs_up(dc) || !turns_back_where_y_runs_up()) return;
+  lf.lfEscapement = (3600 - lf.lfEscapement % 3600) % 3600;
+  lf.lfOrientation = (3600 - lf.lfOrientation % 3600) % 3600;
+}
+
 }  // namespace
 
 HFONT GdiSurface::realise_font(const FontDesc& font) {
   if (font_ && font == font_desc_) return font_;
   LOGFONTA lf = to_logfont(font);
+  turn_as_on_paper(dc_, lf);
   HFONT made = CreateFontIndirectA(&lf);
   if (!made) return font_;  // keep drawing with the last good font
   // The page's columns assume every character advances the same width:
@@ -97,6 +161,60 @@ HFONT GdiSurface::realise_font(const FontDesc& font) {
   font_ = made;
   font_desc_ = font;
   return font_;
+}
+
+namespace {
+
+// The face's design advances of characters 0 to 255 at the font's em, in
+// page units: the font made anew at its em square, on a memory DC, whose
+// widths no device has rounded yet. False for a face without outlines or a
+// stretched font.
+bool design_advances(HDC dc, HFONT realised, const FontDesc& font, std::array<INT, 256>& out) {
+  if (font.width != 0) return false;
+  HGDIOBJ previous = SelectObject(dc, realised);
+  OUTLINETEXTMETRICA otm{};
+  otm.otmSize = sizeof otm;
+  const UINT measured = GetOutlineTextMetricsA(dc, sizeof otm, &otm);
+  if (previous) SelectObject(dc, previous);
+  LOGFONTA lf{};
+  if (measured == 0 || otm.otmEMSquare == 0 || !GetObjectA(realised, sizeof lf, &lf)) return false;
+  lf.lfHeight = -static_cast<LONG>(otm.otmEMSquare);
+  lf.lfWidth = 0;
+  lf.lfEscapement = 0;
+  lf.lfOrientation = 0;
+  HDC probe = CreateCompatibleDC(nullptr);
+  HFONT design = probe ? CreateFontIndirectA(&lf) : nullptr;
+  INT widths[256] = {};
+  TEXTMETRICA tm{};
+  bool ok = false;
+  if (design) {
+    HGDIOBJ old = SelectObject(probe, design);
+    ok = GetCharWidth32A(probe, 0, 255, widths) && GetTextMetricsA(probe, &tm) && tm.tmHeight > 0;
+    SelectObject(probe, old);
+    DeleteObject(design);
+  }
+  if (probe) DeleteDC(probe);
+  if (!ok) return false;
+  const double design_em = otm.otmEMSquare;
+  double em = 0;  // page units, as LOGFONT sizes it
+  if (font.height < 0) em = -static_cast<double>(font.height);
+  else if (font.height > 0) em = font.height * design_em / tm.tmHeight;
+  else em = otm.otmTextMetrics.tmHeight - otm.otmTextMetrics.tmInternalLeading;
+  for (int c = 0; c < 256; ++c) out[c] = static_cast<INT>(std::lround(widths[c] * em / design_em));
+  return true;
+}
+
+}  // namespace
+
+// A run (a plotter label) moves on by the face's own advances rounded to
+// whole page units, on the sheet and on paper alike: each device would
+// round them in its own pixels, and a long label would end elsewhere.
+const std::array<INT, 256>* GdiSurface::run_advances(const FontDesc& font, HFONT realised) {
+  if (!have_advances_ || !(advances_font_ == font)) {
+    have_advances_ = design_advances(dc_, realised, font, advances_);
+    advances_font_ = font;
+  }
+  return have_advances_ ? &advances_ : nullptr;
 }
 
 void GdiSurface::release_font() {
@@ -115,7 +233,14 @@ void GdiSurface::draw_text(std::int32_t x, std::int32_t y, const char* text, std
   HGDIOBJ previous = f ? SelectObject(dc_, f) : nullptr;
   SetBkMode(dc_, TRANSPARENT);
   SetTextColor(dc_, color);
-  TextOutA(dc_, x, dev_y(y), text, static_cast<int>(length));
+  const std::array<INT, 256>* advances = length > 1 && f ? run_advances(font, f) : nullptr;
+  if (advances != nullptr) {
+    std::vector<INT> dx(length);
+    for (std::size_t i = 0; i < length; ++i) dx[i] = (*advances)[static_cast<unsigned char>(text[i])];
+    ExtTextOutA(dc_, x, dev_y(y), 0, nullptr, text, static_cast<UINT>(length), dx.data());
+  } else {
+    TextOutA(dc_, x, dev_y(y), text, static_cast<int>(length));
+  }
   if (previous) SelectObject(dc_, previous);
 }
 

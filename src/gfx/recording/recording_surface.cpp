@@ -12,6 +12,7 @@ const char* draw_kind_name(DrawKind kind) {
     case DrawKind::line_to: return "line_to";
     case DrawKind::draw_text: return "draw_text";
     case DrawKind::blit_columns: return "blit_columns";
+    case DrawKind::strokes: return "strokes";
   }
   return "?";
 }
@@ -120,6 +121,14 @@ void RecordingSurface::blit_columns(std::int32_t x, std::int32_t y, const std::u
   r.x0 = x;
   r.y0 = y;
   if (columns != nullptr) r.columns.assign(columns, columns + count);
+  records_.push_back(std::move(r));
+}
+
+void RecordingSurface::draw_strokes(const Strokes& strokes, Color color) {
+  DrawRecord r;
+  r.kind = DrawKind::strokes;
+  r.strokes = strokes;
+  r.color = color;
   records_.push_back(std::move(r));
 }
 

@@ -14,7 +14,7 @@
 
 namespace morvane {
 
-enum class DrawKind { fill_rect, set_pen, move_to, line_to, draw_text, blit_columns };
+enum class DrawKind { fill_rect, set_pen, move_to, line_to, draw_text, blit_columns, strokes };
 
 const char* draw_kind_name(DrawKind kind);
 
@@ -26,6 +26,7 @@ const char* draw_kind_name(DrawKind kind);
 //   draw_text:    (x0, y0), text, font, color; and the cell when it came
 //                 from print_char
 //   blit_columns: (x0, y0), columns
+//   strokes:      strokes, color
 struct DrawRecord {
   DrawKind kind = DrawKind::fill_rect;
   std::int32_t x0 = 0;
@@ -38,6 +39,7 @@ struct DrawRecord {
   FontDesc font;
   std::optional<CharCell> cell;
   std::vector<std::uint8_t> columns;
+  Strokes strokes;
 };
 
 // The metrics the recording surface answers when a test set nothing else:
@@ -64,6 +66,7 @@ class RecordingSurface : public Surface {
                   const CharCell& cell) override;
   void blit_columns(std::int32_t x, std::int32_t y, const std::uint8_t* columns,
                     std::size_t count) override;
+  void draw_strokes(const Strokes& strokes, Color color) override;
 
   // Metrics for every font without an exact entry (default: monospace_metrics).
   void set_metrics_model(MetricsModel model) { model_ = std::move(model); }
