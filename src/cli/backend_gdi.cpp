@@ -22,7 +22,8 @@ class GdiOutput final : public OutputPrinter {
  public:
   explicit GdiOutput(std::unique_ptr<PrinterSystem> system) : system_(std::move(system)) {}
   PrinterSystem& system() override { return *system_; }
-  bool finish(int, std::string&) override {
+  bool finish(int, std::string&, bool& removed_earlier) override {
+    removed_earlier = false;
     system_.reset();
     return true;
   }
@@ -76,7 +77,7 @@ std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, F
   return sheet;
 }
 
-bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error) {
+bool save_sheet_png(Surface& sheet, const std::string& path, bool, std::string& error) {
   auto* gdi = dynamic_cast<GdiSurface*>(&sheet);
   std::vector<std::uint8_t> rgb;
   if (gdi == nullptr || gdi->bitmap() == nullptr || !sheet_rgb(*gdi, rgb)) {

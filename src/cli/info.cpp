@@ -4,7 +4,6 @@
 #include "cli/commands.h"
 #include "cli/page_info.h"
 #include "cli/session.h"
-#include "config/paths.h"
 
 namespace morvane::cli {
 
@@ -15,7 +14,7 @@ int run_info(const RunContext& run) {
   options.pdf_path.reset();
   options.png_dir.reset();
   options.print = false;
-  auto session = Session::create(options, run.settings, spool_path_from_cwd(run.cwd), reporter);
+  auto session = Session::create(options, run.settings, reporter);
   if (!session) return 1;
   session->prepare();
   std::fputs(format_page_info(session->engine()).c_str(), stdout);
