@@ -51,6 +51,7 @@ bool SpoolFile::start_page() {
   if (!ensure_file()) return false;
   if (!file_->truncate(0)) return failed(file_->failure());
   page_open_ = true;
+  any_page_ = true;
   return true;
 }
 
@@ -80,7 +81,11 @@ bool SpoolFile::close() {
 }
 
 void SpoolFile::remove_unfinished() {
-  if (page_open_ && file_) file_->remove_on_close();
+  // An unfinished page's file goes; so does one opened at start-up that no
+  // page ever used (it would not exist without this run).
+  std::uint8_t any = 0;
+  const bool unused = !any_page_ && file_ && file_->read_at(0, &any, 1) == 0;
+  if ((page_open_ || unused) && file_) file_->remove_on_close();
   page_open_ = false;
   pending_.clear();
   file_.reset();

@@ -67,6 +67,7 @@ class SpoolFile {
   std::string path_;
   std::unique_ptr<StoredFile> file_;
   bool page_open_ = false;
+  bool any_page_ = false;  // a page was spooled in this run
   std::uint64_t page_bytes_ = 0;      // appended for the page so far
   std::uint64_t stored_ = 0;          // of them, written to the file
   std::vector<std::uint8_t> pending_;  // appended, not yet written

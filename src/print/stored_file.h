@@ -16,6 +16,7 @@ struct FileFailure {
   std::string path;
   std::string reason;  // the system's text for the error
   int code = 0;        // errno, or the Windows error code
+  bool in_use = false;  // another program holds the file
   bool failed() const { return code != 0 || !reason.empty(); }
   std::string text() const { return path + ": " + reason; }
 };

@@ -214,6 +214,7 @@ std::unique_ptr<StoredFile> StoredFile::held_in_place(const std::string& path, F
   if (!lock_whole(fd, holder)) {
     failure = failure_of(path, EAGAIN,
                          holder != 0 ? "it is in use by process " + std::to_string(holder) : "it is in use by another program");
+    failure.in_use = true;
     ::close(fd);
     return nullptr;
   }

@@ -3,6 +3,7 @@
 // whose holder leaves its process id in a named memory block beside it.
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <random>
@@ -41,6 +42,42 @@ std::string holder_block_name(const std::string& path) {
   char name[64];
   std::snprintf(name, sizeof name, "Local\\Morvane-file-%016llx", static_cast<unsigned long long>(hash));
   return name;
+}
+
+// The path the system resolved an open handle to, without its "\\?\"
+// prefix; empty when it cannot tell.
+std::string final_path(HANDLE handle) {
+  char text[MAX_PATH * 4];
+  const DWORD n = GetFinalPathNameByHandleA(handle, text, sizeof text, FILE_NAME_NORMALIZED);
+  if (n == 0 || n >= sizeof text) return {};
+  std::string path(text, n);
+  if (path.rfind("\\\\?\\", 0) == 0) path.erase(0, 4);
+  return path;
+}
+
+bool same_path(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+// Whether the open file is the one named `path` in its folder, not another
+// reached through a link: the file must resolve to its folder's own path
+// and its own name. (Wine follows a Unix symbolic link without telling it
+// apart; this tells it all the same, and a link to a folder on the way is
+// no harm.)
+bool opened_at_its_name(HANDLE file, const std::string& path) {
+  const std::size_t cut = path.find_last_of("\\/");
+  const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
+  const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  HANDLE dir = CreateFileA(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (dir == INVALID_HANDLE_VALUE) return false;
+  std::string expected = final_path(dir);
+  CloseHandle(dir);
+  if (expected.empty()) return false;
+  if (expected.back() != '\\') expected += '\\';
+  return same_path(final_path(file), expected + name);
 }
 
 unsigned long read_holder(const std::string& path) {
@@ -189,9 +226,18 @@ std::unique_ptr<StoredFile> StoredFile::held_in_place(const std::string& path, F
                                                       unsigned long& holder) {
   holder = 0;
   // Others may read it while we run, never write; a link is opened as
-  // itself, so that it can be refused.
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // itself, so that it can be refused. A missing file is made only where
+  // nothing stands at the name (not even a link that leads nowhere).
+  const DWORD access = GENERIC_READ | GENERIC_WRITE;
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+  HANDLE file = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    file = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, CREATE_NEW, flags, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
+      failure = failure_of(path, ERROR_FILE_EXISTS, "it is a link, not a plain file");
+      return nullptr;
+    }
+  }
   if (file == INVALID_HANDLE_VALUE) {
     const int code = static_cast<int>(GetLastError());
     if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) {
@@ -199,6 +245,7 @@ std::unique_ptr<StoredFile> StoredFile::held_in_place(const std::string& path, F
       failure = failure_of(path, code,
                            holder != 0 ? "it is in use by process " + std::to_string(holder)
                                        : "it is in use by another program");
+      failure.in_use = true;
     } else {
       failure = failure_of(path, code);
     }
@@ -206,7 +253,8 @@ std::unique_ptr<StoredFile> StoredFile::held_in_place(const std::string& path, F
   }
   BY_HANDLE_FILE_INFORMATION info{};
   const bool known = GetFileInformationByHandle(file, &info) != 0;
-  const bool link = known && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  const bool link = known && ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+                              !opened_at_its_name(file, path));
   const bool plain = known && !link && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
                      GetFileType(file) == FILE_TYPE_DISK && info.nNumberOfLinks == 1;
   if (!plain) {
