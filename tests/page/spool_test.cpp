@@ -42,12 +42,6 @@ std::string sheet_text(const std::vector<DrawRecord>& sheet) {
   return s;
 }
 
-std::string read_file(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 TEST(PageOutcomes, EveryEndedPageSaysWhatBecameOfIt) {
   struct Case {
@@ -112,6 +106,13 @@ TEST(SpoolFile, TheReplayPrintsOnlyThePagesOwnBytes) {
 // Links, a second process and TMPDIR as POSIX systems have them (the
 // Windows program's file is checked under Wine, tests/e2e).
 #ifndef _WIN32
+std::string read_file(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
 TEST(SpoolFile, APlantedLinkIsNeverWrittenThrough) {
   const fs::path dir = fs::temp_directory_path() / ("morvane_spool_link_" + std::to_string(::getpid()));
   fs::remove_all(dir);

@@ -29,21 +29,24 @@ cairo_status_t to_string(void* closure, const unsigned char* data, unsigned int 
   return CAIRO_STATUS_SUCCESS;
 }
 
-// Page n as the virtual printer hands it over: a one-page document that
-// names itself ("PAGE-n") in text.
-std::string page_document(int n) {
+// A one-page document holding `text` in the page font, as the virtual
+// printer hands a sheet over.
+std::string text_document(const std::string& text) {
   std::string pdf;
   cairo_surface_t* s = cairo_pdf_surface_create_for_stream(to_string, &pdf, 612, 792);
   cairo_t* cr = cairo_create(s);
   cairo_select_font_face(cr, "Liberation Mono", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, 12);
   cairo_move_to(cr, 72, 72);
-  cairo_show_text(cr, ("PAGE-" + std::to_string(n)).c_str());
+  cairo_show_text(cr, text.c_str());
   cairo_destroy(cr);
   cairo_surface_finish(s);
   cairo_surface_destroy(s);
   return pdf;
 }
+
+// Page n: a document that names itself ("PAGE-n").
+std::string page_document(int n) { return text_document("PAGE-" + std::to_string(n)); }
 
 std::string run_output(const std::string& command, int* status = nullptr) {
   std::string out;
