@@ -114,7 +114,6 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
   if (!setup.wants_output()) e.print.printer_enabled = false;
   s->png_dir_ = options.png_dir;
   s->face_ = options.face;
-  s->sync_each_page_ = setup.sync_each_page;
   if (e.print.printer_enabled) s->pdf_path_ = options.pdf_path;
   return s;
 }
@@ -190,8 +189,10 @@ void Session::save_png(Surface& sheet) {
   char name[32];
   std::snprintf(name, sizeof name, "page-%04d.png", screen_pages_);
   const std::string path = (std::filesystem::path(*png_dir_) / name).string();
+  // Each page file is on the disk itself once written: encoding it costs
+  // far more than that.
   std::string why;
-  if (!save_sheet_png(sheet, path, sync_each_page_, why)) reporter_.error("cannot write PNG " + path + ": " + why);
+  if (!save_sheet_png(sheet, path, true, why)) reporter_.error("cannot write PNG " + path + ": " + why);
 }
 
 void Session::page_ending(Surface& sheet) {

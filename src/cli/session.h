@@ -93,7 +93,6 @@ class Session final : public EngineHooks {
   std::optional<std::string> png_dir_;
   std::optional<std::string> pdf_path_;
   Face face_ = Face::truetype;
-  bool sync_each_page_ = true;
   int pages_ = 0;         // see pages()
   int printed_ = 0;       // sheets printed
   int screen_pages_ = 0;  // pages ended on the screen, the PNG pages' numbers

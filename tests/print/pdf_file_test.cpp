@@ -278,6 +278,33 @@ TEST_F(PdfFileTest, APageAddsOnlyItsOwnBytesWhateverTheFileHolds) {
   EXPECT_EQ(r.pages.size(), 300u);
 }
 
+// What a page has in common with an earlier one is written once: a page of
+// the same characters in the same order takes the earlier page's font. Each
+// page still reads as its own text.
+TEST_F(PdfFileTest, PagesShareTheObjectsTheyHaveInCommon) {
+  const char* texts[] = {"ABC 1", "ABC 1", "XYZ 2", "ABC 1 ABC", "ZYX 2", "XYZ 22"};
+  MemoryFile file;
+  PdfAppender pdf(file, false);
+  std::string error;
+  std::vector<std::size_t> growth;
+  for (const char* text : texts) {
+    const std::size_t before = file.bytes.size();
+    ASSERT_TRUE(pdf.add_page(text_document(text), error)) << error;
+    growth.push_back(file.bytes.size() - before);
+  }
+  EXPECT_LT(growth[1] * 3, growth[0]);  // the same page again: its content only
+  EXPECT_LT(growth[3] * 3, growth[0]);  // the same glyphs in the same order
+  EXPECT_LT(growth[5] * 3, growth[2]);
+  EXPECT_GT(growth[4] * 2, growth[2]);  // "ZYX": the glyphs in another order, a font of its own
+  write_file(dir_ / "out.pdf", file.bytes);
+  const Reading r = read_pdf(dir_ / "out.pdf");
+  EXPECT_TRUE(r.valid) << r.said;
+  ASSERT_EQ(r.pages.size(), std::size(texts));
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    EXPECT_NE(r.pages[i].find(texts[i]), std::string::npos) << r.pages[i];
+  }
+}
+
 TEST_F(PdfFileTest, AnEarlierFileStaysWholeUntilTheFirstPageReplacesIt) {
   const fs::path out = dir_ / "out.pdf";
   write_file(out, "an earlier run's file");

@@ -64,16 +64,28 @@ bool PdfAppender::build_update(std::string_view one_page_document, Update& updat
     out.append(doc.version);
     out += "\n%\xb5\xed\xae\xfb\n";  // binary bytes: the file is not text
   }
-  // The page's objects get fresh numbers above every number in the file;
-  // its page tree becomes the tree's node that takes it.
+  // The page's objects get fresh numbers above every number in the file,
+  // unless the file holds the same object already (a drawing form of an
+  // earlier page); its page tree becomes the tree's node that takes it.
   int next = next_number_;
   std::map<int, int> renumbered{{doc.pages, tree_.parent_for_next_page(next)}};
-  for (const PdfObject& o : doc.objects) {
-    if (o.number != doc.catalog && o.number != doc.pages && o.number != doc.info) renumbered[o.number] = next++;
-  }
-  std::string text;
+  const std::map<int, ObjectKey> keys = object_keys(doc, {doc.catalog, doc.pages, doc.info});
+  std::vector<const PdfObject*> fresh;
   for (const PdfObject& o : doc.objects) {
     if (o.number == doc.catalog || o.number == doc.pages || o.number == doc.info) continue;
+    const ObjectKey key = keys.at(o.number);
+    const auto held = key.valid() ? shared_.find(key) : shared_.end();
+    if (held != shared_.end()) {
+      renumbered[o.number] = held->second;
+      continue;
+    }
+    renumbered[o.number] = next++;
+    fresh.push_back(&o);
+    if (key.valid()) remember(key, renumbered[o.number]);
+  }
+  std::string text;
+  for (const PdfObject* object : fresh) {
+    const PdfObject& o = *object;
     if (!renumber_references(o.text, renumbered, text, error)) {
       error = "the page's PDF cannot be joined: " + error;
       return false;
@@ -113,6 +125,15 @@ bool PdfAppender::build_update(std::string_view one_page_document, Update& updat
   return true;
 }
 
+void PdfAppender::remember(const ObjectKey& key, int number) {
+  if (shared_order_.size() >= kMostShared) {
+    shared_.erase(shared_order_.front());
+    shared_order_.pop_front();
+  }
+  shared_[key] = number;
+  shared_order_.push_back(key);
+}
+
 bool PdfAppender::write_first(const Update& update) {
   const std::string whole = update.bytes + tail(update.xref);
   return file_.write_at(0, whole.data(), whole.size()) && (!sync_ || file_.sync());
@@ -130,6 +151,8 @@ bool PdfAppender::append(const Update& update) {
 bool PdfAppender::add_page(std::string_view one_page_document, std::string& error) {
   const PdfPageTree tree_before = tree_;
   const int next_before = next_number_;
+  const auto shared_before = shared_;
+  const auto shared_order_before = shared_order_;
   Update update;
   bool ok = build_update(one_page_document, update, error);
   if (ok) {
@@ -146,6 +169,8 @@ bool PdfAppender::add_page(std::string_view one_page_document, std::string& erro
   }
   tree_ = tree_before;
   next_number_ = next_before;
+  shared_ = shared_before;
+  shared_order_ = shared_order_before;
   return false;
 }
 

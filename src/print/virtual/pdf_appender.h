@@ -15,13 +15,21 @@
 // an update cut short (or a gap of NULs) lie between revisions, where readers
 // never look. With `sync_each_page` the update is on the disk before (3) and
 // the tail after it, so that a page reported stored survives the system too.
+//
+// An object a page has in common with earlier ones (a drawing form of the
+// dot face, a font subset that is the same to the byte) is not written
+// again: the page refers to the earlier object. The newest few hundred such
+// objects are remembered, so memory stays flat.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 
 #include "print/stored_file.h"
+#include "print/virtual/pdf_objects.h"
 #include "print/virtual/pdf_page_tree.h"
 
 namespace morvane {
@@ -57,7 +65,10 @@ class PdfAppender {
     std::uint64_t xref = 0;
   };
 
+  static constexpr std::size_t kMostShared = 512;
+
   bool build_update(std::string_view one_page_document, Update& update, std::string& error);
+  void remember(const ObjectKey& key, int number);
   bool write_first(const Update& update);
   bool append(const Update& update);
 
@@ -67,6 +78,8 @@ class PdfAppender {
   int next_number_ = kInfo + 1;
   std::uint64_t end_ = 0;   // the file's length
   std::uint64_t xref_ = 0;  // where the newest cross-reference section starts
+  std::map<ObjectKey, int> shared_;  // objects in the file, by their fingerprint
+  std::deque<ObjectKey> shared_order_;  // the oldest is forgotten first
 };
 
 }  // namespace morvane

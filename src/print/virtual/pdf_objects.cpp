@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
 #include <utility>
 
 namespace morvane {
@@ -255,7 +256,59 @@ bool find_parts(PdfPageDocument& doc, std::string_view trailer, std::string& err
   return true;
 }
 
+// Computes fingerprints depth first; an object met again while its own is
+// being computed is part of a loop, which nothing can share.
+class Fingerprints {
+ public:
+  Fingerprints(const PdfPageDocument& doc, const std::set<int>& excluded) : doc_(doc), excluded_(excluded) {}
+
+  ObjectKey of(int number, int depth = 0) {
+    auto known = keys_.find(number);
+    if (known != keys_.end()) return known->second;
+    const PdfObject* o = doc_.find(number);
+    if (o == nullptr || excluded_.count(number) != 0 || depth > kDeepest) return {};
+    keys_[number] = {};  // a loop back here finds an invalid key
+    std::string canonical;
+    std::size_t copied = 0;
+    bool shareable = true;
+    each_reference(o->text, [&](int target, const Token& n, const Token& g) {
+      canonical.append(o->text.substr(copied, n.begin - copied));
+      const ObjectKey k = of(target, depth + 1);
+      shareable = shareable && k.valid();
+      canonical += "<" + std::to_string(k.a) + "." + std::to_string(k.b) + ">";
+      copied = g.end;
+    });
+    canonical.append(o->text.substr(copied));
+    if (!shareable) return {};
+    if (o->has_stream) canonical += "stream";
+    ObjectKey key{fnv1a(o->stream, fnv1a(canonical, kFnvBasis)),
+                  std::hash<std::string>{}(canonical) * 31 + std::hash<std::string_view>{}(o->stream)};
+    if (!key.valid()) key.a = 1;
+    keys_[number] = key;
+    return key;
+  }
+
+ private:
+  static constexpr int kDeepest = 32;
+  static constexpr std::uint64_t kFnvBasis = 14695981039346656037ull;
+  static std::uint64_t fnv1a(std::string_view bytes, std::uint64_t hash) {
+    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+    return hash;
+  }
+
+  const PdfPageDocument& doc_;
+  const std::set<int>& excluded_;
+  std::map<int, ObjectKey> keys_;
+};
+
 }  // namespace
+
+std::map<int, ObjectKey> object_keys(const PdfPageDocument& doc, const std::set<int>& excluded) {
+  Fingerprints prints(doc, excluded);
+  std::map<int, ObjectKey> keys;
+  for (const PdfObject& o : doc.objects) keys[o.number] = prints.of(o.number);
+  return keys;
+}
 
 const PdfObject* PdfPageDocument::find(int number) const {
   auto it = std::lower_bound(objects.begin(), objects.end(), number,

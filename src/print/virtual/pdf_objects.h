@@ -4,7 +4,9 @@
 // their stream data untouched.
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +50,21 @@ bool renumber_references(std::string_view text, const std::map<int, int>& renumb
 // The value of `key` in a dictionary's text when it is a reference; 0 when
 // the key is absent or holds something else.
 int reference_of(std::string_view dict, std::string_view key);
+
+// A fingerprint of an object's content in which every reference stands for
+// the fingerprint of what it leads to: objects of two documents with equal
+// fingerprints are the same object (a drawing form one page shares with an
+// earlier one). 128 bits from two unrelated hashes.
+struct ObjectKey {
+  std::uint64_t a = 0;
+  std::uint64_t b = 0;
+  bool valid() const { return a != 0 || b != 0; }
+  bool operator<(const ObjectKey& o) const { return a != o.a ? a < o.a : b < o.b; }
+};
+
+// The fingerprint of every object of `doc`; an invalid one for objects that
+// lead to one of `excluded`, to a missing object or back to themselves.
+std::map<int, ObjectKey> object_keys(const PdfPageDocument& doc, const std::set<int>& excluded);
 
 // Appends "N 0 obj\n<text>stream...endstream\nendobj\n" for `object` under
 // its new number and text.
