@@ -50,6 +50,11 @@ bool name_usable(int folder_fd, const std::string& name, EarlierFile& earlier, s
     error = "it is not a plain file";
     return false;
   }
+  // A file its owner made read-only is not replaced either.
+  if (::faccessat(folder_fd, name.c_str(), W_OK, AT_EACCESS) != 0) {
+    error = file_error_text(errno);
+    return false;
+  }
   earlier = {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
   return true;
 }
@@ -227,7 +232,10 @@ bool PdfFile::publish(std::string& error) {
     return false;
   }
   temporary_name_.clear();
-  // The new name is on the disk as well (some file systems cannot sync a folder).
+  published_ = true;
+  // The new name is on the disk as well (some file systems cannot sync a
+  // folder). When that fails the page is in the file all the same, but it
+  // is not reported stored.
   if (::fsync(folder_fd_) != 0 && errno != EINVAL && errno != EROFS) {
     error = file_error_text(errno);
     return false;
@@ -242,11 +250,8 @@ bool PdfFile::add_page(std::string_view one_page_document, std::string& error) {
   }
   if (published_ && !still_ours(error)) return false;
   if (!appender_->add_page(one_page_document, error)) return false;
-  if (published_) return true;
-  if (publish(error)) {
-    published_ = true;
-    return true;
-  }
+  if (published_ || publish(error)) return true;
+  if (published_) return false;
   // The page is not at the name: the file starts again empty for the next.
   file_->truncate(0);
   appender_ = std::make_unique<PdfAppender>(*file_, sync_each_page_);
