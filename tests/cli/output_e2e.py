@@ -29,7 +29,7 @@ import cli_e2e  # noqa: E402
 from cli_e2e import Case, Listener, read_png  # noqa: E402
 
 FF = b"\x0c"
-KILL_ROUNDS = int(os.environ.get("MORVANE_KILL_ROUNDS", "12"))
+KILL_ROUNDS = int(os.environ.get("MORVANE_KILL_ROUNDS", "20"))
 
 
 def page_bytes(k, lines=3):
