@@ -46,7 +46,7 @@ class NullPrinterDevice : public PrinterDevice {
   Surface& surface() override { return surface_; }
   bool start_doc(const std::string&) override { return true; }
   void start_page() override {}
-  void end_page() override {}
+  bool end_page() override { return true; }
   void end_doc() override {}
   void abort_doc() override {}
 

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Speed and memory of `morvane render` to PDF on two generated streams, in
-# the TrueType face and in dots: a 100-page plain-text listing and a 20-page
-# bit-image stream.
+# Speed and memory of `morvane render` to PDF on generated streams, in the
+# TrueType face and in dots: a 100-page plain-text listing and a 20-page
+# bit-image stream; and a large capture, a 1,000-page listing, in TrueType.
 # Usage: bench/cli-bench.sh [MORVANE]   (default: build/native/src/cli/morvane)
 # Needs /usr/bin/time (Debian package "time"), python3 and pdfinfo.
 set -eu
@@ -20,6 +20,9 @@ out = sys.argv[1]
 text = ("LISTING LINE OF THE BENCHMARK " * 2)[:50]
 with open(out + "/text.bin", "wb") as f:
     for n in range(100 * 38):
+        f.write(("%5d %s" % (n, text)).encode() + b"\r\n")
+with open(out + "/large.bin", "wb") as f:
+    for n in range(1000 * 38):
         f.write(("%5d %s" % (n, text)).encode() + b"\r\n")
 # 20 pages of 38 strips of 8 dots, 780 columns each.
 with open(out + "/image.bin", "wb") as f:
@@ -47,3 +50,4 @@ run text truetype
 run text dots
 run image truetype
 run image dots
+run large truetype

@@ -10,6 +10,7 @@
 #include "app/app.h"
 #include "app/commands.h"
 #include "app/main_window.h"
+#include "app/shell_text.h"
 #include "app/splash.h"
 #include "app/work_area.h"
 #include "config/paths.h"
@@ -50,6 +51,19 @@ FrameMetrics query_frame_metrics() {
   f.cy_caption = GetSystemMetrics(SM_CYCAPTION);
   f.cy_menu = GetSystemMetrics(SM_CYMENU);
   return f;
+}
+
+// The spool file is this program's while it runs, held against others. A
+// second program started in the same folder would spool into it, so that
+// each would print the other's bytes (and both write the same settings file
+// at exit): it says which program has the folder and ends before it starts.
+// Any other failure is told at the first page that cannot be spooled.
+bool hold_spool_file(App& app) {
+  unsigned long holder = 0;
+  if (app.engine.spool.open_in_place(holder) || !app.engine.spool.failure().in_use) return true;
+  MessageBoxA(nullptr, folder_in_use_text(app.program_dir, holder).c_str(), "Morvane",
+              MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  return false;
 }
 
 bool register_classes(App& app) {
@@ -131,7 +145,7 @@ int run(HINSTANCE instance) {
   app->frame = query_frame_metrics();
 
   int code = kExitFailure;
-  if (register_classes(*app)) {
+  if (hold_spool_file(*app) && register_classes(*app)) {
     app->settings_path = app->program_dir + kSettingsFileName;
     load_settings_if_present(*app);
     HWND hwnd = create_main_window(*app);

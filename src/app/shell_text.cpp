@@ -8,6 +8,14 @@
 
 namespace morvane {
 
+std::string folder_in_use_text(const std::string& folder, unsigned long holder) {
+  const std::string who = holder != 0 ? "Morvane (process " + std::to_string(holder) + ")" : "another Morvane";
+  return "The spool file \"Morvane.$$$\" in " + folder + " is in use by " + who +
+         ".\nTwo programs in one folder would print each other's pages.\n\n"
+         "Start this Morvane from another folder (each folder keeps its own "
+         "\"Morvane.ini\" and \"Morvane.$$$\").";
+}
+
 std::string title_text(const std::string& title, std::int32_t port_index,
                        const std::string& port_description, std::int32_t line_number,
                        bool printer_enabled) {

@@ -15,6 +15,11 @@ std::string title_text(const std::string& title, std::int32_t port_index,
                        const std::string& port_description, std::int32_t line_number,
                        bool printer_enabled);
 
+// Said by a second program started in a folder where another one runs: the
+// spool file "Morvane.$$$" there is the other's (the holder's process id, 0
+// when unknown), and the pages of the two would mix.
+std::string folder_in_use_text(const std::string& folder, unsigned long holder);
+
 // Said when "Abort printing" could not cancel the document.
 inline constexpr const char* kNotCancelledText =
     "The printer could not cancel the document: the pages sent to it so far "

@@ -22,6 +22,9 @@ struct PrinterSetup {
   bool print = false;                   // each document to the system print queue
   std::string print_queue;              // empty: the default queue
   Face face = Face::truetype;           // of the printed pages
+  // Every page on the disk itself before it is reported (a live session);
+  // else the PDF is synced once, when it is completed.
+  bool sync_each_page = true;
   bool wants_output() const { return pdf_path.has_value() || print; }
 };
 
@@ -55,8 +58,10 @@ struct FaceUsed {
 };
 FaceUsed face_used(const FontDesc& font);
 
-// Saves a sheet made by make_sheet as a PNG file; false with a reason.
-bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error);
+// Saves a sheet made by make_sheet as a PNG file, which replaces a file of
+// that name only once it is complete (never written through a link); with
+// `sync` it is on the disk itself when this returns. False with a reason.
+bool save_sheet_png(Surface& sheet, const std::string& path, bool sync, std::string& error);
 
 // The printer of a run and what has to happen to its output at the end.
 class OutputPrinter {
@@ -65,13 +70,16 @@ class OutputPrinter {
   virtual PrinterSystem& system() = 0;
   // After the last document has ended and every device is gone: completes the
   // files and hands them to the print queue. False with a reason when that
-  // failed. `sheets` is the number of sheets the run printed.
-  virtual bool finish(int sheets, std::string& error) = 0;
+  // failed. `sheets` is the number of sheets the run printed; when it is 0,
+  // a file found at the PDF's name when the run began is removed (so that
+  // nothing looks like this run's result), and `removed_earlier` says so.
+  virtual bool finish(int sheets, std::string& error, bool& removed_earlier) = 0;
 };
 
 // A printer that prints as the setup asks. When nothing is to be printed it
 // only measures (its documents cannot start). Null with a reason when the
-// platform cannot produce the output asked for.
+// platform cannot produce the output asked for, or the PDF cannot be
+// written where it is asked for (checked before any work).
 std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, std::string& error);
 
 // The print command for a queue ("lp", or "lp -d QUEUE").

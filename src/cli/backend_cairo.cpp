@@ -2,8 +2,10 @@
 // sheet, the virtual PDF printer for print documents.
 #include <cerrno>
 #include <cstring>
+#include <cstdlib>
 #include <filesystem>
-#include <random>
+
+#include <stdlib.h>
 
 #include "cli/backend.h"
 #include "gfx/damage_sheet.h"
@@ -11,6 +13,8 @@
 #include "gfx/cairo/cairo_pdf_surface.h"
 #include "gfx/cairo/cairo_sheet.h"
 #include "gfx/cairo/font_cache.h"
+#include "print/stored_file_posix.h"
+#include "print/virtual/pdf_file.h"
 #include "print/virtual/print_command.h"
 #include "print/virtual/virtual_printer.h"
 
@@ -24,6 +28,7 @@ morvane::Face gfx_face(Face face) {
 
 VirtualPrinterConfig virtual_config(const PrinterSetup& setup) {
   VirtualPrinterConfig c;
+  c.sync_each_page = setup.sync_each_page;
   c.face = gfx_face(setup.face);
   c.paper = setup.paper == Paper::a4 ? morvane::Paper::a4 : morvane::Paper::letter;
   c.dpi = static_cast<std::uint32_t>(setup.dpi);
@@ -32,24 +37,22 @@ VirtualPrinterConfig virtual_config(const PrinterSetup& setup) {
 }
 
 // Documents printed without a PDF of the run go through files of their own
-// in a private temporary directory, removed once the queue has taken them.
+// in a private temporary directory (this user's only), removed once the
+// queue has taken them.
 std::string make_spool_dir(std::string& error) {
-  std::error_code ec;
-  const auto base = std::filesystem::temp_directory_path(ec);
-  for (int i = 0; !ec && i < 1000; ++i) {
-    const auto dir = base / ("morvane-print-" + std::to_string(std::random_device{}()));
-    if (std::filesystem::create_directory(dir, ec)) return dir.string();
-  }
-  error = "cannot make a temporary directory for printing: " +
-          (ec ? ec.message() : std::string("no free name"));
+  const char* tmp = std::getenv("TMPDIR");
+  std::string folder = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/morvane-print-XXXXXX";
+  if (::mkdtemp(folder.data()) != nullptr) return folder;
+  error = "cannot make a temporary directory for printing: " + std::string(std::strerror(errno));
   return {};
 }
 
 class CairoOutput final : public OutputPrinter {
  public:
   CairoOutput(const PrinterSetup& setup, std::unique_ptr<PrinterSystem> system,
-              VirtualPrinterSystem* pdf, std::string spool_dir)
-      : setup_(setup), system_(std::move(system)), pdf_(pdf), spool_dir_(std::move(spool_dir)) {}
+              VirtualPrinterSystem* pdf, std::string spool_dir, EarlierFile earlier)
+      : setup_(setup), system_(std::move(system)), pdf_(pdf), spool_dir_(std::move(spool_dir)),
+        earlier_(earlier) {}
 
   ~CairoOutput() override {
     std::error_code ec;
@@ -58,17 +61,19 @@ class CairoOutput final : public OutputPrinter {
 
   PrinterSystem& system() override { return *system_; }
 
-  bool finish(int sheets, std::string& error) override {
+  bool finish(int sheets, std::string& error, bool& removed_earlier) override {
+    removed_earlier = false;
+    std::string unwritten;
+    const bool written = pdf_ == nullptr || pdf_->close_files(unwritten);
     int failures = pdf_ != nullptr ? pdf_->wait_print_jobs() : 0;
-    system_.reset();  // completes the run's file
+    system_.reset();
     pdf_ = nullptr;
-    if (setup_.pdf_path && sheets > 0) {
-      if (!std::filesystem::exists(*setup_.pdf_path)) {
-        error = "cannot write PDF " + *setup_.pdf_path;
-        return false;
-      }
-      if (setup_.print) failures += print_file(*setup_.pdf_path);
+    if (!written) {
+      error = unwritten;
+      return false;
     }
+    if (setup_.pdf_path && sheets == 0) removed_earlier = remove_earlier_file(*setup_.pdf_path, earlier_);
+    if (setup_.pdf_path && sheets > 0 && setup_.print) failures += print_file(*setup_.pdf_path);
     if (failures > 0) {
       error = "the print command \"" + print_command(setup_.print_queue) + "\" failed for " +
               std::to_string(failures) + " document(s)";
@@ -89,6 +94,7 @@ class CairoOutput final : public OutputPrinter {
   std::unique_ptr<PrinterSystem> system_;
   VirtualPrinterSystem* pdf_;
   std::string spool_dir_;
+  EarlierFile earlier_;  // what stood at the PDF's name when the run began
 };
 
 }  // namespace
@@ -103,17 +109,33 @@ FaceUsed face_used(const FontDesc& font) {
   return {fonts.family_of(font), fonts.is_stand_in(font)};
 }
 
-bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error) {
+namespace {
+
+cairo_status_t append_png(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+bool save_sheet_png(Surface& sheet, const std::string& path, bool sync, std::string& error) {
   // A sheet shown in the window is the image it wraps.
-  if (auto* shown = dynamic_cast<DamageSheet*>(&sheet)) return save_sheet_png(shown->inner(), path, error);
+  if (auto* shown = dynamic_cast<DamageSheet*>(&sheet)) return save_sheet_png(shown->inner(), path, sync, error);
   auto* image = dynamic_cast<CairoSheet*>(&sheet);
-  if (image == nullptr) {
+  if (image == nullptr || image->image() == nullptr) {
     error = "the sheet is not an image";
     return false;
   }
-  errno = 0;
-  if (image->save_png(path)) return true;
-  error = errno != 0 ? std::strerror(errno) : "write failed";
+  // Encoded in memory, then written by us: every write is checked.
+  std::string png;
+  const cairo_status_t status = cairo_surface_write_to_png_stream(image->image(), append_png, &png);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    error = cairo_status_to_string(status);
+    return false;
+  }
+  FileFailure failure;
+  if (replace_file(path, png, sync, failure)) return true;
+  error = failure.reason;
   return false;
 }
 
@@ -126,12 +148,17 @@ std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, st
   if (!setup.wants_output()) {
     auto geometry = std::make_unique<GeometryPrinterSystem>(
         kPrinterName, virtual_printer_caps(config), [] { return std::make_unique<CairoPdfSurface>(); });
-    return std::make_unique<CairoOutput>(setup, std::move(geometry), nullptr, "");
+    return std::make_unique<CairoOutput>(setup, std::move(geometry), nullptr, "", EarlierFile{});
   }
   // Found out before any work, not after the last page.
   if (setup.print && !print_command_available(print_command(setup.print_queue), error)) return nullptr;
   std::string spool_dir;
+  EarlierFile earlier;
   if (setup.pdf_path) {
+    if (!check_pdf_target(*setup.pdf_path, earlier, error)) {
+      error = "cannot write PDF " + *setup.pdf_path + ": " + error;
+      return nullptr;
+    }
     // The run is one file; it goes to the queue once complete.
     config.output_path = *setup.pdf_path;
     config.one_file = true;
@@ -144,7 +171,7 @@ std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, st
   }
   auto pdf = std::make_unique<VirtualPrinterSystem>(config);
   VirtualPrinterSystem* raw = pdf.get();
-  return std::make_unique<CairoOutput>(setup, std::move(pdf), raw, spool_dir);
+  return std::make_unique<CairoOutput>(setup, std::move(pdf), raw, spool_dir, earlier);
 }
 
 }  // namespace morvane::cli

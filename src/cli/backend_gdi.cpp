@@ -21,7 +21,8 @@ class GdiOutput final : public OutputPrinter {
  public:
   explicit GdiOutput(std::unique_ptr<PrinterSystem> system) : system_(std::move(system)) {}
   PrinterSystem& system() override { return *system_; }
-  bool finish(int, std::string&) override {
+  bool finish(int, std::string&, bool& removed_earlier) override {
+    removed_earlier = false;
     system_.reset();
     return true;
   }
@@ -81,7 +82,7 @@ FaceUsed face_used(const FontDesc& font) {
   return used;
 }
 
-bool save_sheet_png(Surface& sheet, const std::string& path, std::string& error) {
+bool save_sheet_png(Surface& sheet, const std::string& path, bool, std::string& error) {
   auto* gdi = dynamic_cast<GdiSurface*>(&sheet);
   BgrImage image;
   if (gdi == nullptr || gdi->bitmap() == nullptr || !sheet_pixels(*gdi, image)) {

@@ -6,7 +6,6 @@
 #include "cli/commands.h"
 #include "cli/page_info.h"
 #include "cli/session.h"
-#include "config/paths.h"
 
 namespace morvane::cli {
 
@@ -17,7 +16,7 @@ int run_info(const RunContext& run) {
   options.pdf_path.reset();
   options.png_dir.reset();
   options.print = false;
-  auto session = Session::create(options, run.settings, spool_path_from_cwd(run.cwd), reporter);
+  auto session = Session::create(options, run.settings, reporter);
   if (!session) return 1;
   session->prepare();
   std::string info = format_page_info(session->engine(), face_used(session->engine().page_font).family);

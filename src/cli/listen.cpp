@@ -281,25 +281,35 @@ void drain_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& se
   }
 }
 
+// One line for every page that ended: printed (only once it is stored for
+// good), ended (nothing is printed), or not printed and why. A page that
+// drew nothing is no page on paper and is not reported.
+void report_page(Reporter& r, int page, const PageOutcome& outcome) {
+  const std::string bytes = " (" + std::to_string(outcome.bytes) + " bytes)";
+  switch (outcome.paper) {
+    case PageOutcome::Paper::printed: r.note("page " + std::to_string(page) + " printed" + bytes); break;
+    case PageOutcome::Paper::not_printed: r.note("page " + std::to_string(page) + " ended" + bytes); break;
+    case PageOutcome::Paper::failed: r.note("page not printed" + bytes + ": " + outcome.failure); break;
+    case PageOutcome::Paper::blank: break;
+  }
+}
+
 }  // namespace
 
 int run_listen(const RunContext& run) {
   Reporter reporter(run.options.quiet);
   install_stop_handler();
+  guard_outputs();
   if (run.options.window && !WindowRun::possible(reporter)) return 1;
   std::vector<std::unique_ptr<Channel>> channels;
   std::string names;
   if (!open_channels(run, channels, names, reporter)) return 1;
-  auto session = Session::create(run.options, run.settings, spool_path_from_cwd(run.cwd), reporter);
+  auto session = Session::create(run.options, run.settings, reporter);
   if (!session) return 1;
   std::unique_ptr<WindowRun> window;
   if (run.options.window && !(window = WindowRun::open(run, *session, names, reporter))) return 1;
 
-  const bool printing = session->printing_enabled();
-  session->on_page([&reporter, printing](int page, long bytes) {
-    reporter.note("page " + std::to_string(page) + (printing ? " printed" : " ended") +
-                  (bytes >= 0 ? " (" + std::to_string(bytes) + " bytes)" : ""));
-  });
+  session->on_page([&reporter](int page, const PageOutcome& outcome) { report_page(reporter, page, outcome); });
   session->prepare();
 
   const auto idle_limit = std::chrono::duration<double>(run.options.idle_eject_seconds);

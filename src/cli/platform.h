@@ -8,8 +8,12 @@
 
 namespace morvane::cli {
 
-// SIGINT/SIGTERM (Ctrl-C, console close on Windows) set the stop request.
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT (Ctrl-C, console close on Windows)
+// set the stop request.
 void install_stop_handler();
+// Before any output is written: no signal ends the program for an output
+// that does not fit (a file-size limit makes the write fail instead).
+void guard_outputs();
 bool stop_requested();
 
 void sleep_ms(int ms);

@@ -21,10 +21,17 @@ void install_stop_handler() {
   struct sigaction sa {};
   sa.sa_handler = on_stop_signal;
   sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
+  // A closed terminal (SIGHUP) and Ctrl-\ (SIGQUIT) end a run as Ctrl-C
+  // does: the page in progress is printed, nothing is lost.
+  for (int stop : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(stop, &sa, nullptr);
   // A client that goes away must not kill the program.
   signal(SIGPIPE, SIG_IGN);
+}
+
+void guard_outputs() {
+  // A file-size limit makes the write fail (EFBIG), which is reported,
+  // instead of killing the program in the middle of a page.
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 bool stop_requested() { return g_stop != 0; }

@@ -27,6 +27,8 @@ BOOL WINAPI on_console_event(DWORD type) {
 
 void install_stop_handler() { SetConsoleCtrlHandler(on_console_event, TRUE); }
 
+void guard_outputs() {}
+
 bool stop_requested() { return g_stop; }
 
 void sleep_ms(int ms) { Sleep(static_cast<DWORD>(ms)); }

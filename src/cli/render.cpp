@@ -12,7 +12,6 @@
 #include "cli/platform.h"
 #include "cli/session.h"
 #include "cli/window_run.h"
-#include "config/paths.h"
 #include "io/channel.h"
 
 namespace morvane::cli {
@@ -134,10 +133,11 @@ std::string input_names(const std::vector<Input>& inputs) {
 
 int run_render(const RunContext& run) {
   Reporter reporter(run.options.quiet);
+  guard_outputs();
   if (run.options.window && !WindowRun::possible(reporter)) return 1;
   std::vector<Input> inputs;
   if (!open_inputs(run.options.files, inputs, reporter)) return 1;
-  auto session = Session::create(run.options, run.settings, spool_path_from_cwd(run.cwd), reporter);
+  auto session = Session::create(run.options, run.settings, reporter);
   if (!session) return 1;
   std::unique_ptr<WindowRun> window;
   if (run.options.window) {

@@ -3,12 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
 
 #include "gfx/damage_sheet.h"
 #include "gfx/measuring_sheet.h"
 #include "live/live_window.h"
 #include "cli/run_config.h"
+#include "config/paths.h"
 #include "page/commands.h"
 #include "page/feed.h"
 #include "layout/text_style.h"
@@ -31,19 +33,11 @@ bool prepare_png_dir(const std::string& dir, std::string& error) {
   return true;
 }
 
-// Finds out before any work whether the PDF can be written at all; a file
-// that did not exist is not left behind.
-bool probe_writable(const std::string& path, std::string& error) {
-  std::error_code ec;
-  const bool existed = std::filesystem::exists(path, ec);
-  std::FILE* f = std::fopen(path.c_str(), "ab");
-  if (f == nullptr) {
-    error = "cannot write PDF " + path + ": " + std::strerror(errno);
+// "page-0001.png" and on: the names this program gives its PNG pages.
+bool is_page_png(const std::string& name) {
+  if (name.size() < 13 || name.compare(0, 5, "page-") != 0 || name.compare(name.size() - 4, 4, ".png") != 0)
     return false;
-  }
-  std::fclose(f);
-  if (!existed) std::filesystem::remove(path, ec);
-  return true;
+  return std::all_of(name.begin() + 5, name.end() - 4, [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // A font whose face is not installed is drawn in another face: the user
@@ -86,24 +80,23 @@ PrinterSetup printer_setup(const CliOptions& o) {
   s.print = o.print;
   s.print_queue = o.print_queue;
   s.face = o.face;
+  // A live session reports every page: it must be on the disk by then.
+  // A batch run reports once, at its end.
+  s.sync_each_page = o.command != Command::render;
   return s;
 }
 
 Session::Session(Reporter& reporter, std::unique_ptr<OutputPrinter> output)
-    : reporter_(reporter), output_(std::move(output)), printers_(output_->system()) {
-  engine_ = std::make_unique<Engine>(*this, printers_);
+    : reporter_(reporter), output_(std::move(output)) {
+  engine_ = std::make_unique<Engine>(*this, output_->system());
 }
 
 Session::~Session() { close(); }
 
 std::unique_ptr<Session> Session::create(const CliOptions& options, const Settings& settings,
-                                         const std::string& spool_path, Reporter& reporter) {
+                                         Reporter& reporter) {
   const PrinterSetup setup = printer_setup(options);
   std::string error;
-  if (options.pdf_path && !probe_writable(*options.pdf_path, error)) {
-    reporter.error(error);
-    return nullptr;
-  }
   if (options.png_dir && !prepare_png_dir(*options.png_dir, error)) {
     reporter.error(error);
     return nullptr;
@@ -113,9 +106,17 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
     reporter.error(error);
     return nullptr;
   }
+  // The page spool is this run's own: nothing goes into the working folder,
+  // and another program there never reads or writes it.
+  FileFailure why;
+  auto spool = StoredFile::private_temporary(kSpoolFileName, why);
+  if (!spool) {
+    reporter.error("cannot make the spool file: " + why.text());
+    return nullptr;
+  }
   std::unique_ptr<Session> s(new Session(reporter, std::move(output)));
   Engine& e = *s->engine_;
-  e.spool.set_path(spool_path);
+  e.spool.use(std::move(spool));
   // Before the printer is measured: the plotter's reset size is the face's.
   e.interp.plotter_face = options.plotter_face == PlotterFace::strokes
                               ? morvane::PlotterFace::strokes
@@ -154,11 +155,14 @@ void Session::close() {
 }
 
 void Session::finish_output() {
+  if (png_dir_) clear_earlier_pngs();  // no page came: nothing of an earlier run stays
   std::string error;
-  if (!output_->finish(printers_.sheets(), error)) reporter_.error(error);
+  bool removed_earlier = false;
+  if (!output_->finish(printed_, error, removed_earlier)) reporter_.error(error);
   // After a failure that one line says why; this one would only repeat it.
-  if (pdf_path_ && printers_.sheets() == 0 && !reporter_.failed())
-    reporter_.warning("no sheet was printed: " + *pdf_path_ + " is not written");
+  if (pdf_path_ && printed_ == 0 && !reporter_.failed())
+    reporter_.warning("no sheet was printed: " + *pdf_path_ + " is not written" +
+                      (removed_earlier ? " (the earlier file of that name is removed)" : ""));
 }
 
 std::unique_ptr<Surface> Session::create_sheet(std::uint32_t width, std::uint32_t height) {
@@ -178,18 +182,57 @@ void Session::show_page(Surface& sheet) {
   if (window_ != nullptr && shown != nullptr) window_->show(*shown);
 }
 
-long Session::spooled_bytes() const { return engine_->spool.size(); }
+void Session::clear_earlier_pngs() {
+  if (pngs_cleared_) return;
+  pngs_cleared_ = true;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(*png_dir_, ec)) {
+    if (!is_page_png(entry.path().filename().string())) continue;
+    std::error_code gone;
+    if (!std::filesystem::remove(entry.path(), gone) && gone)
+      reporter_.error("cannot remove the earlier page " + entry.path().string() + ": " + gone.message());
+  }
+  if (ec) reporter_.error("cannot read " + *png_dir_ + ": " + ec.message());
+}
+
+void Session::save_png(Surface& sheet) {
+  // The folder holds this run's pages only: an earlier run's go once this
+  // run has a page to put there.
+  clear_earlier_pngs();
+  char name[32];
+  std::snprintf(name, sizeof name, "page-%04d.png", screen_pages_);
+  const std::string path = (std::filesystem::path(*png_dir_) / name).string();
+  // Each page file is on the disk itself once written: encoding it costs
+  // far more than that.
+  std::string why;
+  if (!save_sheet_png(sheet, path, true, why)) reporter_.error("cannot write PNG " + path + ": " + why);
+}
 
 void Session::page_ending(Surface& sheet) {
-  ++pages_;
-  if (png_dir_) {
-    char name[32];
-    std::snprintf(name, sizeof name, "page-%04d.png", pages_);
-    const std::string path = (std::filesystem::path(*png_dir_) / name).string();
-    std::string why;
-    if (!save_sheet_png(sheet, path, why)) reporter_.error("cannot write PNG " + path + ": " + why);
+  ++screen_pages_;
+  if (png_dir_) save_png(sheet);
+}
+
+void Session::page_printed(const PageOutcome& outcome) {
+  int number = 0;
+  switch (outcome.paper) {
+    case PageOutcome::Paper::not_printed:
+      number = ++pages_;
+      break;
+    case PageOutcome::Paper::printed:
+      number = pages_ = ++printed_;
+      last_failure_.clear();  // it works again: a new failure is told again
+      break;
+    case PageOutcome::Paper::blank:
+      break;
+    case PageOutcome::Paper::failed:
+      // Told once, not at every page, until a page is printed again; what
+      // the engine told already is not repeated.
+      if (!outcome.told && outcome.failure != last_failure_) reporter_.error("page not printed: " + outcome.failure);
+      last_failure_ = outcome.failure;
+      break;
   }
-  if (page_report_) page_report_(pages_, spooled_bytes());
+  if (page_report_) page_report_(number, outcome);
 }
 
 }  // namespace morvane::cli

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "cli/backend.h"
-#include "print/counting_printer.h"
 #include "cli/options.h"
 #include "config/settings.h"
 #include "page/engine.h"
@@ -40,12 +39,15 @@ class Reporter {
 
 class Session final : public EngineHooks {
  public:
-  // Called after every ended page with its number and its size in bytes.
-  using PageReport = std::function<void(int page, long bytes)>;
+  // Called after every ended page: the page's number among the run's pages
+  // (printed sheets; ended pages when nothing is printed; 0 for a page that
+  // is not one) and what became of it.
+  using PageReport = std::function<void(int page, const PageOutcome& outcome)>;
 
-  // Null when the printer the options ask for cannot be made (reported).
+  // Null when the printer the options ask for cannot be made, or the page
+  // spool cannot be (reported). The spool is a private temporary file.
   static std::unique_ptr<Session> create(const CliOptions& options, const Settings& settings,
-                                         const std::string& spool_path, Reporter& reporter);
+                                         Reporter& reporter);
   ~Session() override;
 
   Engine& engine() { return *engine_; }
@@ -62,6 +64,8 @@ class Session final : public EngineHooks {
   // unfinished page removed.
   void close();
 
+  // The run's pages: sheets printed (stored for good), or pages ended when
+  // nothing is printed.
   int pages() const { return pages_; }
   std::uint64_t bytes_fed() const { return bytes_fed_; }
   bool printing_enabled() const { return engine_->print.printer_enabled; }
@@ -74,21 +78,26 @@ class Session final : public EngineHooks {
   std::unique_ptr<Surface> create_sheet(std::uint32_t width, std::uint32_t height) override;
   void error(const std::string& text, const std::string& caption) override;
   void page_ending(Surface& sheet) override;
+  void page_printed(const PageOutcome& outcome) override;
   void show_page(Surface& sheet) override;
 
  private:
   Session(Reporter& reporter, std::unique_ptr<OutputPrinter> output);
-  long spooled_bytes() const;
+  void save_png(Surface& sheet);
+  void clear_earlier_pngs();
   void finish_output();
 
   Reporter& reporter_;
   std::unique_ptr<OutputPrinter> output_;
-  CountingPrinterSystem printers_;
   std::unique_ptr<Engine> engine_;
   std::optional<std::string> png_dir_;
   std::optional<std::string> pdf_path_;
   Face face_ = Face::truetype;
-  int pages_ = 0;
+  int pages_ = 0;         // see pages()
+  int printed_ = 0;       // sheets printed
+  int screen_pages_ = 0;  // pages ended on the screen, the PNG pages' numbers
+  bool pngs_cleared_ = false;
+  std::string last_failure_;  // told once until a page is printed again
   std::uint64_t bytes_fed_ = 0;
   bool closed_ = false;
   PageReport page_report_;

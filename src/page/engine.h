@@ -18,6 +18,20 @@
 
 namespace morvane {
 
+// How a page that ended on the screen fared on paper.
+struct PageOutcome {
+  enum class Paper {
+    not_printed,  // printing is off
+    blank,        // it drew nothing, so no sheet was started: not a page on paper
+    printed,      // its sheet is printed, or stored for good
+    failed,       // it could not be printed; `failure` says why
+  };
+  Paper paper = Paper::not_printed;
+  std::uint64_t bytes = 0;  // the page's bytes as received
+  std::string failure;
+  bool told = false;  // the user heard of the failure already (EngineHooks::error)
+};
+
 // What the engine needs of the shell that hosts it.
 class EngineHooks {
  public:
@@ -30,6 +44,8 @@ class EngineHooks {
   virtual void error(const std::string& /*text*/, const std::string& /*caption*/) {}
   // A screen page is about to end; the sheet still shows it.
   virtual void page_ending(Surface& /*sheet*/) {}
+  // The page that ended has been printed, or not: after page_ending.
+  virtual void page_printed(const PageOutcome& /*outcome*/) {}
 };
 
 struct Engine {

@@ -1,7 +1,5 @@
 #include "page/page_record.h"
 
-#include <cstring>
-
 #include "emul/emulation.h"
 #include "page/engine.h"
 #include "page/feed.h"
@@ -63,8 +61,9 @@ void apply_event(Engine& e, const PageEvent& ev) {
 }
 
 // The spool file through the printer page, in runs of at most 256 bytes cut
-// at every recorded event.
-void replay_bytes(Engine& e, SpoolReader& in) {
+// at every recorded event. Only the page's own bytes are read back; the
+// count of those read is returned.
+std::uint64_t replay_bytes(Engine& e) {
   const std::vector<PageEvent>& events = e.page_record.events;
   std::size_t next = 0;
   std::uint64_t offset = 0;
@@ -74,11 +73,12 @@ void replay_bytes(Engine& e, SpoolReader& in) {
     std::size_t want = sizeof block;
     if (next < events.size() && events[next].offset - offset < want)
       want = static_cast<std::size_t>(events[next].offset - offset);
-    const std::size_t n = in.read(block, want);
+    const std::size_t n = e.spool.read(offset, block, want);
     if (n == 0) break;
     feed_page(e, e.printer, block, n);
     offset += n;
   }
+  return offset;
 }
 
 }  // namespace
@@ -100,8 +100,9 @@ void spool_failed(Engine& e) {
   r.spool_failed = true;
   if (r.spool_failure_told) return;
   r.spool_failure_told = true;
-  e.hooks.error("Unable to write the spool file " + e.spool.path() + ": " +
-                    std::strerror(e.spool.error()) + "; the page is not printed",
+  const FileFailure& why = e.spool.failure();
+  e.hooks.error("Unable to write the spool file " + (why.path.empty() ? e.spool.path() : why.path) + ": " +
+                    why.reason + "; the page is not printed",
                 "Morvane");
 }
 
@@ -119,13 +120,12 @@ void record_page_event(Engine& e, PageEventKind kind, std::uint32_t value) {
   e.page_record.events.push_back({e.page_record.bytes, kind, value});
 }
 
-void replay_page(Engine& e) {
-  SpoolReader in(e.spool.path());
-  if (!in.opened()) return;
+bool replay_page(Engine& e) {
   const PageStart live = capture(e);
   start_printer_like_screen(e, e.page_record.start);
-  replay_bytes(e, in);
+  const bool whole = replay_bytes(e) == e.page_record.bytes;
   restore_shared(e, live);
+  return whole;
 }
 
 }  // namespace morvane

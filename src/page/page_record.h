@@ -60,7 +60,8 @@ bool spool_whole(Engine& e);
 
 // Lays the ended page out again on the printer page from the spool file: from
 // the state the screen page started with, with every recorded event at its
-// offset. The state the screen page goes on with is left as it was.
-void replay_page(Engine& e);
+// offset. The state the screen page goes on with is left as it was. False
+// when the spool file did not give back every byte of the page.
+bool replay_page(Engine& e);
 
 }  // namespace morvane

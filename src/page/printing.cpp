@@ -93,35 +93,76 @@ bool start_print_job(Engine& e) {
   return true;
 }
 
+namespace {
+
+PageOutcome failed(PageOutcome out, std::string why, bool told) {
+  out.paper = PageOutcome::Paper::failed;
+  out.failure = std::move(why);
+  out.told = told;
+  return out;
+}
+
+std::string spool_failure_text(const Engine& e, const char* what) {
+  return std::string("the spool file could not be ") + what + ": " + e.spool.failure().text();
+}
+
+// The page, whole in its spool file, replayed into a document and ended on
+// its sheet: what became of it.
+PageOutcome print_spooled_page(Engine& e, PageOutcome out) {
+  forget_aborted_job(e);
+  if (!e.print.job_active) e.print.job_active = start_print_job(e);
+  if (!e.print.job_active) return failed(out, kCannotStartJob, true);
+  const bool read_back = replay_page(e);
+  const bool drew = e.print.page_started;
+  const bool stored = end_printer_page(e, e.print.close_document ? SheetEnd::sheet_and_document : SheetEnd::sheet);
+  if (!read_back) return failed(out, spool_failure_text(e, "read back"), false);
+  if (!drew) {
+    out.paper = PageOutcome::Paper::blank;
+    return out;
+  }
+  if (!stored) {
+    const std::string why = e.print.printer_dc ? e.print.printer_dc->failure() : std::string();
+    return failed(out, why.empty() ? "the printer did not take the sheet" : why, false);
+  }
+  out.paper = PageOutcome::Paper::printed;
+  return out;
+}
+
+}  // namespace
+
 void print_page(Engine& e) {
-  if (!e.spool.is_open()) return;
+  PageOutcome out;
+  out.bytes = e.page_record.bytes;
+  if (!e.spool.is_open()) {
+    // The page's spool file never opened: nothing is printed or synchronised.
+    if (e.print.printer_enabled) out = failed(out, spool_failure_text(e, "written"), true);
+    e.hooks.page_printed(out);
+    return;
+  }
   const bool spooled = spool_whole(e);
 
   e.print.page_printing = true;
-  if (e.print.printer_enabled && spooled) {
-    forget_aborted_job(e);
-    if (!e.print.job_active) e.print.job_active = start_print_job(e);
-    if (e.print.job_active) {
-      replay_page(e);
-      end_printer_page(e, e.print.close_document ? SheetEnd::sheet_and_document : SheetEnd::sheet);
-    }
+  if (e.print.printer_enabled) {
+    out = spooled ? print_spooled_page(e, out) : failed(out, spool_failure_text(e, "written"), true);
   }
   sync_printer_page(e.screen, e.printer);
   // The font of the styles that stay in force on the next page.
   e.current_font = make_font(e.screen, e.interp.emulation);
   e.print.page_printing = false;
+  e.hooks.page_printed(out);
 }
 
-void end_printer_page(Engine& e, SheetEnd end) {
+bool end_printer_page(Engine& e, SheetEnd end) {
   release_bit_image(e.interp);
   PrintJob& job = e.print;
-  if (!job.printer_dc || !job.job_active) return;
-  if (job.page_started) job.printer_dc->end_page();
+  if (!job.printer_dc || !job.job_active) return false;
+  const bool stored = job.page_started && job.printer_dc->end_page();
   job.page_started = false;
   if (end == SheetEnd::sheet_and_document) {
     job.printer_dc->end_doc();
     job.job_active = false;
   }
+  return stored;
 }
 
 void start_printer_page(Engine& e) {

@@ -23,7 +23,9 @@ bool find_default_printer(Engine& e);
 bool start_print_job(Engine& e);
 // Prints the page that has just ended on the screen page, by replaying it.
 void print_page(Engine& e);
-void end_printer_page(Engine& e, SheetEnd end);
+// Ends the open sheet (and, with sheet_and_document, the document); true when
+// a sheet was open and is printed or stored for good.
+bool end_printer_page(Engine& e, SheetEnd end);
 void start_printer_page(Engine& e);
 void discard_page_bitmap(Engine& e);
 // Drops the printer (a new one is chosen): the next measurement uses it.

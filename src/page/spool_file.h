@@ -1,14 +1,22 @@
 // The spool file of the page in progress: the bytes received since the last
 // page end, exactly as they came, with no header or framing. The page's first
-// byte creates (or truncates) it; the page end closes it for the replay; it
-// then stays on disk until the next page's first byte. A clear-page request
-// drops it without printing, and at exit an unfinished page's file is deleted.
+// byte truncates it; the page end closes the page for the replay, which reads
+// back exactly the bytes the page had and nothing beyond; they then stay on
+// disk until the next page's first byte. A clear-page request drops the page
+// without printing, and at exit an unfinished page's file is deleted.
+//
+// The file is opened once and kept open, never through a link: in place at
+// its path (the desktop program's "Morvane.$$$", held against other
+// programs), or a private temporary file the shell hands over.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "print/stored_file.h"
 
 namespace morvane {
 
@@ -20,46 +28,50 @@ class SpoolFile {
   SpoolFile& operator=(const SpoolFile&) = delete;
 
   const std::string& path() const { return path_; }
-  // Where the file lives; set once at start-up, before the first byte.
-  void set_path(std::string path) { path_ = std::move(path); }
+  // Where the file lives in place; set at start-up, before the first byte.
+  // It is opened at the first byte that needs it.
+  void set_path(std::string path);
+  // Spools into `file` from now on (a private temporary one, or one the
+  // shell has already opened in place); before the first byte.
+  void use(std::unique_ptr<StoredFile> file);
+  // Opens the file in place now, as the first byte would. False with the
+  // reason in failure(); `holder` names another program that holds it.
+  bool open_in_place(unsigned long& holder);
 
   // A page is being spooled.
-  bool is_open() const { return stream_ != nullptr; }
-  // Appends a byte, creating the file at the page's first byte. False when the
-  // byte could not be written (the reason is in error()).
+  bool is_open() const { return page_open_; }
+  // Appends a byte, starting the page at its first byte. False when the byte
+  // could not be stored (failure() says why).
   bool append(std::uint8_t byte);
-  // Puts what was appended on disk. False on failure.
+  // Puts what was appended into the file. False on failure.
   bool flush();
-  // The page ended: the file is closed for the replay. False when it could not
-  // be written completely.
+  // The page ended: what it holds is in the file for the replay. False when
+  // it could not be written completely.
   bool close();
-  // Program exit: the file of an unfinished page is closed and deleted.
+  // Program exit: the file of an unfinished page is deleted.
   void remove_unfinished();
   // Bytes appended since the page's first byte; -1 while no page is spooled.
   long size() const;
-  // The errno of the last failure.
-  int error() const { return error_; }
+  // The last page's bytes from `offset` on, up to `max`, as stored: never
+  // beyond what that page appended. 0 at its end or on failure.
+  std::size_t read(std::uint64_t offset, std::uint8_t* into, std::size_t max);
+  // Why the last operation failed: the file and the system's reason.
+  const FileFailure& failure() const { return failure_; }
 
  private:
+  bool ensure_file();
+  bool start_page();
+  bool write_pending();
+  bool failed(const FileFailure& why);
+
   std::string path_;
-  std::FILE* stream_ = nullptr;
-  int error_ = 0;
-};
-
-// Reads a closed spool file back, for the replay.
-class SpoolReader {
- public:
-  explicit SpoolReader(const std::string& path) : stream_(std::fopen(path.c_str(), "rb")) {}
-  ~SpoolReader();
-  SpoolReader(const SpoolReader&) = delete;
-  SpoolReader& operator=(const SpoolReader&) = delete;
-
-  bool opened() const { return stream_ != nullptr; }
-  // Up to `max` bytes; 0 at the end.
-  std::size_t read(std::uint8_t* into, std::size_t max);
-
- private:
-  std::FILE* stream_;
+  std::unique_ptr<StoredFile> file_;
+  bool page_open_ = false;
+  bool any_page_ = false;  // a page was spooled in this run
+  std::uint64_t page_bytes_ = 0;      // appended for the page so far
+  std::uint64_t stored_ = 0;          // of them, written to the file
+  std::vector<std::uint8_t> pending_;  // appended, not yet written
+  FileFailure failure_;
 };
 
 }  // namespace morvane

@@ -12,7 +12,7 @@ class GeometryDevice final : public PrinterDevice {
   Surface& surface() override { return *surface_; }
   bool start_doc(const std::string&) override { return false; }
   void start_page() override {}
-  void end_page() override {}
+  bool end_page() override { return false; }
   void end_doc() override {}
   void abort_doc() override {}
 

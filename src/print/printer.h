@@ -46,11 +46,16 @@ class PrinterDevice {
   // also shows the progress window and installs the abort procedure here.
   virtual bool start_doc(const std::string& name) = 0;
   virtual void start_page() = 0;
-  virtual void end_page() = 0;
+  // Ends the open sheet. True once the sheet is printed or stored for good;
+  // false when it could not be (failure() says why) or no sheet was open.
+  virtual bool end_page() = 0;
   virtual void end_doc() = 0;
   virtual void abort_doc() = 0;
   // True once the user has cancelled the open document.
   virtual bool aborted() const { return false; }
+  // Why the last sheet could not be printed or stored, for the user: the
+  // file or printer and the system's reason. Empty when nothing failed.
+  virtual std::string failure() const { return {}; }
 };
 
 // Where printers come from: the system's default printer and device contexts.

@@ -626,7 +626,8 @@ class InfoAndSettings(Case):
         text = self.pdf_text(self.path("out.pdf"))
         self.assertLess(text.index("first"), text.index("middle"))
         self.assertLess(text.index("middle"), text.index("second"))
-        self.assertTrue(os.path.exists(self.path("Morvane.$$$")))  # the spool file of the last page
+        # The spool file is private to the run: nothing is left in the working folder.
+        self.assertEqual(sorted(os.listdir(self.dir)), ["a.bin", "b.bin", "out.pdf"])
 
     def test_unfinished_command_at_end_of_input_still_prints(self):
         # A bit image promised 100 columns over a line of text and sent 3: the
@@ -1072,11 +1073,23 @@ class Errors(Case):
 
     def test_unwritable_spool_file(self):
         # A page that cannot be spooled is not printed, and the run says so once.
-        os.mkdir(self.path("Morvane.$$$"))
-        r = self.run_morvane("render", "--pdf", "out.pdf", stdin=b"one\x0ctwo\x0c")
-        self.assert_failure(r, 1, "Morvane.$$$", "directory")
+        # The spool lives in a private folder under TMPDIR: a tmpfs too small
+        # for a page of 12 kB (where a namespace can have one), else a TMPDIR
+        # where no folder can be made at all.
+        tmp = self.path("tmp")
+        data = b"y\r" * 6000 + b"\x0c" + b"z\r" * 6000 + b"\x0c"
+        argv = [MORVANE, "render", "--pdf", "out.pdf"]
+        if subprocess.run(["unshare", "-rm", "true"], capture_output=True).returncode == 0:
+            os.mkdir(tmp)
+            argv = ["unshare", "-rm", "sh", "-c", 'mount -t tmpfs -o size=8k tmpfs "$0" && exec "$@"', tmp] + argv
+        else:
+            self.write("tmp", b"a file, not a folder")
+        r = subprocess.run(argv, cwd=self.dir, input=data, capture_output=True, timeout=30,
+                           env=dict(os.environ, TMPDIR=tmp))
+        self.assert_failure(r, 1, "spool file")
         said = [l for l in r.stderr.decode().splitlines() if l.startswith("morvane:")]
         self.assertEqual(len(said), 1, r.stderr.decode())
+        self.assertFalse(os.path.exists(self.path("out.pdf")))
 
     def test_settings_file_missing(self):
         r = self.run_morvane("info", "--settings", "nowhere.ini")

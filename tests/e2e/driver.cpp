@@ -3,6 +3,7 @@
 //
 //   wait-window MS          wait until the main window exists and has its title
 //   title                   print the main window's title
+//   pid                     print the process id of the main window's program
 //   command ID              post a menu command
 //   button ID               post a toolbar button click
 //   paper-rect              print the paper window's client area on the screen: x y w h
@@ -162,6 +163,13 @@ int main(int argc, char** argv) {
     HWND w = main_window();
     if (!w) return kExitNoWindow;
     std::printf("%s\n", title_of(w).c_str());
+    return 0;
+  }
+  if (action == "pid") {
+    HWND w = main_window();
+    DWORD pid = 0;
+    if (!w || !GetWindowThreadProcessId(w, &pid)) return kExitNoWindow;
+    std::printf("%lu\n", static_cast<unsigned long>(pid));
     return 0;
   }
   if ((action == "command" || action == "button") && argc == 3)

@@ -269,7 +269,7 @@ if [ "${MORVANE_E2E_ONLY_MAIN:-0}" != 1 ]; then
   keepalive=
   wineserver -k >/dev/null 2>&1
   run=
-  for script in "$here/bar-toolbar-e2e.sh" "$here/dialogs-e2e.sh" "$here/printing-e2e.sh" "$here/desktop-e2e.sh"; do
+  for script in "$here/bar-toolbar-e2e.sh" "$here/dialogs-e2e.sh" "$here/printing-e2e.sh" "$here/desktop-e2e.sh" "$here/spool-e2e.sh"; do
     [ -f "$script" ] || continue
     code=0
     bash "$script" "$build" || code=$?

@@ -71,13 +71,15 @@ void RecordingPrinterDevice::start_page() {
   if (log_->config.callback) log_->config.callback(PrinterCall::start_page, *this);
 }
 
-void RecordingPrinterDevice::end_page() {
-  if (!page_open_) count_stray();
+bool RecordingPrinterDevice::end_page() {
+  const bool open = page_open_;
+  if (!open) count_stray();
   PrinterEvent e;
   e.call = PrinterCall::end_page;
   e.drawing = surface_.take_records();
   log_->events.push_back(std::move(e));
   page_open_ = false;
+  return open && log_->config.fail_end_page.empty();
 }
 
 void RecordingPrinterDevice::end_doc() {

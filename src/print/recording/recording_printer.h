@@ -33,6 +33,8 @@ struct RecordingPrinterConfig {
   DeviceCaps caps{4800, 6300, 600, 600, 5100, 6600, 150, 150};
   bool fail_create_device = false;
   bool fail_start_doc = false;
+  // Not empty: every sheet fails to be stored, for this reason.
+  std::string fail_end_page;
   // Called from start_doc (after it is logged, before it returns) and from
   // start_page; tests use it to imitate what the abort procedure dispatches.
   std::function<void(PrinterCall, RecordingPrinterDevice&)> callback;
@@ -63,7 +65,8 @@ class RecordingPrinterDevice : public PrinterDevice {
   Surface& surface() override { return surface_; }
   bool start_doc(const std::string& name) override;
   void start_page() override;
-  void end_page() override;
+  bool end_page() override;
+  std::string failure() const override { return log_->config.fail_end_page; }
   void end_doc() override;
   void abort_doc() override;
   bool aborted() const override { return log_->cancelled; }

@@ -1,5 +1,7 @@
 #include "print/virtual/virtual_printer.h"
 
+#include <cairo-pdf.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -60,14 +62,38 @@ std::string numbered_path(const std::string& path, int n) {
 }
 
 VirtualPrinterRun::~VirtualPrinterRun() {
-  if (run_file.is_open()) complete(run_file);
+  std::string ignored;
+  close_files(ignored);
   jobs.wait_all();
 }
 
-void VirtualPrinterRun::complete(PdfFile& file) {
+bool VirtualPrinterRun::complete(PdfFile& file) {
   const std::string path = file.path();
-  if (file.close() && !config.print_command.empty()) jobs.start(config.print_command, path);
+  std::string error;
+  if (file.close(error)) {
+    if (!config.print_command.empty()) jobs.start(config.print_command, path);
+    return true;
+  }
+  if (error.empty()) return true;  // a file without pages: nothing to complete
+  failures += (failures.empty() ? "" : "; ") + ("cannot write PDF " + path + ": " + error);
+  return false;
 }
+
+bool VirtualPrinterRun::close_files(std::string& error) {
+  if (run_file.is_open()) complete(run_file);
+  error = failures;
+  failures.clear();
+  return error.empty();
+}
+
+namespace {
+
+cairo_status_t append_to_page(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
 
 VirtualPrinterDevice::VirtualPrinterDevice(std::shared_ptr<VirtualPrinterRun> run)
     : run_(std::move(run)), surface_(run_->config.face) {
@@ -81,16 +107,20 @@ VirtualPrinterDevice::~VirtualPrinterDevice() {
   end_doc();
 }
 
-bool VirtualPrinterDevice::open_file(PdfFile& file, const std::string& path,
-                                     const std::string& name) {
-  return file.open(path, width_pt_, height_pt_, name);
+bool VirtualPrinterDevice::open_file(PdfFile& file, const std::string& path, PdfFile::Naming naming) {
+  std::string error;
+  if (file.open(path, naming, run_->config.sync_each_page, error)) return true;
+  failure_ = "cannot write PDF " + path + ": " + error;
+  return false;
 }
 
 bool VirtualPrinterDevice::start_doc(const std::string& name) {
   if (file_ != nullptr) return false;  // one document at a time
   VirtualPrinterRun& run = *run_;
+  title_ = name;
   if (run.config.one_file) {
-    if (!run.run_file.is_open() && !open_file(run.run_file, run.config.output_path, name)) {
+    if (!run.run_file.is_open() &&
+        !open_file(run.run_file, run.config.output_path, PdfFile::Naming::replace)) {
       return false;
     }
     file_ = &run.run_file;
@@ -101,13 +131,15 @@ bool VirtualPrinterDevice::start_doc(const std::string& name) {
   do {
     path = numbered_path(run.config.output_path, ++run.last_number);
   } while (std::filesystem::exists(path) && run.last_number < 1000000);
-  if (!open_file(doc_file_, path, name)) return false;
+  if (!open_file(doc_file_, path, PdfFile::Naming::fresh)) return false;
   file_ = &doc_file_;
   return true;
 }
 
 void VirtualPrinterDevice::start_page() {
   if (file_ == nullptr || sheet_ != nullptr) return;
+  // Recorded first: text is laid out with the font options the screen
+  // sheet uses, whatever the PDF surface would pick.
   cairo_rectangle_t extents{0, 0, width_pt_, height_pt_};
   sheet_ = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
   surface_.begin(sheet_);
@@ -119,15 +151,37 @@ void VirtualPrinterDevice::drop_page() {
   sheet_ = nullptr;
 }
 
-void VirtualPrinterDevice::end_page() {
-  if (sheet_ == nullptr) return;
+// The recorded sheet as a one-page PDF document of its own, in memory.
+bool VirtualPrinterDevice::sheet_document(std::string& pdf, std::string& error) {
+  pdf.clear();
+  cairo_surface_t* page = cairo_pdf_surface_create_for_stream(append_to_page, &pdf, width_pt_, height_pt_);
+  cairo_pdf_surface_set_metadata(page, CAIRO_PDF_METADATA_TITLE, title_.c_str());
+  cairo_pdf_surface_set_metadata(page, CAIRO_PDF_METADATA_CREATOR, "Morvane");
+  cairo_t* cr = cairo_create(page);
+  cairo_set_source_surface(cr, sheet_, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_finish(page);
+  const cairo_status_t status = cairo_surface_status(page);
+  cairo_surface_destroy(page);
+  if (status == CAIRO_STATUS_SUCCESS) return true;
+  error = std::string("the page could not be drawn: ") + cairo_status_to_string(status);
+  return false;
+}
+
+bool VirtualPrinterDevice::end_page() {
+  if (sheet_ == nullptr) return false;
   surface_.end();
-  file_->add_page(sheet_);
+  std::string error;
+  const bool stored = sheet_document(page_, error) && file_->add_page(page_, error);
+  failure_ = stored ? std::string() : "cannot write PDF " + file_->path() + ": " + error;
+  page_.clear();
   drop_page();
+  return stored;
 }
 
 void VirtualPrinterDevice::end_doc() {
-  end_page();
+  if (sheet_ != nullptr) end_page();
   if (file_ == &doc_file_) run_->complete(doc_file_);
   file_ = nullptr;
 }

@@ -28,6 +28,10 @@ struct VirtualPrinterConfig {
   // Run after each finished file (one file: when the run ends), e.g.
   // "lp -d QUEUE"; see print_arguments. Empty: nothing is run.
   std::string print_command;
+  // Every page on the disk itself before it counts as stored (else the file
+  // is synced once, as it is completed; a killed program loses no page
+  // either way, only a crash of the system itself could).
+  bool sync_each_page = true;
   // How the dot-matrix emulation's text and bit images are drawn.
   Face face = Face::truetype;
 };
@@ -47,10 +51,15 @@ struct VirtualPrinterRun {
   VirtualPrinterRun(const VirtualPrinterRun&) = delete;
   VirtualPrinterRun& operator=(const VirtualPrinterRun&) = delete;
 
-  // Finishes a file and hands it to the print command.
-  void complete(PdfFile& file);
+  // Finishes a file and hands it to the print command; false with the
+  // reason (kept in `failures`) when it could not be completed.
+  bool complete(PdfFile& file);
+  // Completes the run's file; false with the reasons of every file that
+  // could not be completed.
+  bool close_files(std::string& error);
 
   VirtualPrinterConfig config;
+  std::string failures;  // of files completed so far, for the end of the run
   PdfFile run_file;  // the one file, once the first document opened it
   int last_number = 0;
   PrintJobs jobs;
@@ -65,19 +74,25 @@ class VirtualPrinterDevice : public PrinterDevice {
   Surface& surface() override { return surface_; }
   bool start_doc(const std::string& name) override;
   void start_page() override;
-  void end_page() override;
+  bool end_page() override;
   void end_doc() override;
   void abort_doc() override;
+  std::string failure() const override { return failure_; }
 
  private:
-  bool open_file(PdfFile& file, const std::string& path, const std::string& name);
+  bool open_file(PdfFile& file, const std::string& path, PdfFile::Naming naming);
   void drop_page();
+  bool sheet_document(std::string& pdf, std::string& error);
 
   std::shared_ptr<VirtualPrinterRun> run_;
   CairoPdfSurface surface_;
   PdfFile doc_file_;  // the document's own file, one file per document
   PdfFile* file_ = nullptr;  // where the open document's sheets go
   cairo_surface_t* sheet_ = nullptr;  // the open sheet, recorded
+  std::string page_;  // the sheet as a one-page PDF document
+
+  std::string title_;
+  std::string failure_;
   double width_pt_ = 0;
   double height_pt_ = 0;
 };
@@ -90,6 +105,8 @@ class VirtualPrinterSystem : public PrinterSystem {
   std::unique_ptr<PrinterDevice> create_device(const PrinterNames& names) override;
 
   const VirtualPrinterConfig& config() const { return run_->config; }
+  // Completes the run's file (see VirtualPrinterRun::close_files).
+  bool close_files(std::string& error) { return run_->close_files(error); }
   // Print commands that could not start or failed, after waiting for all.
   int wait_print_jobs();
 

@@ -64,10 +64,14 @@ void Win32PrinterDevice::start_page() {
   prepare_dc();
 }
 
-void Win32PrinterDevice::end_page() {
-  if (!page_open_) return;
+bool Win32PrinterDevice::end_page() {
+  if (!page_open_) return false;
   page_open_ = false;
-  if (doc_open_) EndPage(dc_);
+  if (!doc_open_) return false;
+  // EndPage hands the sheet to the spooler; zero and below are failures.
+  if (EndPage(dc_) > 0) return true;
+  failure_ = "the printer refused the sheet (error " + std::to_string(GetLastError()) + ")";
+  return false;
 }
 
 void Win32PrinterDevice::end_doc() {

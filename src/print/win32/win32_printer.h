@@ -34,7 +34,8 @@ class Win32PrinterDevice : public PrinterDevice {
   Surface& surface() override { return *surface_; }
   bool start_doc(const std::string& name) override;
   void start_page() override;
-  void end_page() override;
+  bool end_page() override;
+  std::string failure() const override { return failure_; }
   void end_doc() override;
   void abort_doc() override;
   bool aborted() const override { return aborted_; }
@@ -66,6 +67,7 @@ class Win32PrinterDevice : public PrinterDevice {
   bool doc_open_ = false;
   bool page_open_ = false;
   bool aborted_ = false;
+  std::string failure_;
 };
 
 class Win32PrinterSystem : public PrinterSystem {
