@@ -187,7 +187,10 @@ void Session::clear_earlier_pngs() {
   pngs_cleared_ = true;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(*png_dir_, ec)) {
-    if (!is_page_png(entry.path().filename().string())) continue;
+    // Only plain files: a folder or link of that name is not a page of ours.
+    std::error_code kind;
+    if (!is_page_png(entry.path().filename().string()) || !entry.is_regular_file(kind) || entry.is_symlink(kind))
+      continue;
     std::error_code gone;
     if (!std::filesystem::remove(entry.path(), gone) && gone)
       reporter_.error("cannot remove the earlier page " + entry.path().string() + ": " + gone.message());

@@ -304,9 +304,11 @@ class HonestReports(OutputCase):
         for k in range(1, 6):
             self.write("png/page-%04d.png" % k, b"an earlier run's page")
         self.write("png/notes.txt", b"the user's own")
+        os.mkdir(self.path("png/page-0009.png"))  # a folder is never a page of ours
         r = self.run_morvane("render", "--png", "png", stdin=page_bytes(1) + page_bytes(2))
         self.assertEqual(r.returncode, 0, r.stderr.decode())
-        self.assertEqual(sorted(os.listdir(self.path("png"))), ["notes.txt", "page-0001.png", "page-0002.png"])
+        self.assertEqual(sorted(os.listdir(self.path("png"))),
+                         ["notes.txt", "page-0001.png", "page-0002.png", "page-0009.png"])
         for k in (1, 2):
             self.assertEqual(read_png(self.path("png/page-%04d.png" % k)).width, 850)
 
