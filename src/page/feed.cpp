@@ -99,10 +99,10 @@ void draw_char(Engine& e, PageTarget& target, char ch) {
     CharCell cell;
     cell.advance = static_cast<std::int32_t>(step.advance);
     cell.line_height = static_cast<std::int32_t>(p.line_height);
-    cell.emphasized = p.emphasized != 0;
-    cell.double_strike = p.double_strike != 0;
-    cell.script = p.superscript != 0 || p.subscript != 0;
-    cell.wide = !cell.script && (p.double_width != 0 || p.expanded != 0);
+    cell.emphasized = p.styles.emphasized != 0;
+    cell.double_strike = p.styles.double_strike != 0;
+    cell.script = p.styles.superscript != 0 || p.styles.subscript != 0;
+    cell.wide = !cell.script && (p.styles.double_width != 0 || p.styles.expanded != 0);
     s->print_char(x, y, ch, e.current_font, color, cell);
   } else if (e.interp.emulation == Emulation::plotter &&
              e.interp.plotter_face == PlotterFace::strokes) {

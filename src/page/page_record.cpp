@@ -24,17 +24,7 @@ void restore_shared(Engine& e, const PageStart& s) {
 void start_printer_like_screen(Engine& e, const PageStart& s) {
   PageState& p = e.printer;
   const PageState& from = s.screen;
-  p.double_width = from.double_width;
-  p.condensed = from.condensed;
-  p.emphasized = from.emphasized;
-  p.double_strike = from.double_strike;
-  p.superscript = from.superscript;
-  p.subscript = from.subscript;
-  p.expanded = from.expanded;
-  p.spacing_num = from.spacing_num;
-  p.spacing_den = from.spacing_den;
-  p.tab_count = from.tab_count;
-  p.tab_stops = from.tab_stops;
+  p.styles = from.styles;
   p.skip_perforation = from.skip_perforation;
   p.page_length_lines = from.page_length_lines;
   p.plotter = from.plotter;
