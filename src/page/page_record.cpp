@@ -54,6 +54,7 @@ void apply_event(Engine& e, const PageEvent& ev) {
 // at every recorded event. Only the page's own bytes are read back; the
 // count of those read is returned.
 std::uint64_t replay_bytes(Engine& e) {
+  PrinterTarget printer(e);
   const std::vector<PageEvent>& events = e.page_record.events;
   std::size_t next = 0;
   std::uint64_t offset = 0;
@@ -65,7 +66,7 @@ std::uint64_t replay_bytes(Engine& e) {
       want = static_cast<std::size_t>(events[next].offset - offset);
     const std::size_t n = e.spool.read(offset, block, want);
     if (n == 0) break;
-    feed_page(e, e.printer, block, n);
+    feed_page(e, printer, block, n);
     offset += n;
   }
   return offset;
