@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace morvane {
 namespace {
 
@@ -140,6 +142,39 @@ TEST(ResetStyle, LeavesPerforationLengthFontAndPositions) {
   EXPECT_EQ(p.cur_y, 77u);
   EXPECT_EQ(p.styles.tab_count, 2);
   EXPECT_EQ(p.styles.tab_stops[0], 5);
+}
+
+PrintStyles random_styles(std::mt19937& rng) {
+  const auto any = [&rng](int n) { return std::uniform_int_distribution<int>(0, n)(rng); };
+  PrintStyles s;
+  for (std::uint8_t* flag : {&s.double_width, &s.condensed, &s.emphasized, &s.double_strike,
+                             &s.superscript, &s.subscript, &s.expanded})
+    *flag = static_cast<std::uint8_t>(any(1));
+  s.spacing_num = any(255);
+  s.spacing_den = any(216);
+  s.tab_count = any(kMaxTabStops);
+  for (std::int32_t& stop : s.tab_stops) stop = any(132);
+  return s;
+}
+
+// Whatever styles the pages had, every one of them is put back by a reset
+// and carried over by the synchronisation: none is left behind.
+TEST(PrintStyles, ResetAndSynchronisationTakeEveryStyle) {
+  std::mt19937 rng(26);
+  TabTable tabs;
+  tabs.count = 3;
+  tabs.stops = {4, 9, 30};
+  PageState normal;
+  reset_style(normal, tabs);
+  for (int round = 0; round < 200; ++round) {
+    PageState s, p;
+    s.styles = random_styles(rng);
+    p.styles = random_styles(rng);
+    sync_printer_page(s, p);
+    EXPECT_EQ(p.styles, s.styles);
+    reset_style(s, tabs);
+    EXPECT_EQ(s.styles, normal.styles);
+  }
 }
 
 }  // namespace
