@@ -81,7 +81,7 @@ class PageTarget {
   // How this page takes a bit image (emulation.h has the two ways): column
   // `index` of the buffer has just been stored...
   virtual void image_column(Interpreters& in, std::int32_t index) = 0;
-  // ...and the image is complete, with its first `received` columns come.
+  // ...and the image is complete; the first `received` of its columns came.
   virtual void image_complete(Interpreters& in, std::uint32_t received) = 0;
 };
 

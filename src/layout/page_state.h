@@ -2,10 +2,10 @@
 //
 // Two instances exist for a run: the screen page (is_printer 0), laid out into
 // the sheet bitmap, and the printer page (is_printer 1), laid out again into
-// the printer when a finished page is replayed. What each does differently
-// comes from the target it is laid out on, not from this flag.
-// Lengths and positions are hundredths of an inch from the sheet's top-left
-// corner and unsigned.
+// the printer when a finished page is replayed. What the two do differently
+// comes from the target each is laid out on, not from the flag. Lengths and
+// positions are hundredths of an inch from the sheet's top-left corner and
+// unsigned.
 #pragma once
 
 #include <array>
