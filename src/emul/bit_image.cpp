@@ -14,16 +14,6 @@ void clear_buffer(BitImageBuffer& b) {
   b.exists = true;
 }
 
-// The screen shows each column as it arrives; copying only the new column
-// gives the same picture as copying the whole received prefix again.
-void show_column(Interpreters& in, PageTarget& t, std::int32_t index) {
-  Surface* sheet = t.drawing_surface();
-  if (sheet == nullptr) return;
-  const PageState& page = t.page;
-  const auto x = static_cast<std::int32_t>(page.cur_x + static_cast<std::uint32_t>(index));
-  sheet->blit_columns(x, static_cast<std::int32_t>(page.cur_y), &in.bit_image.columns[index], 1);
-}
-
 // The printer gets the columns [from, to) of the current run at once,
 // opaque, where the sheet showed them. Like text, they reach paper only
 // inside an open document.
@@ -39,10 +29,31 @@ void print_run(Interpreters& in, PageTarget& t, std::int32_t from, std::int32_t 
       &b.columns[static_cast<std::size_t>(from)], static_cast<std::size_t>(to - from));
 }
 
-// On the printer page: the run goes on where the print position still is;
-// if it moved (the marker was dragged) what came so far is printed and a
-// new run starts here.
-void follow_position(Interpreters& in, PageTarget& t, std::int32_t index) {
+// The image takes its whole count of columns on the line, however many of
+// them came; the page takes the first `end` columns, those that did.
+void finish_image(Interpreters& in, PageTarget& t, std::uint32_t end) {
+  DotMatrixState& d = in.dot;
+  d.bit_image_mode = 0;
+  t.image_complete(in, end);
+  t.page.cur_x += d.bit_image_count;
+  in.short_line_feed = true;
+}
+
+}  // namespace
+
+// Copying only the new column gives the same picture as copying the whole
+// received prefix again.
+void show_image_column(Interpreters& in, PageTarget& t, std::int32_t index) {
+  Surface* sheet = t.drawing_surface();
+  if (sheet == nullptr) return;
+  const PageState& page = t.page;
+  const auto x = static_cast<std::int32_t>(page.cur_x + static_cast<std::uint32_t>(index));
+  sheet->blit_columns(x, static_cast<std::int32_t>(page.cur_y), &in.bit_image.columns[index], 1);
+}
+
+// The run goes on while the print position stays where it was; if it moved
+// (the marker was dragged) what came so far is printed and a new run starts.
+void gather_image_column(Interpreters& in, PageTarget& t, std::int32_t index) {
   BitImageBuffer& b = in.bit_image;
   const PageState& page = t.page;
   if (index != b.run_first && (page.cur_x != b.run_x || page.cur_y != b.run_y)) {
@@ -55,20 +66,10 @@ void follow_position(Interpreters& in, PageTarget& t, std::int32_t index) {
   }
 }
 
-// The image takes its whole count of columns on the line, however many of
-// them came; the printer gets the columns up to `end` that did.
-void finish_image(Interpreters& in, PageTarget& t, std::uint32_t end) {
-  DotMatrixState& d = in.dot;
-  d.bit_image_mode = 0;
-  if (t.page.is_printer == 1) {
-    const std::uint32_t last = std::min<std::uint32_t>(end, kBitImageWidth);
-    print_run(in, t, in.bit_image.run_first, static_cast<std::int32_t>(last));
-  }
-  t.page.cur_x += d.bit_image_count;
-  in.short_line_feed = true;
+void print_image_run(Interpreters& in, PageTarget& t, std::uint32_t received) {
+  const std::uint32_t last = std::min<std::uint32_t>(received, kBitImageWidth);
+  print_run(in, t, in.bit_image.run_first, static_cast<std::int32_t>(last));
 }
-
-}  // namespace
 
 void bit_image_start(Interpreters& in) {
   clear_buffer(in.bit_image);
@@ -100,8 +101,7 @@ void bit_image_column(Interpreters& in, PageTarget& target, std::uint8_t byte) {
   const bool stored = index >= 0 && index < kBitImageWidth;
   if (stored) in.bit_image.columns[index] |= byte;
   d.bit_image_received += 1;
-  if (stored && target.page.is_printer == 0) show_column(in, target, index);
-  if (stored && target.page.is_printer == 1) follow_position(in, target, index);
+  if (stored) target.image_column(in, index);
   if (static_cast<std::uint32_t>(d.bit_image_received) >= d.bit_image_count)
     finish_image(in, target, d.bit_image_count);
 }

@@ -39,8 +39,8 @@ bool takes_parameter(std::uint8_t command) {
 }
 
 void set_spacing(PageState& page, std::int32_t num, std::int32_t den) {
-  page.spacing_num = num;
-  page.spacing_den = den;
+  page.styles.spacing_num = num;
+  page.styles.spacing_den = den;
 }
 
 // Switches a style flag; the font is re-made only when the flag really changed.
@@ -52,7 +52,7 @@ bool switch_flag(Interpreters& in, std::uint8_t& flag, std::uint8_t value) {
 }
 
 void set_double_width(Interpreters& in, PageState& page, std::uint8_t value) {
-  page.double_width = value;
+  page.styles.double_width = value;
   in.font_changed = true;
 }
 
@@ -81,13 +81,13 @@ ByteResult escape_command(Interpreters& in, PageState& page, std::uint8_t byte) 
     case '2': line_spacing_from_esc_a(d, page); break;
     case '<': return ByteResult::carriage_return();
     case 'D': start_tab_list(in); break;
-    case 'E': switch_flag(in, page.emphasized, 1); break;
-    case 'F': switch_flag(in, page.emphasized, 0); break;
+    case 'E': switch_flag(in, page.styles.emphasized, 1); break;
+    case 'F': switch_flag(in, page.styles.emphasized, 0); break;
     case 'G':
-      if (switch_flag(in, page.double_strike, 1)) page.font.weight = 500;
+      if (switch_flag(in, page.styles.double_strike, 1)) page.font.weight = 500;
       break;
     case 'H':
-      if (switch_flag(in, page.double_strike, 0)) page.font.weight = 400;
+      if (switch_flag(in, page.styles.double_strike, 0)) page.font.weight = 400;
       break;
     case 'K': case 'L': case 'Y': case 'Z':
       bit_image_start(in);
@@ -96,8 +96,8 @@ ByteResult escape_command(Interpreters& in, PageState& page, std::uint8_t byte) 
       break;
     case 'O': page.skip_perforation = 0; break;
     case 'T':
-      page.superscript = 0;
-      page.subscript = 0;
+      page.styles.superscript = 0;
+      page.styles.subscript = 0;
       in.font_changed = true;
       break;
     default: break;  // unknown sequences are consumed without effect
@@ -107,17 +107,17 @@ ByteResult escape_command(Interpreters& in, PageState& page, std::uint8_t byte) 
 
 void script_from_parameter(Interpreters& in, PageState& page, std::uint8_t n) {
   const bool odd = (n & 1) != 0;
-  page.subscript = odd ? 1 : 0;
-  page.superscript = odd ? 0 : 1;
+  page.styles.subscript = odd ? 1 : 0;
+  page.styles.superscript = odd ? 0 : 1;
   in.font_changed = true;
 }
 
 void expanded_from_parameter(Interpreters& in, PageState& page, std::uint8_t n) {
   if ((n & 1) != 0) {
-    page.expanded = 1;
+    page.styles.expanded = 1;
   } else {
-    page.expanded = 0;
-    page.double_width = 0;
+    page.styles.expanded = 0;
+    page.styles.double_width = 0;
   }
   in.font_changed = true;
 }
@@ -169,7 +169,7 @@ void collect_tab_stop(Interpreters& in, PageState& page, std::uint8_t b) {
     return;
   }
   if (b == 0) {
-    page.double_width = 0;  // the font is left as it is until the next change
+    page.styles.double_width = 0;  // the font is left as it is until the next change
     d.tab_collecting = 0;
     return;
   }
@@ -207,11 +207,11 @@ ByteResult control_code(Interpreters& in, PageState& page, std::uint8_t byte) {
     case 9: horizontal_tab(in, page); return ByteResult::consumed();
     case 11: return ByteResult::line_feed();
     case 12: case 13:
-      if (page.double_width == 1) set_double_width(in, page, 0);
+      if (page.styles.double_width == 1) set_double_width(in, page, 0);
       return ByteResult::passed(byte);
     case 14: set_double_width(in, page, 1); return ByteResult::consumed();
-    case 15: page.condensed = 1; in.font_changed = true; return ByteResult::consumed();
-    case 18: page.condensed = 0; in.font_changed = true; return ByteResult::consumed();
+    case 15: page.styles.condensed = 1; in.font_changed = true; return ByteResult::consumed();
+    case 18: page.styles.condensed = 0; in.font_changed = true; return ByteResult::consumed();
     case 20: case 24: set_double_width(in, page, 0); return ByteResult::consumed();
     case kEsc: in.dot.esc_pending = 1; return ByteResult::consumed();
     default: return ByteResult::passed(byte);

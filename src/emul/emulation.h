@@ -31,6 +31,13 @@ void enter_graphic_mode(Interpreters& in, PageState& page);
 
 // Bit images of the dot-matrix emulation.
 void bit_image_start(Interpreters& in);
+// The two ways a page takes a bit image's columns. The sheet shows each
+// column as it arrives:
+void show_image_column(Interpreters& in, PageTarget& target, std::int32_t index);
+// paper gathers them in runs at the print position they came at, printing a
+// run as one strip where the position moved and once the image is complete.
+void gather_image_column(Interpreters& in, PageTarget& target, std::int32_t index);
+void print_image_run(Interpreters& in, PageTarget& target, std::uint32_t received);
 void bit_image_column(Interpreters& in, PageTarget& target, std::uint8_t byte);
 void release_bit_image(Interpreters& in);
 // A bit image cut off by its sender: it ends now, the columns that came stay

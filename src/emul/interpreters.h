@@ -78,6 +78,11 @@ class PageTarget {
   virtual Surface* drawing_surface() = 0;
   // The font text is drawn in (the plotter's labels).
   virtual const FontDesc& current_font() const = 0;
+  // How this page takes a bit image (emulation.h has the two ways): column
+  // `index` of the buffer has just been stored...
+  virtual void image_column(Interpreters& in, std::int32_t index) = 0;
+  // ...and the image is complete; the first `received` of its columns came.
+  virtual void image_complete(Interpreters& in, std::uint32_t received) = 0;
 };
 
 // What the feed loop does with a byte once its interpreter has had it.

@@ -3,17 +3,7 @@
 namespace morvane {
 
 void reset_style(PageState& page, const TabTable& tabs) {
-  page.double_width = 0;
-  page.condensed = 0;
-  page.emphasized = 0;
-  page.double_strike = 0;
-  page.superscript = 0;
-  page.subscript = 0;
-  page.expanded = 0;
-  page.spacing_num = 12;
-  page.spacing_den = 72;
-  page.tab_count = tabs.count;
-  page.tab_stops = tabs.stops;
+  page.styles = {.spacing_num = 12, .spacing_den = 72, .tab_count = tabs.count, .tab_stops = tabs.stops};
 }
 
 void reset_plotter(PageState& page, PlotterFace face) {
@@ -75,17 +65,7 @@ void sync_printer_page(PageState& s, PageState& p) {
   s.plotter.pen_y = 0;
 
   p.font = s.font;
-  p.double_width = s.double_width;
-  p.condensed = s.condensed;
-  p.emphasized = s.emphasized;
-  p.double_strike = s.double_strike;
-  p.superscript = s.superscript;
-  p.subscript = s.subscript;
-  p.expanded = s.expanded;
-  p.spacing_num = s.spacing_num;
-  p.spacing_den = s.spacing_den;
-  p.tab_count = s.tab_count;
-  p.tab_stops = s.tab_stops;
+  p.styles = s.styles;
   p.plotter = s.plotter;
 }
 

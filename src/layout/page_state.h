@@ -2,8 +2,10 @@
 //
 // Two instances exist for a run: the screen page (is_printer 0), laid out into
 // the sheet bitmap, and the printer page (is_printer 1), laid out again into
-// the printer when a finished page is replayed. Lengths and positions are
-// hundredths of an inch from the sheet's top-left corner and unsigned.
+// the printer when a finished page is replayed. What the two do differently
+// comes from the target each is laid out on, not from the flag. Lengths and
+// positions are hundredths of an inch from the sheet's top-left corner and
+// unsigned.
 #pragma once
 
 #include <array>
@@ -42,6 +44,26 @@ struct PlotterPen {
   std::int32_t pen_y = 0;
 };
 
+// The print styles of a page: the seven style flags, the line spacing (kept,
+// never applied) and the page's snapshot of the tab stops. They are reset,
+// carried from the screen page to the printer page and taken at a page's
+// first byte always together, as one value.
+struct PrintStyles {
+  std::uint8_t double_width = 0;
+  std::uint8_t condensed = 0;
+  std::uint8_t emphasized = 0;
+  std::uint8_t double_strike = 0;
+  std::uint8_t superscript = 0;
+  std::uint8_t subscript = 0;
+  std::uint8_t expanded = 0;
+  std::int32_t spacing_num = 0;
+  std::int32_t spacing_den = 0;
+  std::int32_t tab_count = 0;
+  std::array<std::int32_t, kMaxTabStops> tab_stops{};
+
+  friend bool operator==(const PrintStyles&, const PrintStyles&) = default;
+};
+
 struct PageState {
   std::int32_t is_printer = 0;
   std::uint32_t lines_per_page = 0;
@@ -61,17 +83,7 @@ struct PageState {
   std::uint32_t paper_height = 0;
   std::uint32_t wrap_width = 0;
   std::uint32_t wrap_margin = 0;
-  std::uint8_t double_width = 0;
-  std::uint8_t condensed = 0;
-  std::uint8_t emphasized = 0;
-  std::uint8_t double_strike = 0;
-  std::uint8_t superscript = 0;
-  std::uint8_t subscript = 0;
-  std::uint8_t expanded = 0;
-  std::int32_t spacing_num = 0;
-  std::int32_t spacing_den = 0;
-  std::int32_t tab_count = 0;
-  std::array<std::int32_t, kMaxTabStops> tab_stops{};
+  PrintStyles styles;
   PlotterPen plotter;
   FontDesc font;
   std::int32_t dirty = 0;

@@ -22,29 +22,29 @@ FontDesc make_font(const PageState& page, Emulation emulation) {
     return f;
   }
   std::int32_t w = f.width;
-  const bool script = page.superscript || page.subscript;
+  const bool script = page.styles.superscript || page.styles.subscript;
   if (script) {
     f.height = f.height * 2 / 3;
     w = f.width / 2;
   }
-  if (page.double_width || page.expanded) {
+  if (page.styles.double_width || page.styles.expanded) {
     f.width = 2 * w;
-    f.weight = page.emphasized ? 700 : 400;
-  } else if (page.condensed && !page.emphasized) {
+    f.weight = page.styles.emphasized ? 700 : 400;
+  } else if (page.styles.condensed && !page.styles.emphasized) {
     f.width = w / 2;
     if (script) f.weight = 400;
   } else {
     f.width = 0;
-    f.weight = page.emphasized ? 700 : 400;
+    f.weight = page.styles.emphasized ? 700 : 400;
   }
   return f;
 }
 
 CharStep char_step(const PageState& p) {
-  if (p.subscript) return {p.line_height / 3, p.char_width / 2};
-  if (p.superscript) return {0, p.char_width / 2};
-  if (p.double_width || p.expanded) return {0, 2 * p.char_width};
-  if (p.condensed && !p.emphasized) return {0, p.char_width / 2};
+  if (p.styles.subscript) return {p.line_height / 3, p.char_width / 2};
+  if (p.styles.superscript) return {0, p.char_width / 2};
+  if (p.styles.double_width || p.styles.expanded) return {0, 2 * p.char_width};
+  if (p.styles.condensed && !p.styles.emphasized) return {0, p.char_width / 2};
   return {0, p.char_width};
 }
 

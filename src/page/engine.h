@@ -77,29 +77,6 @@ struct Engine {
   PrintJob print;
 };
 
-// What the interpreters lay out and draw on: the screen page and the sheet,
-// or the printer page and the printer's surface (inside a print document
-// only, opening the sheet at the first drawing).
-class ScreenTarget final : public PageTarget {
- public:
-  explicit ScreenTarget(Engine& e) : PageTarget(e.screen), e_(e) {}
-  Surface* drawing_surface() override { return e_.page_bitmap.get(); }
-  const FontDesc& current_font() const override { return e_.current_font; }
-
- private:
-  Engine& e_;
-};
-
-class PrinterTarget final : public PageTarget {
- public:
-  explicit PrinterTarget(Engine& e) : PageTarget(e.printer), e_(e) {}
-  Surface* drawing_surface() override;
-  const FontDesc& current_font() const override { return e_.current_font; }
-
- private:
-  Engine& e_;
-};
-
 // The page font as the settings or the font chooser give it: the printer
 // page's font, the current font and the font pages are measured with.
 void set_printer_font(Engine& e, const FontDesc& font);

@@ -32,27 +32,13 @@ void clear_and_home(Engine& e) {
   home_page(e.printer);
 }
 
-// A page that cannot be spooled whole cannot be printed (a partial replay
-// would misplace it): once a byte failed, the page is not spooled further.
-void spool_byte(Engine& e, PageState& page, std::uint8_t byte) {
-  note_page_byte(e);
-  page.dirty = 1;
-  if (e.page_record.spool_failed) return;
-  if (!e.spool.append(byte)) spool_failed(e);
-}
-
-// The page is over, on screen or by a clear: a new page starts at the next
-// byte, and a short line feed left by an image line does not carry over.
-void start_new_page(Engine& e) {
-  forget_page(e);
-  e.interp.short_line_feed = false;
-}
-
 // Nothing of the page so far is printed: the next byte starts a new spool
-// file and a new page record.
+// file and a new page record, and a short line feed left by an image line
+// does not carry over.
 void drop_page_in_progress(Engine& e) {
   e.spool.close();
-  start_new_page(e);
+  forget_page(e);
+  e.interp.short_line_feed = false;
 }
 
 ByteResult interpret(Engine& e, PageTarget& target, std::uint8_t byte) {
@@ -67,20 +53,15 @@ bool page_full(const PageState& p) {
   return p.line_count >= p.lines_per_page;
 }
 
-void end_page(Engine& e, PageState& page, FeedFlags& f) {
+// Whichever page ended, both go on at their top, and a short line feed left
+// by an image line does not carry over.
+void end_page(Engine& e, FeedTarget& target, FeedFlags& f) {
   f.ff_pending = false;
-  const bool screen = page.is_printer == 0;
-  if (screen) {
-    reset_plotter_parse(e.interp, e.printer);
-    e.hooks.page_ending(*e.page_bitmap);
-    print_page(e);
-  }
+  target.page_ends();
   reset_plotter_parse(e.interp, e.screen);
-  if (screen) start_new_page(e);
-  else e.interp.short_line_feed = false;
-  page.dirty = 0;
-  if (screen) clear_page(e, *e.page_bitmap);
-  home_page(page);
+  e.interp.short_line_feed = false;
+  target.page.dirty = 0;
+  home_page(target.page);
 }
 
 // One character at the print position, in the current font; the position
@@ -99,10 +80,10 @@ void draw_char(Engine& e, PageTarget& target, char ch) {
     CharCell cell;
     cell.advance = static_cast<std::int32_t>(step.advance);
     cell.line_height = static_cast<std::int32_t>(p.line_height);
-    cell.emphasized = p.emphasized != 0;
-    cell.double_strike = p.double_strike != 0;
-    cell.script = p.superscript != 0 || p.subscript != 0;
-    cell.wide = !cell.script && (p.double_width != 0 || p.expanded != 0);
+    cell.emphasized = p.styles.emphasized != 0;
+    cell.double_strike = p.styles.double_strike != 0;
+    cell.script = p.styles.superscript != 0 || p.styles.subscript != 0;
+    cell.wide = !cell.script && (p.styles.double_width != 0 || p.styles.expanded != 0);
     s->print_char(x, y, ch, e.current_font, color, cell);
   } else if (e.interp.emulation == Emulation::plotter &&
              e.interp.plotter_face == PlotterFace::strokes) {
@@ -115,10 +96,9 @@ void draw_char(Engine& e, PageTarget& target, char ch) {
   p.cur_x += step.advance;
 }
 
-void feed_byte(Engine& e, PageTarget& target, std::uint8_t byte, FeedFlags& f) {
+void feed_byte(Engine& e, FeedTarget& target, std::uint8_t byte, FeedFlags& f) {
   PageState& page = target.page;
-  const bool screen = page.is_printer == 0;
-  if (screen) spool_byte(e, page, byte);
+  target.byte_arrives(byte);
 
   const ByteResult r = interpret(e, target, byte);
   switch (r.kind) {
@@ -153,7 +133,7 @@ void feed_byte(Engine& e, PageTarget& target, std::uint8_t byte, FeedFlags& f) {
     full = page_full(page);
   }
 
-  if (f.ff_pending || full) end_page(e, page, f);
+  if (f.ff_pending || full) end_page(e, target, f);
 
   if (e.interp.font_changed) {
     e.interp.font_changed = false;
@@ -177,24 +157,19 @@ bool ensure_page_bitmap(Engine& e) {
 
 bool feed_screen(Engine& e, const std::uint8_t* bytes, std::size_t count) {
   if (e.print.page_printing) return false;
-  feed_page(e, e.screen, bytes, count);
+  ScreenTarget sheet(e);
+  feed_page(e, sheet, bytes, count);
   return true;
 }
 
-void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_t count) {
+void feed_page(Engine& e, FeedTarget& target, const std::uint8_t* bytes, std::size_t count) {
   open_printer_once(e);
   ensure_page_bitmap(e);
   if (bytes != nullptr && count > 0) {
-    ScreenTarget sheet(e);
-    PrinterTarget paper(e);
-    PageTarget& target = page.is_printer ? static_cast<PageTarget&>(paper) : sheet;
     FeedFlags f;
     for (std::size_t i = 0; i < count; ++i) feed_byte(e, target, bytes[i], f);
   }
-  if (page.is_printer) return;
-  // Once per run of bytes: the spool file on disk holds everything received.
-  if (!e.spool.flush()) spool_failed(e);
-  e.hooks.show_page(*e.page_bitmap);
+  target.run_ends();
 }
 
 bool clear_page_request(Engine& e) {

@@ -6,6 +6,7 @@
 
 #include "gfx/surface.h"
 #include "layout/page_state.h"
+#include "page/targets.h"
 
 namespace morvane {
 
@@ -21,8 +22,8 @@ bool feed_screen(Engine& e, const std::uint8_t* bytes, std::size_t count);
 // a new spool file). False, doing nothing, while a page is being printed.
 bool clear_page_request(Engine& e);
 
-// The feed loop proper, for either page.
-void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_t count);
+// The feed loop proper, for the page of either target.
+void feed_page(Engine& e, FeedTarget& target, const std::uint8_t* bytes, std::size_t count);
 
 // Paints the empty sheet with the screen page's margin frame.
 void clear_page(Engine& e, Surface& sheet);

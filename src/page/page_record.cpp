@@ -24,17 +24,7 @@ void restore_shared(Engine& e, const PageStart& s) {
 void start_printer_like_screen(Engine& e, const PageStart& s) {
   PageState& p = e.printer;
   const PageState& from = s.screen;
-  p.double_width = from.double_width;
-  p.condensed = from.condensed;
-  p.emphasized = from.emphasized;
-  p.double_strike = from.double_strike;
-  p.superscript = from.superscript;
-  p.subscript = from.subscript;
-  p.expanded = from.expanded;
-  p.spacing_num = from.spacing_num;
-  p.spacing_den = from.spacing_den;
-  p.tab_count = from.tab_count;
-  p.tab_stops = from.tab_stops;
+  p.styles = from.styles;
   p.skip_perforation = from.skip_perforation;
   p.page_length_lines = from.page_length_lines;
   p.plotter = from.plotter;
@@ -64,6 +54,7 @@ void apply_event(Engine& e, const PageEvent& ev) {
 // at every recorded event. Only the page's own bytes are read back; the
 // count of those read is returned.
 std::uint64_t replay_bytes(Engine& e) {
+  PrinterTarget printer(e);
   const std::vector<PageEvent>& events = e.page_record.events;
   std::size_t next = 0;
   std::uint64_t offset = 0;
@@ -75,7 +66,7 @@ std::uint64_t replay_bytes(Engine& e) {
       want = static_cast<std::size_t>(events[next].offset - offset);
     const std::size_t n = e.spool.read(offset, block, want);
     if (n == 0) break;
-    feed_page(e, e.printer, block, n);
+    feed_page(e, printer, block, n);
     offset += n;
   }
   return offset;

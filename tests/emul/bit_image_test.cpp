@@ -153,5 +153,62 @@ TEST_F(BitImage, PrinterPageWithoutDocumentOnlyMoves) {
   EXPECT_EQ(run.engine.interp.short_line_feed, 1);
 }
 
+// A page that only notes what the interpreter hands it of an image.
+class ImageLog final : public PageTarget {
+ public:
+  ImageLog() : PageTarget(page_) {}
+  Surface* drawing_surface() override { return nullptr; }
+  const FontDesc& current_font() const override { return font_; }
+  void image_column(Interpreters&, std::int32_t index) override { columns.push_back(index); }
+  void image_complete(Interpreters&, std::uint32_t received) override { completed.push_back(received); }
+
+  std::vector<std::int32_t> columns;
+  std::vector<std::uint32_t> completed;
+
+ private:
+  PageState page_;
+  FontDesc font_;
+};
+
+std::vector<std::int32_t> first(std::int32_t n, std::vector<std::int32_t> before = {}) {
+  for (std::int32_t k = 0; k < n; ++k) before.push_back(k);
+  return before;
+}
+
+// Whatever page it is laid out on, the interpreter hands the page each column
+// that came exactly once, in order, and ends each image once with the count
+// of columns that came; the position moves by the image's own count, and the
+// next byte is text again.
+TEST(BitImageTarget, GetsEveryColumnOnceAndEachImageEndOnce) {
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    bool cut_off;  // the sender stops there: the command is given up
+    std::vector<std::int32_t> columns;
+    std::vector<std::uint32_t> completed;
+    std::uint32_t advance;
+  };
+  const Case cases[] = {
+      {"four columns", Bytes{ESC, 'K', 4, 0} + repeat(7, 4), false, first(4), {4}, 4},
+      {"the widest image", Bytes{ESC, 'Z', 0x80, 7} + repeat(1, 1920), false, first(1920), {1920}, 1920},
+      {"a count over the cap", Bytes{ESC, 'K', 0x58, 2} + repeat(1, 480), false, first(480), {480}, 480},
+      {"an empty image", {ESC, 'L', 0, 0}, false, {}, {}, 0},
+      {"two images", {ESC, 'Y', 2, 0, 1, 2, ESC, 'K', 1, 0, 3}, false, first(1, first(2)), {2, 1}, 3},
+      {"cut off after three", {ESC, 'L', 10, 0, 1, 2, 3}, true, first(3), {3}, 10},
+      {"cut off before a column", {ESC, 'K', 5, 0}, true, {}, {0}, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Interpreters in;
+    ImageLog page;
+    for (std::uint8_t b : c.bytes) EXPECT_EQ(dot_matrix_byte(in, page, b), ByteResult::consumed());
+    if (c.cut_off) give_up_command(in, page);
+    EXPECT_EQ(page.columns, c.columns);
+    EXPECT_EQ(page.completed, c.completed);
+    EXPECT_EQ(page.page.cur_x, c.advance);
+    EXPECT_EQ(dot_matrix_byte(in, page, 'A'), ByteResult::passed('A'));
+  }
+}
+
 }  // namespace
 }  // namespace morvane::testing

@@ -84,16 +84,16 @@ TEST_F(DotMatrix, LineSpacingIsRecorded) {
     DotRun fresh;
     reset_style(fresh.engine.screen, TabTable{});
     fresh.interpret(c.input);
-    EXPECT_EQ(fresh.engine.screen.spacing_num, c.num) << c.name;
-    EXPECT_EQ(fresh.engine.screen.spacing_den, c.den) << c.name;
+    EXPECT_EQ(fresh.engine.screen.styles.spacing_num, c.num) << c.name;
+    EXPECT_EQ(fresh.engine.screen.styles.spacing_den, c.den) << c.name;
     EXPECT_EQ(fresh.engine.screen.line_height, 0u) << c.name << ": recorded only";
   }
 }
 
 TEST_F(DotMatrix, AcceptedEscAStaysForLaterEsc2) {
   run.interpret({ESC, 'A', 30, ESC, '0', ESC, 'A', 0, ESC, '2'});
-  EXPECT_EQ(page().spacing_num, 30);
-  EXPECT_EQ(page().spacing_den, 72);
+  EXPECT_EQ(page().styles.spacing_num, 30);
+  EXPECT_EQ(page().styles.spacing_den, 72);
 }
 
 TEST_F(DotMatrix, FormLengthAndPerforationSkip) {
@@ -117,13 +117,13 @@ TEST_F(DotMatrix, FormLengthAndPerforationSkip) {
 
 TEST_F(DotMatrix, EmphasisAndDoubleStrikeChangeTheFontOnlyWhenTheyChange) {
   run.interpret({ESC, 'E'});
-  EXPECT_EQ(page().emphasized, 1);
+  EXPECT_EQ(page().styles.emphasized, 1);
   EXPECT_EQ(run.engine.interp.font_changed, 1);
   run.engine.interp.font_changed = 0;
   run.interpret({ESC, 'E'});
   EXPECT_EQ(run.engine.interp.font_changed, 0);
   run.interpret({ESC, 'F'});
-  EXPECT_EQ(page().emphasized, 0);
+  EXPECT_EQ(page().styles.emphasized, 0);
   EXPECT_EQ(run.engine.interp.font_changed, 1);
 
   // Off while already off keeps a weight that came from the settings.
@@ -134,14 +134,14 @@ TEST_F(DotMatrix, EmphasisAndDoubleStrikeChangeTheFontOnlyWhenTheyChange) {
   EXPECT_EQ(run.engine.interp.font_changed, 0);
 
   run.interpret({ESC, 'G'});
-  EXPECT_EQ(page().double_strike, 1);
+  EXPECT_EQ(page().styles.double_strike, 1);
   EXPECT_EQ(page().font.weight, 500);
   EXPECT_EQ(run.engine.interp.font_changed, 1);
   page().font.weight = 600;
   run.interpret({ESC, 'G'});
   EXPECT_EQ(page().font.weight, 600);
   run.interpret({ESC, 'H'});
-  EXPECT_EQ(page().double_strike, 0);
+  EXPECT_EQ(page().styles.double_strike, 0);
   EXPECT_EQ(page().font.weight, 400);
 }
 
@@ -150,7 +150,7 @@ TEST_F(DotMatrix, CarriageReturnAndFormFeedEndDoubleWidth) {
     run.interpret({14});
     run.engine.interp.font_changed = 0;
     EXPECT_EQ(run.interpret({code}), Bytes{code});
-    EXPECT_EQ(page().double_width, 0);
+    EXPECT_EQ(page().styles.double_width, 0);
     EXPECT_EQ(run.engine.interp.font_changed, 1);
     run.engine.interp.font_changed = 0;
     EXPECT_EQ(run.interpret({code}), Bytes{code});
@@ -158,7 +158,7 @@ TEST_F(DotMatrix, CarriageReturnAndFormFeedEndDoubleWidth) {
   }
   run.interpret({14});
   EXPECT_EQ(run.interpret({ESC, '<'}), (Bytes{0, 13}));
-  EXPECT_EQ(page().double_width, 1) << "ESC < keeps double width";
+  EXPECT_EQ(page().styles.double_width, 1) << "ESC < keeps double width";
 }
 
 TEST_F(DotMatrix, StyleFlagsByCommand) {
@@ -185,11 +185,11 @@ TEST_F(DotMatrix, StyleFlagsByCommand) {
     DotRun fresh;
     PageState& p = fresh.engine.screen;
     fresh.interpret(c.input);
-    EXPECT_EQ(p.double_width, c.dw) << c.name;
-    EXPECT_EQ(p.condensed, c.cond) << c.name;
-    EXPECT_EQ(p.superscript, c.sup) << c.name;
-    EXPECT_EQ(p.subscript, c.sub) << c.name;
-    EXPECT_EQ(p.expanded, c.exp) << c.name;
+    EXPECT_EQ(p.styles.double_width, c.dw) << c.name;
+    EXPECT_EQ(p.styles.condensed, c.cond) << c.name;
+    EXPECT_EQ(p.styles.superscript, c.sup) << c.name;
+    EXPECT_EQ(p.styles.subscript, c.sub) << c.name;
+    EXPECT_EQ(p.styles.expanded, c.exp) << c.name;
     EXPECT_EQ(p.font.underline, c.underline) << c.name;
   }
 }
@@ -198,7 +198,7 @@ TEST_F(DotMatrix, EndOfTabListByZeroLeavesTheFontAlone) {
   run.interpret({14});
   run.engine.interp.font_changed = 0;
   run.interpret({ESC, 'D', 0});
-  EXPECT_EQ(page().double_width, 0);
+  EXPECT_EQ(page().styles.double_width, 0);
   EXPECT_EQ(run.engine.interp.font_changed, 0);
 }
 

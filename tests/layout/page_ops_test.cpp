@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace morvane {
 namespace {
 
@@ -37,7 +39,7 @@ TEST(InitPrinterPage, ResetsStylesAndPlotterButKeepsPositions) {
   p.cur_y = 400;
   p.line_count = 7;
   p.skip_perforation = 6;
-  p.emphasized = 1;
+  p.styles.emphasized = 1;
   p.plotter.graphic_mode = 1;
   p.plotter.pen_color = 0x80;
   p.font.underline = 1;
@@ -47,9 +49,9 @@ TEST(InitPrinterPage, ResetsStylesAndPlotterButKeepsPositions) {
   EXPECT_EQ(p.cur_y, 400u);
   EXPECT_EQ(p.line_count, 7u);
   EXPECT_EQ(p.skip_perforation, 6u);
-  EXPECT_EQ(p.emphasized, 0);
-  EXPECT_EQ(p.spacing_num, 12);
-  EXPECT_EQ(p.spacing_den, 72);
+  EXPECT_EQ(p.styles.emphasized, 0);
+  EXPECT_EQ(p.styles.spacing_num, 12);
+  EXPECT_EQ(p.styles.spacing_den, 72);
   EXPECT_EQ(p.plotter.graphic_mode, 0);
   EXPECT_EQ(p.plotter.pen_color, 0u);
   EXPECT_EQ(p.plotter.char_size, 7);
@@ -92,8 +94,8 @@ TEST(DeriveScreenPage, FrameIsSymmetricButWrapsWhereThePrinterDoes) {
 TEST(SyncPrinterPage, CarriesStylesFontAndPlotterButNotPositions) {
   PageState s;
   PageState p;
-  s.condensed = 1;
-  s.double_strike = 1;
+  s.styles.condensed = 1;
+  s.styles.double_strike = 1;
   s.font.weight = 500;
   s.plotter.pen_color = 0x840000;
   s.plotter.graphic_mode = 1;
@@ -105,8 +107,8 @@ TEST(SyncPrinterPage, CarriesStylesFontAndPlotterButNotPositions) {
   p.cur_x = 222;
   p.line_count = 9;
   sync_printer_page(s, p);
-  EXPECT_EQ(p.condensed, 1);
-  EXPECT_EQ(p.double_strike, 1);
+  EXPECT_EQ(p.styles.condensed, 1);
+  EXPECT_EQ(p.styles.double_strike, 1);
   EXPECT_EQ(p.font.weight, 500);
   EXPECT_EQ(p.plotter.pen_color, 0x840000u);
   EXPECT_EQ(p.plotter.graphic_mode, 1);
@@ -121,8 +123,8 @@ TEST(SyncPrinterPage, CarriesStylesFontAndPlotterButNotPositions) {
 TEST(ResetStyle, LeavesPerforationLengthFontAndPositions) {
   PageState p;
   TabTable tabs;
-  p.superscript = 1;
-  p.expanded = 1;
+  p.styles.superscript = 1;
+  p.styles.expanded = 1;
   p.skip_perforation = 5;
   p.page_length_lines = 40;
   p.font.underline = 1;
@@ -131,15 +133,48 @@ TEST(ResetStyle, LeavesPerforationLengthFontAndPositions) {
   tabs.count = 2;
   tabs.stops[0] = 5;
   reset_style(p, tabs);
-  EXPECT_EQ(p.superscript, 0);
-  EXPECT_EQ(p.expanded, 0);
+  EXPECT_EQ(p.styles.superscript, 0);
+  EXPECT_EQ(p.styles.expanded, 0);
   EXPECT_EQ(p.skip_perforation, 5u);
   EXPECT_EQ(p.page_length_lines, 40u);
   EXPECT_EQ(p.font.underline, 1);
   EXPECT_EQ(p.font.weight, 500);
   EXPECT_EQ(p.cur_y, 77u);
-  EXPECT_EQ(p.tab_count, 2);
-  EXPECT_EQ(p.tab_stops[0], 5);
+  EXPECT_EQ(p.styles.tab_count, 2);
+  EXPECT_EQ(p.styles.tab_stops[0], 5);
+}
+
+PrintStyles random_styles(std::mt19937& rng) {
+  const auto any = [&rng](int n) { return std::uniform_int_distribution<int>(0, n)(rng); };
+  PrintStyles s;
+  for (std::uint8_t* flag : {&s.double_width, &s.condensed, &s.emphasized, &s.double_strike,
+                             &s.superscript, &s.subscript, &s.expanded})
+    *flag = static_cast<std::uint8_t>(any(1));
+  s.spacing_num = any(255);
+  s.spacing_den = any(216);
+  s.tab_count = any(kMaxTabStops);
+  for (std::int32_t& stop : s.tab_stops) stop = any(132);
+  return s;
+}
+
+// Whatever styles the pages had, every one of them is put back by a reset
+// and carried over by the synchronisation: none is left behind.
+TEST(PrintStyles, ResetAndSynchronisationTakeEveryStyle) {
+  std::mt19937 rng(26);
+  TabTable tabs;
+  tabs.count = 3;
+  tabs.stops = {4, 9, 30};
+  PageState normal;
+  reset_style(normal, tabs);
+  for (int round = 0; round < 200; ++round) {
+    PageState s, p;
+    s.styles = random_styles(rng);
+    p.styles = random_styles(rng);
+    sync_printer_page(s, p);
+    EXPECT_EQ(p.styles, s.styles);
+    reset_style(s, tabs);
+    EXPECT_EQ(s.styles, normal.styles);
+  }
 }
 
 }  // namespace

@@ -12,12 +12,11 @@
 namespace morvane {
 namespace {
 
-using Styles = std::tuple<int, int, int, int, int, int, int, int, int>;
+using Styles = std::tuple<PrintStyles, int, int>;
 
 Styles styles(const Engine& e) {
   const PageState& p = e.screen;
-  return {p.double_width, p.condensed, p.emphasized,     p.double_strike, p.superscript,
-          p.subscript,    p.expanded,  p.font.underline, p.font.weight};
+  return {p.styles, p.font.underline, p.font.weight};
 }
 
 // Each case: giving up leaves every style and the sheet as the bytes before

@@ -168,5 +168,41 @@ TEST_F(Feed, UnknownEmulationUsesEveryByteUnchanged) {
   EXPECT_EQ(screen().cur_y, 42u);
 }
 
+// The screen page spools, shows and ends its pages; the replay of an ended
+// page on the printer page, which ends that page too, does none of that. Each
+// document comes in two runs: each page is told of and printed once, the
+// sheet is shown once a run, and the spool file holds the page in progress.
+TEST(FeedRoles, EachPageEndsAndPrintsOnceAndOnlyTheScreenSpools) {
+  const auto lines = [](int n) {
+    std::string s;
+    while (n-- > 0) s += "x\r\n";
+    return s;
+  };
+  struct Case {
+    const char* name;
+    std::string first, second;
+    int pages;
+  };
+  const Case cases[] = {
+      {"form feed", "AB", "C\fD", 1},
+      {"line feeds fill the page", lines(30), lines(31) + "D", 1},
+      {"a wrap fills the page", lines(60), std::string(80, 'y') + "D", 1},
+      {"an image, then a form feed", "\x1bK\x03", std::string("\0\x01\x02\x03\fD", 6), 1},
+      {"two pages in one run", "A\fB", "\fD", 2},
+      {"the plotter's page", "\x1b#M10,10\r\n", "D99,99\r\n\fD", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EngineFixture f;
+    f.use_metrics(TextMetrics{17, 0, 10, 10});
+    f.feed(c.first);
+    f.feed(c.second);
+    EXPECT_EQ(f.shell.pages_ending, c.pages);
+    EXPECT_EQ(f.printed().sheets().size(), static_cast<std::size_t>(c.pages));
+    EXPECT_EQ(f.shell.shows, 2);
+    EXPECT_EQ(f.spool_contents(), "D");
+  }
+}
+
 }  // namespace
 }  // namespace morvane

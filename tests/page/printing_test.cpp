@@ -47,11 +47,11 @@ TEST_F(Printing, PagesCollectInOneDocumentUntilAModeThreeEnd) {
 TEST_F(Printing, DisabledPrinterOpensNoDocumentButStillEndsTheSpoolAndSyncs) {
   f.engine.print.printer_enabled = false;
   f.feed("X");
-  f.engine.screen.emphasized = 1;
+  f.engine.screen.styles.emphasized = 1;
   f.feed("A\f");
   EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 0u);
   EXPECT_FALSE(f.engine.spool.is_open());
-  EXPECT_EQ(f.engine.printer.emphasized, 1);
+  EXPECT_EQ(f.engine.printer.styles.emphasized, 1);
   f.feed("B");
   EXPECT_EQ(f.spool_contents(), "B");
 }
@@ -112,7 +112,7 @@ TEST_F(Printing, AfterAnAbortTheNextPageStartsANewDocument) {
 
 TEST_F(Printing, EveryPageReplaysFromTheStylesItsScreenPageStartedWith) {
   f.feed("");
-  f.engine.screen.expanded = 1;  // double width on screen before the page starts
+  f.engine.screen.styles.expanded = 1;  // double width on screen before the page starts
   f.feed(std::string("AB\x1bW\x00" "CD\f", 8));
   // The document was measured afresh, yet the printer page starts expanded
   // like the screen page did, and follows the change within the page.
@@ -122,7 +122,7 @@ TEST_F(Printing, EveryPageReplaysFromTheStylesItsScreenPageStartedWith) {
   for (const auto& r : sheets[0])
     if (r.kind == DrawKind::draw_text) xs.push_back(r.x0);
   EXPECT_EQ(xs, (std::vector<std::int32_t>{25, 45, 65, 75}));
-  EXPECT_EQ(f.engine.printer.expanded, 0);  // synchronised after the page
+  EXPECT_EQ(f.engine.printer.styles.expanded, 0);  // synchronised after the page
 }
 
 TEST_F(Printing, EndRunDeletesTheSpoolFileOfAnUnfinishedPageOnly) {
