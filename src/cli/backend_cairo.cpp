@@ -30,7 +30,7 @@ VirtualPrinterConfig virtual_config(const PrinterSetup& setup) {
   VirtualPrinterConfig c;
   c.sync_each_page = setup.sync_each_page;
   c.face = gfx_face(setup.face);
-  c.paper = setup.paper == Paper::a4 ? morvane::Paper::a4 : morvane::Paper::letter;
+  c.paper = setup.paper;
   c.dpi = static_cast<std::uint32_t>(setup.dpi);
   c.offset = static_cast<std::uint32_t>(setup.offset);
   return c;
@@ -147,7 +147,7 @@ std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, st
   VirtualPrinterConfig config = virtual_config(setup);
   if (!setup.wants_output()) {
     auto geometry = std::make_unique<GeometryPrinterSystem>(
-        kPrinterName, virtual_printer_caps(config), [] { return std::make_unique<CairoPdfSurface>(); });
+        kOwnPrinterName, virtual_printer_caps(config), [] { return std::make_unique<CairoPdfSurface>(); });
     return std::make_unique<CairoOutput>(setup, std::move(geometry), nullptr, "", EarlierFile{});
   }
   // Found out before any work, not after the last page.

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "io/tcp_server.h"
+#include "print/own_printer.h"
 
 namespace morvane::cli {
 
 enum class Command { render, listen, info, help, version };
-enum class Paper { letter, a4 };
 enum class Face { truetype, dots };  // the dot-matrix emulation's text and bit images
 enum class PlotterFace { truetype, strokes };  // the plotter's labels and text
 
