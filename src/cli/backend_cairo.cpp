@@ -22,14 +22,10 @@ namespace morvane::cli {
 
 namespace {
 
-morvane::Face gfx_face(Face face) {
-  return face == Face::dots ? morvane::Face::dots : morvane::Face::truetype;
-}
-
 VirtualPrinterConfig virtual_config(const PrinterSetup& setup) {
   VirtualPrinterConfig c;
   c.sync_each_page = setup.sync_each_page;
-  c.face = gfx_face(setup.face);
+  c.face = setup.face;
   c.paper = setup.paper;
   c.dpi = static_cast<std::uint32_t>(setup.dpi);
   c.offset = static_cast<std::uint32_t>(setup.offset);
@@ -101,7 +97,7 @@ class CairoOutput final : public OutputPrinter {
 
 std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, Face face) {
   return std::make_unique<CairoSheet>(static_cast<std::int32_t>(width),
-                                      static_cast<std::int32_t>(height), gfx_face(face));
+                                      static_cast<std::int32_t>(height), face);
 }
 
 FaceUsed face_used(const FontDesc& font) {

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "gfx/dots/dot_layout.h"
 #include "io/tcp_server.h"
+#include "layout/page_state.h"
 #include "print/own_printer.h"
 
 namespace morvane::cli {
 
 enum class Command { render, listen, info, help, version };
-enum class Face { truetype, dots };  // the dot-matrix emulation's text and bit images
-enum class PlotterFace { truetype, strokes };  // the plotter's labels and text
 
 // Port settings given on the command line, as indexes into the settings'
 // tables ("baudrate", "bytesize", "parity", "stopbits", "flowctrl").
@@ -38,8 +38,8 @@ struct CliOptions {
   bool paper_given = false;  // false: the system's paper is used (cli/backend.h)
   int dpi = 600;
   int offset = 150;
-  Face face = Face::truetype;
-  PlotterFace plotter_face = PlotterFace::truetype;
+  Face face = Face::truetype;  // the dot-matrix emulation's text and bit images
+  PlotterFace plotter_face = PlotterFace::truetype;  // the plotter's labels and text
   std::optional<std::string> font_name;
   std::optional<int> font_height;  // positive: the character height in page units
   std::optional<std::string> settings_path;

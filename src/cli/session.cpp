@@ -118,9 +118,7 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
   Engine& e = *s->engine_;
   e.spool.use(std::move(spool));
   // Before the printer is measured: the plotter's reset size is the face's.
-  e.interp.plotter_face = options.plotter_face == PlotterFace::strokes
-                              ? morvane::PlotterFace::strokes
-                              : morvane::PlotterFace::truetype;
+  e.interp.plotter_face = options.plotter_face;
   configure_engine(e, settings);
   warn_if_stand_in(e.page_font, reporter);
   // The output options decide what is printed, whatever the settings say.
