@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "io/port_settings.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ void check_accepted(const CliOptions& o) {
   check(!o.port || !o.port->empty(), "empty device");
   check(!o.tcp || !o.tcp->host.empty(), "empty host");
   const PortOptions& p = o.port_options;
-  check(index_in(p.baudrate, kBaudRateCount - 1) && index_in(p.bytesize, 1) && index_in(p.parity, 2) &&
+  check(index_in(p.baudrate, static_cast<int>(morvane::kBaudRates.size()) - 1) && index_in(p.bytesize, 1) && index_in(p.parity, 2) &&
             index_in(p.stopbits, 2) && index_in(p.flowctrl, 2),
         "port setting outside its table");
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "io/port_settings.h"
 #include "morvane_version.h"
 
 namespace morvane::cli {
@@ -62,10 +63,16 @@ bool parse_tcp(const std::string& text, TcpEndpoint& out) {
 }
 
 int baud_index(int rate) {
-  for (int i = 0; i < kBaudRateCount; ++i) {
-    if (kBaudRates[i] == rate) return i;
+  for (std::size_t i = 0; i < kBaudRates.size(); ++i) {
+    if (kBaudRates[i] == static_cast<std::uint32_t>(rate)) return static_cast<int>(i);
   }
   return -1;
+}
+
+std::string baud_choices() {
+  std::string text = "one of";
+  for (const std::uint32_t rate : kBaudRates) text += " " + std::to_string(rate);
+  return text;
 }
 
 // Splits "--name=value" into its two parts; value empty when there is no '='.
@@ -131,8 +138,7 @@ bool Parser::listen_option(const std::string& name, const std::string& value) {
     o.port = value;
   } else if (name == "--baud") {
     if (!parse_int(value, 1, 1000000, v) || baud_index(v) < 0)
-      return bad_value(name, value, "one of 110 300 600 1200 2400 4800 9600 14400 19200 38400 "
-                                    "56000 57600 115200 128000 256000");
+      return bad_value(name, value, baud_choices().c_str());
     po.baudrate = baud_index(v);
   } else if (name == "--data-bits") {
     if (!parse_choice(value, {{"7", 0}, {"8", 1}}, v)) return bad_value(name, value, "7 or 8");

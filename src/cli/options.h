@@ -70,9 +70,4 @@ const char* program_name();
 std::string usage_text();
 std::string version_text();
 
-// The table values behind the settings' port indexes.
-inline constexpr int kBaudRates[] = {110,   300,   600,   1200,   2400,   4800,   9600,  14400,
-                                     19200, 38400, 56000, 57600, 115200, 128000, 256000};
-inline constexpr int kBaudRateCount = 15;
-
 }  // namespace morvane::cli
