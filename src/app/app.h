@@ -72,7 +72,6 @@ inline constexpr COLORREF kBackgroundColor = 0xC6C3C6;
 inline constexpr COLORREF kTextColor = 0x840000;
 inline constexpr UINT_PTR kPollTimer = 1;
 inline constexpr int kToolbarHeight = 30;
-inline constexpr int kReceiveBufferSize = 256;
 
 struct App {
   App();
@@ -111,7 +110,7 @@ struct App {
   bool port_lost_shown = false;  // the title says the port's device has gone
   DialogState dialogs;
 
-  std::uint8_t receive_buffer[kReceiveBufferSize] = {};
+  std::uint8_t receive_buffer[kPollBytes] = {};
 
   // Re-entrancy: while the shell is inside the engine (a feed, a repaint, a
   // message box they raise) the modal loops still dispatch timer ticks, paint

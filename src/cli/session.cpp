@@ -11,6 +11,7 @@
 #include "live/live_window.h"
 #include "cli/run_config.h"
 #include "config/paths.h"
+#include "io/channel.h"
 #include "page/commands.h"
 #include "page/feed.h"
 #include "layout/text_style.h"
@@ -19,8 +20,6 @@
 namespace morvane::cli {
 
 namespace {
-
-constexpr std::size_t kRunLength = 256;
 
 bool prepare_png_dir(const std::string& dir, std::string& error) {
   std::error_code ec;
@@ -133,7 +132,7 @@ void Session::prepare() { repaint_page(*engine_); }
 
 void Session::feed(const std::uint8_t* bytes, std::size_t count) {
   while (count > 0) {
-    const std::size_t n = count < kRunLength ? count : kRunLength;
+    const std::size_t n = count < kPollBytes ? count : kPollBytes;
     // One thread: no page is ever being printed when a run comes in.
     feed_screen(*engine_, bytes, n);
     bytes_fed_ += n;
