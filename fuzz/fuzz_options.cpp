@@ -29,7 +29,8 @@ void check_accepted(const CliOptions& o) {
   check(o.offset >= 0 && o.offset <= 100000, "offset out of range");
   check(!o.font_name || (!o.font_name->empty() && o.font_name->size() <= 31), "face name length");
   check(!o.font_height || (*o.font_height >= 1 && *o.font_height <= 500), "font height out of range");
-  check(!o.emulation || *o.emulation == 0 || *o.emulation == 1, "emulation out of range");
+  check(!o.emulation || *o.emulation == morvane::Emulation::dot_matrix || *o.emulation == morvane::Emulation::plotter,
+        "emulation out of range");
   check(std::isfinite(o.idle_eject_seconds) && o.idle_eject_seconds >= 0 && o.idle_eject_seconds <= 86400,
         "idle time out of range");
   check(!o.port || !o.port->empty(), "empty device");

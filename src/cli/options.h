@@ -1,4 +1,7 @@
 // The command line of the portable program: a subcommand and its options.
+// One table of options (options.cpp) reads them, refuses those the command
+// does not take, and lists them in --help; the manual page's list of options
+// is checked against it.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +32,7 @@ struct CliOptions {
   Command command = Command::help;
   std::vector<std::string> files;  // render input; empty or "-" is standard input
 
-  std::optional<int> emulation;  // 0 dot-matrix, 1 plotter
+  std::optional<Emulation> emulation;
   std::optional<std::string> pdf_path;
   std::optional<std::string> png_dir;
   bool print = false;
@@ -69,5 +72,14 @@ const char* program_name();
 // The texts of --help and --version.
 std::string usage_text();
 std::string version_text();
+
+// The options' sections as --help and the manual page list them, each with
+// its options' synopses in order ("--dpi N", "--face truetype|dots",
+// "--print[=QUEUE]", "-q, --quiet").
+struct OptionSection {
+  std::string title;
+  std::vector<std::string> synopses;
+};
+std::vector<OptionSection> option_sections();
 
 }  // namespace morvane::cli
