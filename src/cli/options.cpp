@@ -155,104 +155,102 @@ struct Option {
   Pick pick = nullptr;
 };
 
-const std::vector<Option>& option_table() {
-  static const std::vector<Option> table = {
-      {.name = "--pdf", .section = kOutput, .value = "FILE", .expected = "a path",
-       .help = "every printed sheet of the run into one PDF",
-       .read = path<&CliOptions::pdf_path>},
-      {.name = "--png", .section = kOutput, .value = "DIR", .expected = "a path",
-       .help = "each ended page as DIR/page-0001.png, ...",
-       .read = path<&CliOptions::png_dir>},
-      {.name = "--print", .section = kOutput, .takes = Takes::optional_value, .value = "QUEUE",
-       .expected = "a queue name", .help = "each print document to the system print queue (lp)",
-       .read = [](Given& g, const std::string& v) {
-         g.options.print = true;
-         g.options.print_queue = v;
-         return true;
-       }},
-      {.name = "--face", .section = kOutput, .choices = {"truetype", "dots"},
-       .help = "dot-matrix text in the TrueType font (default), or\n"
-               "text and bit images as the print head's round dots",
-       .pick = choose<&CliOptions::face, Face>},
-      {.name = "--plotter-face", .section = kOutput, .choices = {"truetype", "strokes"},
-       .help = "plotter labels and text in the TrueType font\n"
-               "(default), or drawn with the pen in a single-stroke\n"
-               "face, sized by the plotter's character size, the pen\n"
-               "moving on after each label",
-       .pick = choose<&CliOptions::plotter_face, PlotterFace>},
-      {.name = "--window", .section = kOutput, .takes = Takes::nothing, .scope = Scope::render_listen,
-       .help = "show the sheet filling in a window, with the page\n"
-               "commands; closing it stops the run (render: the input\n"
-               "arrives at the pace of live reception, and the window\n"
-               "stays open at its end)",
-       .read = turn_on<&CliOptions::window>},
+// The options in the order --help and the manual page list them.
+const std::vector<Option> kOptions = {
+    {.name = "--pdf", .section = kOutput, .value = "FILE", .expected = "a path",
+     .help = "every printed sheet of the run into one PDF",
+     .read = path<&CliOptions::pdf_path>},
+    {.name = "--png", .section = kOutput, .value = "DIR", .expected = "a path",
+     .help = "each ended page as DIR/page-0001.png, ...",
+     .read = path<&CliOptions::png_dir>},
+    {.name = "--print", .section = kOutput, .takes = Takes::optional_value, .value = "QUEUE",
+     .expected = "a queue name", .help = "each print document to the system print queue (lp)",
+     .read = [](Given& g, const std::string& v) {
+       g.options.print = true;
+       g.options.print_queue = v;
+       return true;
+     }},
+    {.name = "--face", .section = kOutput, .choices = {"truetype", "dots"},
+     .help = "dot-matrix text in the TrueType font (default), or\n"
+             "text and bit images as the print head's round dots",
+     .pick = choose<&CliOptions::face, Face>},
+    {.name = "--plotter-face", .section = kOutput, .choices = {"truetype", "strokes"},
+     .help = "plotter labels and text in the TrueType font\n"
+             "(default), or drawn with the pen in a single-stroke\n"
+             "face, sized by the plotter's character size, the pen\n"
+             "moving on after each label",
+     .pick = choose<&CliOptions::plotter_face, PlotterFace>},
+    {.name = "--window", .section = kOutput, .takes = Takes::nothing, .scope = Scope::render_listen,
+     .help = "show the sheet filling in a window, with the page\n"
+             "commands; closing it stops the run (render: the input\n"
+             "arrives at the pace of live reception, and the window\n"
+             "stays open at its end)",
+     .read = turn_on<&CliOptions::window>},
 
-      {.name = "--emulation", .section = kPage, .choices = {"dot-matrix", "plotter"},
-       .pick = choose<&CliOptions::emulation, Emulation>},
-      {.name = "--paper", .section = kPage, .choices = {"letter", "a4"},
-       .help = "paper of the virtual printer (default the system's\n"
-               "paper size, $PAPERSIZE or /etc/papersize, else letter)",
-       .pick = [](Given& g, std::size_t i) {
-         g.options.paper = static_cast<Paper>(i);
-         g.options.paper_given = true;
-       }},
-      {.name = "--dpi", .section = kPage, .value = "N", .expected = "72 to 2400",
-       .help = "its resolution (default 600)",
-       .read = number<&CliOptions::dpi, 72, 2400>},
-      {.name = "--offset", .section = kPage, .value = "PIXELS", .expected = "pixels, 0 or more",
-       .help = "its unprintable strip on every side (default 150)",
-       .read = number<&CliOptions::offset, 0, 100000>},
-      {.name = "--font", .section = kPage, .value = "NAME", .expected = "a typeface name of 1 to 31 characters",
-       .help = "typeface (default from the settings, else Courier New)",
-       .read = [](Given& g, const std::string& v) { return parse_text(v, kMaxFontName, g.options.font_name); }},
-      {.name = "--font-height", .section = kPage, .value = "N", .expected = "1 to 500",
-       .help = "character height in 1/100 inch (default 24)",
-       .read = number<&CliOptions::font_height, 1, 500>},
-      {.name = "--settings", .section = kPage, .value = "FILE", .expected = "a path",
-       .help = "settings file to read (default Morvane.ini when present)",
-       .read = path<&CliOptions::settings_path>},
+    {.name = "--emulation", .section = kPage, .choices = {"dot-matrix", "plotter"},
+     .pick = choose<&CliOptions::emulation, Emulation>},
+    {.name = "--paper", .section = kPage, .choices = {"letter", "a4"},
+     .help = "paper of the virtual printer (default the system's\n"
+             "paper size, $PAPERSIZE or /etc/papersize, else letter)",
+     .pick = [](Given& g, std::size_t i) {
+       g.options.paper = static_cast<Paper>(i);
+       g.options.paper_given = true;
+     }},
+    {.name = "--dpi", .section = kPage, .value = "N", .expected = "72 to 2400",
+     .help = "its resolution (default 600)",
+     .read = number<&CliOptions::dpi, 72, 2400>},
+    {.name = "--offset", .section = kPage, .value = "PIXELS", .expected = "pixels, 0 or more",
+     .help = "its unprintable strip on every side (default 150)",
+     .read = number<&CliOptions::offset, 0, 100000>},
+    {.name = "--font", .section = kPage, .value = "NAME", .expected = "a typeface name of 1 to 31 characters",
+     .help = "typeface (default from the settings, else Courier New)",
+     .read = [](Given& g, const std::string& v) { return parse_text(v, kMaxFontName, g.options.font_name); }},
+    {.name = "--font-height", .section = kPage, .value = "N", .expected = "1 to 500",
+     .help = "character height in 1/100 inch (default 24)",
+     .read = number<&CliOptions::font_height, 1, 500>},
+    {.name = "--settings", .section = kPage, .value = "FILE", .expected = "a path",
+     .help = "settings file to read (default Morvane.ini when present)",
+     .read = path<&CliOptions::settings_path>},
 
-      {.name = "--line", .section = kReception, .scope = Scope::listen, .value = "N",
-       .expected = "a line number 1 to 99", .help = "shared-memory serial line N (default the setting \"lyn\")",
-       .read = number<&CliOptions::line, 1, 99>},
-      {.name = "--port", .section = kReception, .scope = Scope::listen, .value = "DEVICE",
-       .expected = "a device", .help = "serial port (a tty; COMn on Windows)",
-       .read = path<&CliOptions::port>},
-      {.name = "--baud", .section = kReception, .scope = Scope::listen, .value = "N", .expected = baud_rates_text(),
-       .read = [](Given& g, const std::string& v) { return parse_baud(v, g.options.port_options.baudrate); }},
-      {.name = "--data-bits", .section = kReception, .scope = Scope::listen, .choices = {"7", "8"},
-       .pick = choose_index<&PortOptions::bytesize>},
-      {.name = "--parity", .section = kReception, .scope = Scope::listen, .choices = {"none", "odd", "even"},
-       .pick = choose_index<&PortOptions::parity>},
-      {.name = "--stop-bits", .section = kReception, .scope = Scope::listen, .choices = {"1", "1.5", "2"},
-       .pick = choose_index<&PortOptions::stopbits>},
-      {.name = "--flow", .section = kReception, .scope = Scope::listen, .choices = {"none", "xon", "hardware"},
-       .pick = choose_index<&PortOptions::flowctrl>},
-      {.name = "--tcp", .section = kReception, .scope = Scope::listen, .value = "[HOST:]PORT",
-       .expected = "[HOST:]PORT, an IPv6 HOST in brackets ([::1]:9100)",
-       .help = "raw bytes over TCP (host default 127.0.0.1; IPv6 in brackets: [::1]:9100)",
-       .read = [](Given& g, const std::string& v) { return parse_tcp(v, g.options.tcp); }},
-      {.name = "--idle-eject", .section = kReception, .scope = Scope::listen, .value = "SECONDS",
-       .expected = "seconds above 0", .help = "end a started page after that long without input",
-       .read = [](Given& g, const std::string& v) {
-         return parse_seconds(v, g.options.idle_eject_seconds) && g.options.idle_eject_seconds > 0;
-       }},
-      {.name = "--discard-partial", .section = kReception, .takes = Takes::nothing, .scope = Scope::listen,
-       .help = "on stop, drop the page in progress instead of printing it",
-       .read = turn_on<&CliOptions::discard_partial>},
+    {.name = "--line", .section = kReception, .scope = Scope::listen, .value = "N",
+     .expected = "a line number 1 to 99", .help = "shared-memory serial line N (default the setting \"lyn\")",
+     .read = number<&CliOptions::line, 1, 99>},
+    {.name = "--port", .section = kReception, .scope = Scope::listen, .value = "DEVICE",
+     .expected = "a device", .help = "serial port (a tty; COMn on Windows)",
+     .read = path<&CliOptions::port>},
+    {.name = "--baud", .section = kReception, .scope = Scope::listen, .value = "N", .expected = baud_rates_text(),
+     .read = [](Given& g, const std::string& v) { return parse_baud(v, g.options.port_options.baudrate); }},
+    {.name = "--data-bits", .section = kReception, .scope = Scope::listen, .choices = {"7", "8"},
+     .pick = choose_index<&PortOptions::bytesize>},
+    {.name = "--parity", .section = kReception, .scope = Scope::listen, .choices = {"none", "odd", "even"},
+     .pick = choose_index<&PortOptions::parity>},
+    {.name = "--stop-bits", .section = kReception, .scope = Scope::listen, .choices = {"1", "1.5", "2"},
+     .pick = choose_index<&PortOptions::stopbits>},
+    {.name = "--flow", .section = kReception, .scope = Scope::listen, .choices = {"none", "xon", "hardware"},
+     .pick = choose_index<&PortOptions::flowctrl>},
+    {.name = "--tcp", .section = kReception, .scope = Scope::listen, .value = "[HOST:]PORT",
+     .expected = "[HOST:]PORT, an IPv6 HOST in brackets ([::1]:9100)",
+     .help = "raw bytes over TCP (host default 127.0.0.1; IPv6 in brackets: [::1]:9100)",
+     .read = [](Given& g, const std::string& v) { return parse_tcp(v, g.options.tcp); }},
+    {.name = "--idle-eject", .section = kReception, .scope = Scope::listen, .value = "SECONDS",
+     .expected = "seconds above 0", .help = "end a started page after that long without input",
+     .read = [](Given& g, const std::string& v) {
+       return parse_seconds(v, g.options.idle_eject_seconds) && g.options.idle_eject_seconds > 0;
+     }},
+    {.name = "--discard-partial", .section = kReception, .takes = Takes::nothing, .scope = Scope::listen,
+     .help = "on stop, drop the page in progress instead of printing it",
+     .read = turn_on<&CliOptions::discard_partial>},
 
-      {.name = "--quiet", .short_name = "-q", .takes = Takes::nothing, .help = "no progress or page reports",
-       .read = turn_on<&CliOptions::quiet>},
-      {.name = "--help", .short_name = "-h", .takes = Takes::nothing, .help = "this text",
-       .read = ask<&Given::help>},
-      {.name = "--version", .takes = Takes::nothing, .help = "the program's version",
-       .read = ask<&Given::version>},
-  };
-  return table;
-}
+    {.name = "--quiet", .short_name = "-q", .takes = Takes::nothing, .help = "no progress or page reports",
+     .read = turn_on<&CliOptions::quiet>},
+    {.name = "--help", .short_name = "-h", .takes = Takes::nothing, .help = "this text",
+     .read = ask<&Given::help>},
+    {.name = "--version", .takes = Takes::nothing, .help = "the program's version",
+     .read = ask<&Given::version>},
+};
 
 const Option* find_option(const std::string& name) {
-  for (const Option& o : option_table()) {
+  for (const Option& o : kOptions) {
     if (name == o.name || (!o.short_name.empty() && name == o.short_name)) return &o;
   }
   return nullptr;
@@ -309,7 +307,7 @@ std::string options_help() {
     shared.clear();
   };
   int section = -1;
-  for (const Option& o : option_table()) {
+  for (const Option& o : kOptions) {
     if (o.section != section) {
       end_shared();
       section = o.section;
@@ -464,7 +462,7 @@ std::string version_text() { return std::string(program_name()) + " " + kVersion
 std::vector<OptionSection> option_sections() {
   std::vector<OptionSection> sections;
   for (const Section& s : kSections) sections.push_back({s.title, {}});
-  for (const Option& o : option_table()) sections[o.section].synopses.push_back(synopsis(o));
+  for (const Option& o : kOptions) sections[o.section].synopses.push_back(synopsis(o));
   return sections;
 }
 
