@@ -81,7 +81,10 @@ bool parse_baud(const std::string& text, std::optional<int>& out) {
 
 std::string baud_rates_text() {
   std::string text = "one of";
-  for (const std::uint32_t rate : kBaudRates) text += " " + std::to_string(rate);
+  for (const std::uint32_t rate : kBaudRates) {
+    text += ' ';
+    text += std::to_string(rate);
+  }
   return text;
 }
 
@@ -312,7 +315,8 @@ std::string options_help() {
       end_shared();
       section = o.section;
       const Section& s = kSections[section];
-      out += s.titled_in_help ? "\n" + std::string(s.title) + ":\n" : "\n";
+      out += '\n';
+      if (s.titled_in_help) out.append(s.title).append(":\n");
     }
     if (!o.help.empty()) {
       end_shared();
