@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "feed_bench.h"
+#include "io/channel.h"
 #include "page/engine.h"
 #include "page/feed.h"
 #include "layout/text_style.h"
@@ -109,9 +110,9 @@ void run_feed(benchmark::State& state, Sheet sheet, const std::vector<std::uint8
   clear_page_request(e);
 
   for (auto _ : state) {
-    // In runs of at most 256 bytes, as the input poll hands them over.
-    for (std::size_t i = 0; i < block.size(); i += 256) {
-      const std::size_t n = block.size() - i < 256 ? block.size() - i : 256;
+    // In runs of at most kPollBytes, as the input poll hands them over.
+    for (std::size_t i = 0; i < block.size(); i += kPollBytes) {
+      const std::size_t n = block.size() - i < kPollBytes ? block.size() - i : kPollBytes;
       feed_screen(e, block.data() + i, n);
     }
   }

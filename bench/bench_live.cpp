@@ -1,6 +1,6 @@
 // The live window's share of the work: the sheet that keeps track of what
 // changed, the tiles a run of bytes reaches in the view, and drawing one tile
-// in either view mode. Text lines arrive in runs of 256 bytes, as the input
+// in either view mode. Text lines arrive in runs of kPollBytes, as the input
 // poll hands them over; "tiles/run" is how many of the view's tiles a run
 // makes the window draw again (a 600 x 432 view has 20 in either mode).
 #include <benchmark/benchmark.h>
@@ -16,6 +16,7 @@
 #include "gfx/damage_sheet.h"
 #include "layout/text_style.h"
 #include "live/tile_render.h"
+#include "io/channel.h"
 #include "page/engine.h"
 #include "page/feed.h"
 #include "page/printing.h"
@@ -73,8 +74,8 @@ void run_window_feed(benchmark::State& state, std::int32_t view_mode) {
   const std::vector<std::uint8_t> block = text_lines();
   std::int64_t runs = 0, tiles = 0;
   for (auto _ : state) {
-    for (std::size_t i = 0; i < block.size(); i += 256) {
-      const std::size_t n = block.size() - i < 256 ? block.size() - i : 256;
+    for (std::size_t i = 0; i < block.size(); i += kPollBytes) {
+      const std::size_t n = block.size() - i < kPollBytes ? block.size() - i : kPollBytes;
       feed_screen(e, block.data() + i, n);
       tiles += static_cast<std::int64_t>(tiles_meeting(grid, view_damage(shell.sheet->take_damage(), layout)).size());
       ++runs;

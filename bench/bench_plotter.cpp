@@ -8,6 +8,7 @@
 
 #include "feed_bench.h"
 #include "print/recording/recording_printer.h"
+#include "io/channel.h"
 #include "page/engine.h"
 #include "page/feed.h"
 #include "layout/text_style.h"
@@ -72,9 +73,9 @@ void run_plotter(benchmark::State& state, bool drawn) {
   const std::string block = command_block();
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(block.data());
   for (auto _ : state) {
-    // In runs of at most 256 bytes, as the input poll hands them over.
-    for (std::size_t i = 0; i < block.size(); i += 256) {
-      const std::size_t n = block.size() - i < 256 ? block.size() - i : 256;
+    // In runs of at most kPollBytes, as the input poll hands them over.
+    for (std::size_t i = 0; i < block.size(); i += kPollBytes) {
+      const std::size_t n = block.size() - i < kPollBytes ? block.size() - i : kPollBytes;
       feed_screen(e, bytes + i, n);
     }
     state.PauseTiming();

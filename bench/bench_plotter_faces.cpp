@@ -15,6 +15,7 @@
 
 #include "gfx/cairo/cairo_sheet.h"
 #include "layout/text_style.h"
+#include "io/channel.h"
 #include "page/engine.h"
 #include "page/feed.h"
 #include "page/printing.h"
@@ -70,9 +71,9 @@ void run_page(benchmark::State& state, PlotterFace face, const std::string& page
     if (page.empty()) state.SkipWithError("no page");
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(page.data());
     for (auto _ : state) {
-      // In runs of at most 256 bytes, as the input poll hands them over.
-      for (std::size_t i = 0; i < page.size(); i += 256) {
-        const std::size_t n = page.size() - i < 256 ? page.size() - i : 256;
+      // In runs of at most kPollBytes, as the input poll hands them over.
+      for (std::size_t i = 0; i < page.size(); i += kPollBytes) {
+        const std::size_t n = page.size() - i < kPollBytes ? page.size() - i : kPollBytes;
         feed_screen(e, bytes + i, n);
       }
     }

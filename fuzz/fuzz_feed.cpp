@@ -12,6 +12,7 @@
 
 #include "print/recording/recording_printer.h"
 #include "gfx/recording/recording_surface.h"
+#include "io/channel.h"
 #include "page/engine.h"
 #include "page/feed.h"
 
@@ -52,8 +53,8 @@ bool dot_matrix_idle(const Engine& e) {
 }
 
 void feed_runs(Engine& e, const std::uint8_t* data, std::size_t size) {
-  for (std::size_t i = 0; i < size; i += 256) {
-    const std::size_t n = std::min<std::size_t>(256, size - i);
+  for (std::size_t i = 0; i < size; i += morvane::kPollBytes) {
+    const std::size_t n = std::min<std::size_t>(morvane::kPollBytes, size - i);
     feed_screen(e, data + i, n);
     check_bit_image(e);
   }

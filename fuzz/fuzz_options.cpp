@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "io/port_settings.h"
 
 namespace {
 
@@ -28,13 +29,14 @@ void check_accepted(const CliOptions& o) {
   check(o.offset >= 0 && o.offset <= 100000, "offset out of range");
   check(!o.font_name || (!o.font_name->empty() && o.font_name->size() <= 31), "face name length");
   check(!o.font_height || (*o.font_height >= 1 && *o.font_height <= 500), "font height out of range");
-  check(!o.emulation || *o.emulation == 0 || *o.emulation == 1, "emulation out of range");
+  check(!o.emulation || *o.emulation == morvane::Emulation::dot_matrix || *o.emulation == morvane::Emulation::plotter,
+        "emulation out of range");
   check(std::isfinite(o.idle_eject_seconds) && o.idle_eject_seconds >= 0 && o.idle_eject_seconds <= 86400,
         "idle time out of range");
   check(!o.port || !o.port->empty(), "empty device");
   check(!o.tcp || !o.tcp->host.empty(), "empty host");
   const PortOptions& p = o.port_options;
-  check(index_in(p.baudrate, kBaudRateCount - 1) && index_in(p.bytesize, 1) && index_in(p.parity, 2) &&
+  check(index_in(p.baudrate, static_cast<int>(morvane::kBaudRates.size()) - 1) && index_in(p.bytesize, 1) && index_in(p.parity, 2) &&
             index_in(p.stopbits, 2) && index_in(p.flowctrl, 2),
         "port setting outside its table");
 }

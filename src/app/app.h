@@ -15,6 +15,7 @@
 #include "io/channel.h"
 #include "page/engine.h"
 #include "print/win32/win32_printer.h"
+#include "view/view_colors.h"
 #include "app/splash.h"
 #include "app/toolbar.h"
 #include "app/slidebar.h"
@@ -68,11 +69,9 @@ struct Slidebar {
   int width = 0;  // SM_CXVSCROLL
 };
 
-inline constexpr COLORREF kBackgroundColor = 0xC6C3C6;
 inline constexpr COLORREF kTextColor = 0x840000;
 inline constexpr UINT_PTR kPollTimer = 1;
 inline constexpr int kToolbarHeight = 30;
-inline constexpr int kReceiveBufferSize = 256;
 
 struct App {
   App();
@@ -85,7 +84,7 @@ struct App {
   std::string spool_path;
   std::int32_t os_version = 0;
   FrameMetrics frame;
-  COLORREF background_color = kBackgroundColor;
+  COLORREF background_color = kViewGrey;
   COLORREF font_dialog_color = 0;
   HBRUSH background_brush = nullptr;
 
@@ -111,7 +110,7 @@ struct App {
   bool port_lost_shown = false;  // the title says the port's device has gone
   DialogState dialogs;
 
-  std::uint8_t receive_buffer[kReceiveBufferSize] = {};
+  std::uint8_t receive_buffer[kPollBytes] = {};
 
   // Re-entrancy: while the shell is inside the engine (a feed, a repaint, a
   // message box they raise) the modal loops still dispatch timer ticks, paint

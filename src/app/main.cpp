@@ -140,7 +140,7 @@ int run(HINSTANCE instance) {
   app->engine.spool.set_path(app->spool_path);
   app->os_version = query_os_version();
   app->engine.interp.os_version = app->os_version;
-  app->background_color = kBackgroundColor;
+  app->background_color = kViewGrey;
   app->font_dialog_color = 0;
   app->frame = query_frame_metrics();
 

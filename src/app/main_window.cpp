@@ -23,7 +23,7 @@ LRESULT on_create(App& app, HWND hwnd) {
   app.printers.set_owner(hwnd);
   create_toolbar(app, hwnd);
   load_toolbar_icons(app);
-  if (SetTimer(hwnd, kPollTimer, 10, nullptr) == 0) {
+  if (SetTimer(hwnd, kPollTimer, kPollMs, nullptr) == 0) {
     MessageBoxA(hwnd, "No Timer", "Error", MB_OK);
     return -1;
   }
@@ -87,7 +87,7 @@ void on_minmax(const App& app, MINMAXINFO* mm) {
 void input_poll(App& app, HWND hwnd) {
   if (!engine_busy(app)) {
     InputChannel* const channels[] = {&app.port_channel, &app.line_channel};
-    const std::size_t count = poll_channels(channels, app.receive_buffer, kReceiveBufferSize);
+    const std::size_t count = poll_channels(channels, app.receive_buffer, kPollBytes);
     if (count > 0) in_engine(app, [&] { feed_screen(app.engine, app.receive_buffer, count); });
   }
   const int status = app.serial_port.get_port_modem_status();

@@ -4,6 +4,7 @@
 #include "gfx/gdi/gdi_surface.h"
 #include "view/view_geometry.h"
 #include "view/sheet_layout.h"
+#include "view/view_colors.h"
 #include "app/slidebar.h"
 
 namespace morvane {
@@ -33,7 +34,7 @@ class ViewDc {
 };
 
 void fill_outside(HDC dc, const SheetLayout& layout) {
-  HBRUSH brush = CreateSolidBrush(kViewBackground);
+  HBRUSH brush = CreateSolidBrush(kViewGrey);
   for (const ViewRect& r : layout.outside) {
     if (r.empty()) continue;
     RECT rc{r.left, r.top, r.right, r.bottom};

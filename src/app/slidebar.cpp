@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "page/commands.h"
 #include "view/bar_math.h"
+#include "view/view_colors.h"
 
 namespace morvane {
 
@@ -23,9 +24,9 @@ void fill(HDC dc, const RECT& r, COLORREF color) {
 // Returns the marker's tip.
 std::uint32_t paint_picture(HDC mem, const PageState& screen, int w, int h, std::uint32_t lh,
                             std::uint32_t n) {
-  fill(mem, RECT{0, 0, w, h}, kBarColor);
+  fill(mem, RECT{0, 0, w, h}, kBarYellow);
   HPEN pen = CreatePen(PS_SOLID, 1, 0);
-  HBRUSH brush = CreateSolidBrush(kMarkerColor);
+  HBRUSH brush = CreateSolidBrush(kViewGrey);
   HGDIOBJ old_pen = SelectObject(mem, pen);
   HGDIOBJ old_brush = SelectObject(mem, brush);
   for (const std::uint32_t y : tick_positions(screen, static_cast<std::uint32_t>(h), lh)) {
@@ -80,7 +81,7 @@ void draw_picture(App& app, HDC dc, std::int32_t view_mode, int h, std::uint32_t
   RECT client{};
   GetClientRect(app.bar.hwnd, &client);
   client.top = std::max<LONG>(covered, 0);
-  fill(dc, client, kBarColor);
+  fill(dc, client, kBarYellow);
 }
 
 // The bar takes the shown sheet's height. It is not repainted here (the
@@ -108,7 +109,7 @@ void redraw_last(App& app) {
 void on_paint(App& app, HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
-  if (dc && !app.slidebar.last.valid) fill(dc, ps.rcPaint, kBarColor);
+  if (dc && !app.slidebar.last.valid) fill(dc, ps.rcPaint, kBarYellow);
   EndPaint(hwnd, &ps);
   if (app.slidebar.last.valid) redraw_last(app);
 }

@@ -13,8 +13,6 @@ namespace morvane {
 struct App;
 
 inline constexpr const char* kSlidebarClass = "Slidebar";
-inline constexpr COLORREF kBarColor = 0x00FFFF;     // yellow
-inline constexpr COLORREF kMarkerColor = 0xC6C3C6;  // light grey
 
 // The arguments of the last draw_bar, so that a repaint the platform asks
 // for shows the same picture.

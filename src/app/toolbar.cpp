@@ -14,8 +14,8 @@ constexpr COLORREF kTipBackground = 0xFFFF80;  // light cyan
 constexpr int kIconSize = 24;
 
 LookState look_state(const App& app) {
-  return {app.engine.print.printer_enabled ? 1 : 0, static_cast<std::int32_t>(app.engine.interp.emulation),
-          app.engine.screen.plotter.pen_color, engine_busy(app)};
+  return {app.engine.print.printer_enabled ? 1 : 0, app.engine.interp.emulation, current_pen(app.engine),
+          engine_busy(app)};
 }
 
 // The button records and their looks from the table; the looks point at the

@@ -7,6 +7,10 @@
 #include <array>
 #include <cstdint>
 
+#include "layout/page_state.h"
+#include "menu_ids.h"
+#include "page/commands.h"
+
 namespace morvane {
 
 // Draw-request values as the platform passes them (ODA_*, ODS_FOCUS).
@@ -26,15 +30,19 @@ enum class LookKind { none, printer, print_action, emulation, pen };
 
 struct LookRule {
   LookKind kind = LookKind::none;
-  std::uint32_t value = 0;  // the emulation, or the pen colour
+  Emulation emulation = Emulation::dot_matrix;  // an emulation button's
+  int pen = -1;                                 // a pen button's
 };
+
+constexpr LookRule emulation_look(Emulation emulation) { return {LookKind::emulation, emulation, -1}; }
+constexpr LookRule pen_look(PenNumber pen) { return {LookKind::pen, Emulation::dot_matrix, pen}; }
 
 // What the look functions read from the program's state.
 struct LookState {
   std::int32_t printer_enabled = 1;
-  std::int32_t emulation = 0;
-  std::uint32_t pen_color = 0;  // the screen page's
-  bool busy = false;            // a page is being printed: no button can act
+  Emulation emulation = Emulation::dot_matrix;
+  int pen = -1;       // the screen page's (current_pen), -1 for none of the four
+  bool busy = false;  // a page is being printed: no button can act
 };
 
 // One button: its control and command id, window text, place and tooltip,
@@ -53,16 +61,16 @@ inline constexpr std::uint32_t kToolbarStyle = 0x5400000B;  // child, visible, c
 inline constexpr int kSplashPicture = 115;
 
 inline constexpr std::array<ToolbarEntry, 10> kToolbarEntries{{
-    {2000, "Enpr", 30, "Enable/disable printer", {125, 126, 0}, {LookKind::printer, 0}},
-    {2001, "Ppnw", 60, "Print page now", {121, 121, 130}, {LookKind::print_action, 0}},
-    {2002, "Cdnw", 90, "Close document now", {122, 122, 131}, {LookKind::print_action, 0}},
-    {2003, "ClrP", 120, "Clear page", {116, 116, 0}, {LookKind::none, 0}},
-    {2004, "Brth", 154, "Brother emulation", {123, 123, 0}, {LookKind::emulation, 0}},
-    {2005, "Sony", 184, "Sony emulation", {124, 124, 0}, {LookKind::emulation, 1}},
-    {2006, "Blck", 218, "Black plotter pen", {117, 117, 129}, {LookKind::pen, 0x000000}},
-    {2007, "Blue", 248, "Blue plotter pen", {118, 118, 129}, {LookKind::pen, 0x840000}},
-    {2008, "Grn", 278, "Green plotter pen", {119, 119, 129}, {LookKind::pen, 0x008000}},
-    {2009, "Red", 308, "Red plotter pen", {120, 120, 129}, {LookKind::pen, 0x000080}},
+    {IDB_ENABLE_PRINTER, "Enpr", 30, "Enable/disable printer", {125, 126, 0}, {LookKind::printer}},
+    {IDB_PRINT_PAGE_NOW, "Ppnw", 60, "Print page now", {121, 121, 130}, {LookKind::print_action}},
+    {IDB_CLOSE_DOCUMENT_NOW, "Cdnw", 90, "Close document now", {122, 122, 131}, {LookKind::print_action}},
+    {IDB_CLEAR_PAGE, "ClrP", 120, "Clear page", {116, 116, 0}, {LookKind::none}},
+    {IDB_BROTHER, "Brth", 154, "Brother emulation", {123, 123, 0}, emulation_look(Emulation::dot_matrix)},
+    {IDB_SONY, "Sony", 184, "Sony emulation", {124, 124, 0}, emulation_look(Emulation::plotter)},
+    {IDB_PEN_BLACK, "Blck", 218, "Black plotter pen", {117, 117, 129}, pen_look(kBlackPen)},
+    {IDB_PEN_BLUE, "Blue", 248, "Blue plotter pen", {118, 118, 129}, pen_look(kBluePen)},
+    {IDB_PEN_GREEN, "Grn", 278, "Green plotter pen", {119, 119, 129}, pen_look(kGreenPen)},
+    {IDB_PEN_RED, "Red", 308, "Red plotter pen", {120, 120, 129}, pen_look(kRedPen)},
 }};
 
 // The icons in the order they are loaded.

@@ -85,7 +85,4 @@ std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, st
 // The print command for a queue ("lp", or "lp -d QUEUE").
 std::string print_command(const std::string& queue);
 
-// The name under which the printer appears.
-inline constexpr const char* kPrinterName = "Morvane PDF";
-
 }  // namespace morvane::cli

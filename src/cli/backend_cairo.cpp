@@ -22,15 +22,11 @@ namespace morvane::cli {
 
 namespace {
 
-morvane::Face gfx_face(Face face) {
-  return face == Face::dots ? morvane::Face::dots : morvane::Face::truetype;
-}
-
 VirtualPrinterConfig virtual_config(const PrinterSetup& setup) {
   VirtualPrinterConfig c;
   c.sync_each_page = setup.sync_each_page;
-  c.face = gfx_face(setup.face);
-  c.paper = setup.paper == Paper::a4 ? morvane::Paper::a4 : morvane::Paper::letter;
+  c.face = setup.face;
+  c.paper = setup.paper;
   c.dpi = static_cast<std::uint32_t>(setup.dpi);
   c.offset = static_cast<std::uint32_t>(setup.offset);
   return c;
@@ -101,7 +97,7 @@ class CairoOutput final : public OutputPrinter {
 
 std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, Face face) {
   return std::make_unique<CairoSheet>(static_cast<std::int32_t>(width),
-                                      static_cast<std::int32_t>(height), gfx_face(face));
+                                      static_cast<std::int32_t>(height), face);
 }
 
 FaceUsed face_used(const FontDesc& font) {
@@ -147,7 +143,7 @@ std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, st
   VirtualPrinterConfig config = virtual_config(setup);
   if (!setup.wants_output()) {
     auto geometry = std::make_unique<GeometryPrinterSystem>(
-        kPrinterName, virtual_printer_caps(config), [] { return std::make_unique<CairoPdfSurface>(); });
+        kOwnPrinterName, virtual_printer_caps(config), [] { return std::make_unique<CairoPdfSurface>(); });
     return std::make_unique<CairoOutput>(setup, std::move(geometry), nullptr, "", EarlierFile{});
   }
   // Found out before any work, not after the last page.

@@ -119,7 +119,7 @@ std::unique_ptr<OutputPrinter> make_output_printer(const PrinterSetup& setup, st
   }
   auto metrics = [] { return std::unique_ptr<Surface>(GdiSurface::create_sheet(nullptr, 1, 1)); };
   return std::make_unique<GdiOutput>(
-      std::make_unique<GeometryPrinterSystem>(kPrinterName, caps, metrics));
+      std::make_unique<GeometryPrinterSystem>(kOwnPrinterName, caps, metrics));
 }
 
 }  // namespace morvane::cli

@@ -20,8 +20,6 @@ namespace morvane::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kPollMs = 10;
-constexpr int kPollBytes = 256;
 // What a channel read at full speed takes at once.
 constexpr std::size_t kFastBytes = 64 * 1024;
 // How often (in polls) a port's lock file is looked at: about once a second.
@@ -36,9 +34,9 @@ class Channel : public InputChannel {
   virtual bool report(Reporter&) { return false; }
   // What messages call it.
   virtual std::string name() const = 0;
-  // True: read at the pace of the serial line's poll, 256 bytes every 10 ms,
-  // as the desktop program reads the line and the port. False: as fast as
-  // the bytes come, between the polls, while no window is shown.
+  // True: read at the pace of the serial line's poll (kPollBytes every
+  // kPollMs), as the desktop program reads the line and the port. False: as
+  // fast as the bytes come, between the polls, while no window is shown.
   virtual bool paced() const { return true; }
   // Returns once bytes may have come, after ms at most.
   virtual void wait(int ms) { sleep_ms(ms); }

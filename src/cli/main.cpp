@@ -29,13 +29,13 @@ std::string current_directory() {
 
 // Without --paper the system's paper size is used; one morvane does not have
 // is replaced by the nearest of its series, which the user is told.
-Paper system_paper() {
+morvane::Paper system_paper() {
   const std::string name = system_paper_name();
-  if (name.empty()) return Paper::letter;
+  if (name.empty()) return morvane::Paper::letter;
   const PaperChoice choice = paper_by_name(name);
   if (!choice.exact)
     std::fprintf(stderr, "morvane: the system's paper size \"%s\" is not one of letter and a4: using %s\n",
-                 name.c_str(), choice.paper == Paper::a4 ? "a4" : "letter");
+                 name.c_str(), choice.paper == morvane::Paper::a4 ? "a4" : "letter");
   return choice.paper;
 }
 

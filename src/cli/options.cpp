@@ -1,10 +1,12 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <map>
+#include <string_view>
 
+#include "io/port_settings.h"
 #include "morvane_version.h"
 
 namespace morvane::cli {
@@ -23,6 +25,13 @@ bool parse_int(const std::string& text, long lo, long hi, int& out) {
   return true;
 }
 
+bool parse_int(const std::string& text, long lo, long hi, std::optional<int>& out) {
+  int v = 0;
+  if (!parse_int(text, lo, hi, v)) return false;
+  out = v;
+  return true;
+}
+
 bool parse_seconds(const std::string& text, double& out) {
   if (text.empty()) return false;
   char* end = nullptr;
@@ -32,16 +41,15 @@ bool parse_seconds(const std::string& text, double& out) {
   return true;
 }
 
-bool parse_choice(const std::string& text, const std::map<std::string, int>& choices, int& out) {
-  auto it = choices.find(text);
-  if (it == choices.end()) return false;
-  out = it->second;
+bool parse_text(const std::string& text, std::size_t longest, std::optional<std::string>& out) {
+  if (text.empty() || text.size() > longest) return false;
+  out = text;
   return true;
 }
 
 // "[HOST:]PORT", where an IPv6 address goes in brackets ("[::1]:9100") so
 // that its colons are not taken for the port's.
-bool parse_tcp(const std::string& text, TcpEndpoint& out) {
+bool parse_tcp(const std::string& text, std::optional<TcpEndpoint>& out) {
   TcpEndpoint t;
   std::string port = text;
   if (!text.empty() && text[0] == '[') {
@@ -61,11 +69,266 @@ bool parse_tcp(const std::string& text, TcpEndpoint& out) {
   return true;
 }
 
-int baud_index(int rate) {
-  for (int i = 0; i < kBaudRateCount; ++i) {
-    if (kBaudRates[i] == rate) return i;
+// The rate as the index of the setting "baudrate".
+bool parse_baud(const std::string& text, std::optional<int>& out) {
+  int rate = 0;
+  if (!parse_int(text, 1, 1000000, rate)) return false;
+  const auto at = std::find(kBaudRates.begin(), kBaudRates.end(), static_cast<std::uint32_t>(rate));
+  if (at == kBaudRates.end()) return false;
+  out = static_cast<int>(at - kBaudRates.begin());
+  return true;
+}
+
+std::string baud_rates_text() {
+  std::string text = "one of";
+  for (const std::uint32_t rate : kBaudRates) {
+    text += ' ';
+    text += std::to_string(rate);
   }
-  return -1;
+  return text;
+}
+
+// What the command line asks for: the options, and --help or --version.
+struct Given {
+  CliOptions options;
+  bool help = false;
+  bool version = false;
+};
+
+enum class Takes {
+  nothing,         // a switch
+  value,           // NAME VALUE or NAME=VALUE
+  optional_value,  // NAME, or NAME=VALUE
+};
+
+// The commands an option applies to; the others refuse it.
+enum class Scope { any, render_listen, listen };
+
+struct Section {
+  const char* title;
+  bool titled_in_help;
+};
+enum SectionId { kOutput, kPage, kReception, kOther };
+constexpr Section kSections[] = {
+    {"Output (render, listen)", true}, {"Page and printer", true}, {"Reception (listen)", true}, {"Other", false}};
+
+using Read = bool (*)(Given&, const std::string&);  // false: the value is not valid
+using Pick = void (*)(Given&, std::size_t);         // a choice by its word's position
+
+template <auto Field>
+bool turn_on(Given& g, const std::string&) {
+  g.options.*Field = true;
+  return true;
+}
+template <bool Given::*Field>
+bool ask(Given& g, const std::string&) {
+  g.*Field = true;
+  return true;
+}
+template <auto Field>
+bool path(Given& g, const std::string& v) {
+  return parse_text(v, std::string::npos, g.options.*Field);
+}
+template <auto Field, long Lo, long Hi>
+bool number(Given& g, const std::string& v) {
+  return parse_int(v, Lo, Hi, g.options.*Field);
+}
+template <auto Field, typename T>
+void choose(Given& g, std::size_t i) {
+  g.options.*Field = static_cast<T>(i);
+}
+template <auto Field>
+void choose_index(Given& g, std::size_t i) {
+  g.options.port_options.*Field = static_cast<int>(i);
+}
+
+// One option: how it is read, which commands take it, and how --help and the
+// manual page show it.
+struct Option {
+  std::string_view name;
+  std::string_view short_name = {};
+  SectionId section = kOther;
+  Takes takes = Takes::value;
+  Scope scope = Scope::any;
+  std::string_view value = {};              // how the value is shown ("FILE"); a choice shows its words
+  std::vector<std::string_view> choices{};  // the words a choice takes, in the order of what they pick
+  std::string expected = {};                // a valid value, for the usage error; a choice names its words
+  std::string_view help = {};               // lines apart; none: shown on a line with the next ones like it
+  Read read = nullptr;
+  Pick pick = nullptr;
+};
+
+// The options in the order --help and the manual page list them.
+const std::vector<Option> kOptions = {
+    {.name = "--pdf", .section = kOutput, .value = "FILE", .expected = "a path",
+     .help = "every printed sheet of the run into one PDF",
+     .read = path<&CliOptions::pdf_path>},
+    {.name = "--png", .section = kOutput, .value = "DIR", .expected = "a path",
+     .help = "each ended page as DIR/page-0001.png, ...",
+     .read = path<&CliOptions::png_dir>},
+    {.name = "--print", .section = kOutput, .takes = Takes::optional_value, .value = "QUEUE",
+     .expected = "a queue name", .help = "each print document to the system print queue (lp)",
+     .read = [](Given& g, const std::string& v) {
+       g.options.print = true;
+       g.options.print_queue = v;
+       return true;
+     }},
+    {.name = "--face", .section = kOutput, .choices = {"truetype", "dots"},
+     .help = "dot-matrix text in the TrueType font (default), or\n"
+             "text and bit images as the print head's round dots",
+     .pick = choose<&CliOptions::face, Face>},
+    {.name = "--plotter-face", .section = kOutput, .choices = {"truetype", "strokes"},
+     .help = "plotter labels and text in the TrueType font\n"
+             "(default), or drawn with the pen in a single-stroke\n"
+             "face, sized by the plotter's character size, the pen\n"
+             "moving on after each label",
+     .pick = choose<&CliOptions::plotter_face, PlotterFace>},
+    {.name = "--window", .section = kOutput, .takes = Takes::nothing, .scope = Scope::render_listen,
+     .help = "show the sheet filling in a window, with the page\n"
+             "commands; closing it stops the run (render: the input\n"
+             "arrives at the pace of live reception, and the window\n"
+             "stays open at its end)",
+     .read = turn_on<&CliOptions::window>},
+
+    {.name = "--emulation", .section = kPage, .choices = {"dot-matrix", "plotter"},
+     .pick = choose<&CliOptions::emulation, Emulation>},
+    {.name = "--paper", .section = kPage, .choices = {"letter", "a4"},
+     .help = "paper of the virtual printer (default the system's\n"
+             "paper size, $PAPERSIZE or /etc/papersize, else letter)",
+     .pick = [](Given& g, std::size_t i) {
+       g.options.paper = static_cast<Paper>(i);
+       g.options.paper_given = true;
+     }},
+    {.name = "--dpi", .section = kPage, .value = "N", .expected = "72 to 2400",
+     .help = "its resolution (default 600)",
+     .read = number<&CliOptions::dpi, 72, 2400>},
+    {.name = "--offset", .section = kPage, .value = "PIXELS", .expected = "pixels, 0 or more",
+     .help = "its unprintable strip on every side (default 150)",
+     .read = number<&CliOptions::offset, 0, 100000>},
+    {.name = "--font", .section = kPage, .value = "NAME", .expected = "a typeface name of 1 to 31 characters",
+     .help = "typeface (default from the settings, else Courier New)",
+     .read = [](Given& g, const std::string& v) { return parse_text(v, kMaxFontName, g.options.font_name); }},
+    {.name = "--font-height", .section = kPage, .value = "N", .expected = "1 to 500",
+     .help = "character height in 1/100 inch (default 24)",
+     .read = number<&CliOptions::font_height, 1, 500>},
+    {.name = "--settings", .section = kPage, .value = "FILE", .expected = "a path",
+     .help = "settings file to read (default Morvane.ini when present)",
+     .read = path<&CliOptions::settings_path>},
+
+    {.name = "--line", .section = kReception, .scope = Scope::listen, .value = "N",
+     .expected = "a line number 1 to 99", .help = "shared-memory serial line N (default the setting \"lyn\")",
+     .read = number<&CliOptions::line, 1, 99>},
+    {.name = "--port", .section = kReception, .scope = Scope::listen, .value = "DEVICE",
+     .expected = "a device", .help = "serial port (a tty; COMn on Windows)",
+     .read = path<&CliOptions::port>},
+    {.name = "--baud", .section = kReception, .scope = Scope::listen, .value = "N", .expected = baud_rates_text(),
+     .read = [](Given& g, const std::string& v) { return parse_baud(v, g.options.port_options.baudrate); }},
+    {.name = "--data-bits", .section = kReception, .scope = Scope::listen, .choices = {"7", "8"},
+     .pick = choose_index<&PortOptions::bytesize>},
+    {.name = "--parity", .section = kReception, .scope = Scope::listen, .choices = {"none", "odd", "even"},
+     .pick = choose_index<&PortOptions::parity>},
+    {.name = "--stop-bits", .section = kReception, .scope = Scope::listen, .choices = {"1", "1.5", "2"},
+     .pick = choose_index<&PortOptions::stopbits>},
+    {.name = "--flow", .section = kReception, .scope = Scope::listen, .choices = {"none", "xon", "hardware"},
+     .pick = choose_index<&PortOptions::flowctrl>},
+    {.name = "--tcp", .section = kReception, .scope = Scope::listen, .value = "[HOST:]PORT",
+     .expected = "[HOST:]PORT, an IPv6 HOST in brackets ([::1]:9100)",
+     .help = "raw bytes over TCP (host default 127.0.0.1; IPv6 in brackets: [::1]:9100)",
+     .read = [](Given& g, const std::string& v) { return parse_tcp(v, g.options.tcp); }},
+    {.name = "--idle-eject", .section = kReception, .scope = Scope::listen, .value = "SECONDS",
+     .expected = "seconds above 0", .help = "end a started page after that long without input",
+     .read = [](Given& g, const std::string& v) {
+       return parse_seconds(v, g.options.idle_eject_seconds) && g.options.idle_eject_seconds > 0;
+     }},
+    {.name = "--discard-partial", .section = kReception, .takes = Takes::nothing, .scope = Scope::listen,
+     .help = "on stop, drop the page in progress instead of printing it",
+     .read = turn_on<&CliOptions::discard_partial>},
+
+    {.name = "--quiet", .short_name = "-q", .takes = Takes::nothing, .help = "no progress or page reports",
+     .read = turn_on<&CliOptions::quiet>},
+    {.name = "--help", .short_name = "-h", .takes = Takes::nothing, .help = "this text",
+     .read = ask<&Given::help>},
+    {.name = "--version", .takes = Takes::nothing, .help = "the program's version",
+     .read = ask<&Given::version>},
+};
+
+const Option* find_option(const std::string& name) {
+  for (const Option& o : kOptions) {
+    if (name == o.name || (!o.short_name.empty() && name == o.short_name)) return &o;
+  }
+  return nullptr;
+}
+
+std::string join(const std::vector<std::string_view>& words, std::string_view between, std::string_view last) {
+  std::string text;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) text += i + 1 == words.size() ? last : between;
+    text += words[i];
+  }
+  return text;
+}
+
+// "--dpi N", "--face truetype|dots", "--print[=QUEUE]", "-q, --quiet".
+std::string synopsis(const Option& o) {
+  std::string text = o.short_name.empty() ? std::string(o.name) : std::string(o.short_name) + ", " + std::string(o.name);
+  const std::string value = o.choices.empty() ? std::string(o.value) : join(o.choices, "|", "|");
+  if (o.takes == Takes::optional_value) return text + "[=" + value + "]";
+  return value.empty() ? text : text + " " + value;
+}
+
+constexpr std::size_t kHelpColumn = 26;  // where the texts of --help start
+constexpr std::size_t kHelpWidth = 79;   // options without a text share lines up to here
+
+// An option's lines in --help: its synopsis, and its text from kHelpColumn
+// on, below the synopsis when that reaches too far.
+std::string option_help(const Option& o) {
+  std::string lead = "  " + synopsis(o);
+  std::string out;
+  if (lead.size() + 2 > kHelpColumn) {
+    out += lead + "\n";
+    lead.clear();
+  }
+  lead.resize(kHelpColumn, ' ');
+  for (std::size_t from = 0; from <= o.help.size();) {
+    const std::size_t to = std::min(o.help.find('\n', from), o.help.size());
+    out += lead;
+    out += o.help.substr(from, to - from);
+    out += '\n';
+    lead.assign(kHelpColumn, ' ');
+    from = to + 1;
+  }
+  return out;
+}
+
+// The sections of --help, in the order of the table; options without a text
+// are listed side by side.
+std::string options_help() {
+  std::string out;
+  std::string shared;
+  const auto end_shared = [&] {
+    if (!shared.empty()) out += shared + "\n";
+    shared.clear();
+  };
+  int section = -1;
+  for (const Option& o : kOptions) {
+    if (o.section != section) {
+      end_shared();
+      section = o.section;
+      const Section& s = kSections[section];
+      out += '\n';
+      if (s.titled_in_help) out.append(s.title).append(":\n");
+    }
+    if (!o.help.empty()) {
+      end_shared();
+      out += option_help(o);
+    } else {
+      const std::string item = "  " + synopsis(o);
+      if (shared.size() + item.size() > kHelpWidth) end_shared();
+      shared += item;
+    }
+  }
+  end_shared();
+  return out;
 }
 
 // Splits "--name=value" into its two parts; value empty when there is no '='.
@@ -82,162 +345,78 @@ class Parser {
   ParseResult run();
 
  private:
-  bool take_value(const std::string& name, bool has_value, std::string& value);
-  bool option(const std::string& name, const std::string& value, bool has_value);
-  bool listen_option(const std::string& name, const std::string& value);
+  bool option(const std::string& name, std::string value, bool has_value);
+  bool store(const Option& o, const std::string& name, const std::string& value);
+  bool bad_value(const Option& o, const std::string& name, const std::string& value);
+  bool command(const std::string& word);
+  std::string scope_error() const;
   bool fail(const std::string& text) {
-    if (result_.error.empty()) result_.error = text;
+    if (error_.empty()) error_ = text;
     return false;
-  }
-  bool bad_value(const std::string& name, const std::string& value, const char* expected) {
-    return fail("invalid value '" + value + "' for " + name + " (expected " + expected + ")");
   }
 
   const std::vector<std::string>& args_;
   std::size_t pos_ = 0;
-  ParseResult result_;
-  bool listen_only_used_ = false;
-  std::string listen_only_name_;
-  bool help_ = false;
-  bool version_ = false;
+  Given given_;
+  std::string error_;
+  std::string listen_only_;    // the last option given that only listen takes
+  std::string render_listen_;  // the last option given that info does not take
 };
 
-bool Parser::take_value(const std::string& name, bool has_value, std::string& value) {
-  if (has_value) return true;
-  if (pos_ >= args_.size()) return fail(name + " needs a value");
-  value = args_[pos_++];
-  return true;
-}
-
-bool is_listen_option(const std::string& name) {
-  static const char* names[] = {"--line",      "--port",   "--baud",       "--data-bits",
-                                "--parity",    "--stop-bits", "--flow",    "--tcp",
-                                "--idle-eject", "--discard-partial"};
-  for (const char* n : names) {
-    if (name == n) return true;
+bool Parser::option(const std::string& name, std::string value, bool has_value) {
+  const Option* o = find_option(name);
+  if (o == nullptr) return fail("unknown option " + name);
+  if (o->takes == Takes::nothing && has_value) return fail(name + " takes no value");
+  if (o->takes == Takes::value && !has_value) {
+    if (pos_ >= args_.size()) return fail(name + " needs a value");
+    value = args_[pos_++];
   }
-  return false;
+  if (o->scope == Scope::listen) listen_only_ = name;
+  if (o->scope == Scope::render_listen) render_listen_ = name;
+  // An optional value, when given, is not empty.
+  if (o->takes == Takes::optional_value && has_value && value.empty()) return bad_value(*o, name, value);
+  return store(*o, name, value);
 }
 
-bool Parser::listen_option(const std::string& name, const std::string& value) {
-  CliOptions& o = result_.options;
-  PortOptions& po = o.port_options;
-  int v = 0;
-  if (name == "--line") {
-    if (!parse_int(value, 1, 99, v)) return bad_value(name, value, "a line number 1 to 99");
-    o.line = v;
-  } else if (name == "--port") {
-    if (value.empty()) return bad_value(name, value, "a device");
-    o.port = value;
-  } else if (name == "--baud") {
-    if (!parse_int(value, 1, 1000000, v) || baud_index(v) < 0)
-      return bad_value(name, value, "one of 110 300 600 1200 2400 4800 9600 14400 19200 38400 "
-                                    "56000 57600 115200 128000 256000");
-    po.baudrate = baud_index(v);
-  } else if (name == "--data-bits") {
-    if (!parse_choice(value, {{"7", 0}, {"8", 1}}, v)) return bad_value(name, value, "7 or 8");
-    po.bytesize = v;
-  } else if (name == "--parity") {
-    if (!parse_choice(value, {{"none", 0}, {"odd", 1}, {"even", 2}}, v))
-      return bad_value(name, value, "none, odd or even");
-    po.parity = v;
-  } else if (name == "--stop-bits") {
-    if (!parse_choice(value, {{"1", 0}, {"1.5", 1}, {"2", 2}}, v))
-      return bad_value(name, value, "1, 1.5 or 2");
-    po.stopbits = v;
-  } else if (name == "--flow") {
-    if (!parse_choice(value, {{"none", 0}, {"xon", 1}, {"hardware", 2}}, v))
-      return bad_value(name, value, "none, xon or hardware");
-    po.flowctrl = v;
-  } else if (name == "--tcp") {
-    TcpEndpoint t;
-    if (!parse_tcp(value, t)) return bad_value(name, value, "[HOST:]PORT, an IPv6 HOST in brackets ([::1]:9100)");
-    o.tcp = t;
-  } else if (name == "--idle-eject") {
-    double s = 0;
-    if (!parse_seconds(value, s) || s <= 0) return bad_value(name, value, "seconds above 0");
-    o.idle_eject_seconds = s;
-  }
-  return true;
-}
-
-bool Parser::option(const std::string& name, const std::string& given, bool has_value) {
-  CliOptions& o = result_.options;
-  std::string value = given;
-  int v = 0;
-  if (name == "-q" || name == "--quiet") {
-    o.quiet = true;
-  } else if (name == "--help" || name == "-h") {
-    help_ = true;
-  } else if (name == "--version") {
-    version_ = true;
-  } else if (name == "--window") {
-    if (has_value) return fail("--window takes no value");
-    o.window = true;
-  } else if (name == "--discard-partial") {
-    o.discard_partial = true;
-    listen_only_used_ = true;
-    listen_only_name_ = name;
-  } else if (name == "--print") {
-    o.print = true;
-    o.print_queue = value;
-    if (has_value && value.empty()) return bad_value(name, value, "a queue name");
-  } else if (is_listen_option(name)) {
-    if (!take_value(name, has_value, value)) return false;
-    listen_only_used_ = true;
-    listen_only_name_ = name;
-    return listen_option(name, value);
+bool Parser::store(const Option& o, const std::string& name, const std::string& value) {
+  bool valid = false;
+  if (o.pick != nullptr) {
+    const auto at = std::find(o.choices.begin(), o.choices.end(), value);
+    valid = at != o.choices.end();
+    if (valid) o.pick(given_, static_cast<std::size_t>(at - o.choices.begin()));
   } else {
-    static const char* valued[] = {"--emulation", "--pdf",  "--png",         "--paper",    "--dpi",
-                                   "--offset",    "--font", "--font-height", "--settings", "--face",
-                                   "--plotter-face"};
-    bool known = false;
-    for (const char* n : valued) known = known || name == n;
-    if (!known) return fail("unknown option " + name);
-    if (!take_value(name, has_value, value)) return false;
-    if (name == "--emulation") {
-      if (!parse_choice(value, {{"dot-matrix", 0}, {"plotter", 1}}, v))
-        return bad_value(name, value, "dot-matrix or plotter");
-      o.emulation = v;
-    } else if (name == "--pdf" || name == "--png" || name == "--settings") {
-      if (value.empty()) return bad_value(name, value, "a path");
-      (name == "--pdf" ? o.pdf_path : name == "--png" ? o.png_dir : o.settings_path) = value;
-    } else if (name == "--paper") {
-      if (!parse_choice(value, {{"letter", 0}, {"a4", 1}}, v))
-        return bad_value(name, value, "letter or a4");
-      o.paper = v == 0 ? Paper::letter : Paper::a4;
-      o.paper_given = true;
-    } else if (name == "--face") {
-      if (!parse_choice(value, {{"truetype", 0}, {"dots", 1}}, v))
-        return bad_value(name, value, "truetype or dots");
-      o.face = v == 0 ? Face::truetype : Face::dots;
-    } else if (name == "--plotter-face") {
-      if (!parse_choice(value, {{"truetype", 0}, {"strokes", 1}}, v))
-        return bad_value(name, value, "truetype or strokes");
-      o.plotter_face = v == 0 ? PlotterFace::truetype : PlotterFace::strokes;
-    } else if (name == "--dpi") {
-      if (!parse_int(value, 72, 2400, v)) return bad_value(name, value, "72 to 2400");
-      o.dpi = v;
-    } else if (name == "--offset") {
-      if (!parse_int(value, 0, 100000, v)) return bad_value(name, value, "pixels, 0 or more");
-      o.offset = v;
-    } else if (name == "--font") {
-      if (value.empty() || value.size() > kMaxFontName)
-        return bad_value(name, value, "a typeface name of 1 to 31 characters");
-      o.font_name = value;
-    } else if (name == "--font-height") {
-      if (!parse_int(value, 1, 500, v)) return bad_value(name, value, "1 to 500");
-      o.font_height = v;
-    }
+    valid = o.read(given_, value);
   }
+  return valid || bad_value(o, name, value);
+}
+
+bool Parser::bad_value(const Option& o, const std::string& name, const std::string& value) {
+  const std::string expected = o.choices.empty() ? o.expected : join(o.choices, ", ", " or ");
+  return fail("invalid value '" + value + "' for " + name + " (expected " + expected + ")");
+}
+
+bool Parser::command(const std::string& word) {
+  Command& c = given_.options.command;
+  if (word == "render") c = Command::render;
+  else if (word == "listen") c = Command::listen;
+  else if (word == "info") c = Command::info;
+  else if (word == "help") given_.help = true;
+  else return fail("unknown command '" + word + "'");
   return true;
+}
+
+std::string Parser::scope_error() const {
+  const Command c = given_.options.command;
+  if (!listen_only_.empty() && c != Command::listen) return listen_only_ + " applies to listen only";
+  if (!render_listen_.empty() && c == Command::info) return render_listen_ + " applies to render and listen only";
+  return {};
 }
 
 ParseResult Parser::run() {
-  CliOptions& o = result_.options;
+  CliOptions& o = given_.options;
   bool have_command = false;
   bool only_files = false;
-  while (pos_ < args_.size() && result_.error.empty()) {
+  while (pos_ < args_.size() && error_.empty()) {
     const std::string arg = args_[pos_++];
     if (!only_files && arg == "--") {
       only_files = true;
@@ -248,30 +427,20 @@ ParseResult Parser::run() {
       option(name, value, has_value);
     } else if (!have_command) {
       have_command = true;
-      if (arg == "render") o.command = Command::render;
-      else if (arg == "listen") o.command = Command::listen;
-      else if (arg == "info") o.command = Command::info;
-      else if (arg == "help") help_ = true;
-      else fail("unknown command '" + arg + "'");
+      command(arg);
     } else if (o.command == Command::render) {
       o.files.push_back(arg);
     } else {
       fail("unexpected argument '" + arg + "'");
     }
   }
-  if (!result_.error.empty()) return result_;
-  if (help_) {
-    o.command = Command::help;
-  } else if (version_) {
-    o.command = Command::version;
-  } else if (!have_command) {
-    fail("no command given");
-  } else if (listen_only_used_ && o.command != Command::listen) {
-    fail(listen_only_name_ + " applies to listen only");
-  } else if (o.window && o.command == Command::info) {
-    fail("--window applies to render and listen only");
+  if (error_.empty()) {
+    if (given_.help) o.command = Command::help;
+    else if (given_.version) o.command = Command::version;
+    else if (!have_command) fail("no command given");
+    else if (const std::string wrong = scope_error(); !wrong.empty()) fail(wrong);
   }
-  return result_;
+  return {o, error_};
 }
 
 }  // namespace
@@ -289,48 +458,16 @@ Commands:
   render [FILE...]        lay out captured printer output (none or "-": standard input)
   listen                  receive live until interrupted (SIGINT, SIGTERM)
   info                    show the page geometry the options give
-
-Output (render, listen):
-  --pdf FILE              every printed sheet of the run into one PDF
-  --png DIR               each ended page as DIR/page-0001.png, ...
-  --print[=QUEUE]         each print document to the system print queue (lp)
-  --face truetype|dots    dot-matrix text in the TrueType font (default), or
-                          text and bit images as the print head's round dots
-  --plotter-face truetype|strokes
-                          plotter labels and text in the TrueType font
-                          (default), or drawn with the pen in a single-stroke
-                          face, sized by the plotter's character size, the pen
-                          moving on after each label
-  --window                show the sheet filling in a window, with the page
-                          commands; closing it stops the run (render: the input
-                          arrives at the pace of live reception, and the window
-                          stays open at its end)
-
-Page and printer:
-  --emulation dot-matrix|plotter
-  --paper letter|a4       paper of the virtual printer (default the system's
-                          paper size, $PAPERSIZE or /etc/papersize, else letter)
-  --dpi N                 its resolution (default 600)
-  --offset PIXELS         its unprintable strip on every side (default 150)
-  --font NAME             typeface (default from the settings, else Courier New)
-  --font-height N         character height in 1/100 inch (default 24)
-  --settings FILE         settings file to read (default Morvane.ini when present)
-
-Reception (listen):
-  --line N                shared-memory serial line N (default the setting "lyn")
-  --port DEVICE           serial port (a tty; COMn on Windows)
-  --baud N  --data-bits 7|8  --parity none|odd|even  --stop-bits 1|1.5|2
-  --flow none|xon|hardware
-  --tcp [HOST:]PORT       raw bytes over TCP (host default 127.0.0.1; IPv6 in brackets: [::1]:9100)
-  --idle-eject SECONDS    end a started page after that long without input
-  --discard-partial       on stop, drop the page in progress instead of printing it
-
-  -q, --quiet             no progress or page reports
-  -h, --help              this text
-  --version               the program's version
-)";
+)" + options_help();
 }
 
 std::string version_text() { return std::string(program_name()) + " " + kVersionText + "\n"; }
+
+std::vector<OptionSection> option_sections() {
+  std::vector<OptionSection> sections;
+  for (const Section& s : kSections) sections.push_back({s.title, {}});
+  for (const Option& o : kOptions) sections[o.section].synopses.push_back(synopsis(o));
+  return sections;
+}
 
 }  // namespace morvane::cli

@@ -1,4 +1,7 @@
 // The command line of the portable program: a subcommand and its options.
+// One table of options (options.cpp) reads them, refuses those the command
+// does not take, and lists them in --help; the manual page's list of options
+// is checked against it.
 #pragma once
 
 #include <cstdint>
@@ -6,14 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "gfx/dots/dot_layout.h"
 #include "io/tcp_server.h"
+#include "layout/page_state.h"
+#include "print/own_printer.h"
 
 namespace morvane::cli {
 
 enum class Command { render, listen, info, help, version };
-enum class Paper { letter, a4 };
-enum class Face { truetype, dots };  // the dot-matrix emulation's text and bit images
-enum class PlotterFace { truetype, strokes };  // the plotter's labels and text
 
 // Port settings given on the command line, as indexes into the settings'
 // tables ("baudrate", "bytesize", "parity", "stopbits", "flowctrl").
@@ -29,7 +32,7 @@ struct CliOptions {
   Command command = Command::help;
   std::vector<std::string> files;  // render input; empty or "-" is standard input
 
-  std::optional<int> emulation;  // 0 dot-matrix, 1 plotter
+  std::optional<Emulation> emulation;
   std::optional<std::string> pdf_path;
   std::optional<std::string> png_dir;
   bool print = false;
@@ -38,8 +41,8 @@ struct CliOptions {
   bool paper_given = false;  // false: the system's paper is used (cli/backend.h)
   int dpi = 600;
   int offset = 150;
-  Face face = Face::truetype;
-  PlotterFace plotter_face = PlotterFace::truetype;
+  Face face = Face::truetype;  // the dot-matrix emulation's text and bit images
+  PlotterFace plotter_face = PlotterFace::truetype;  // the plotter's labels and text
   std::optional<std::string> font_name;
   std::optional<int> font_height;  // positive: the character height in page units
   std::optional<std::string> settings_path;
@@ -70,9 +73,13 @@ const char* program_name();
 std::string usage_text();
 std::string version_text();
 
-// The table values behind the settings' port indexes.
-inline constexpr int kBaudRates[] = {110,   300,   600,   1200,   2400,   4800,   9600,  14400,
-                                     19200, 38400, 56000, 57600, 115200, 128000, 256000};
-inline constexpr int kBaudRateCount = 15;
+// The options' sections as --help and the manual page list them, each with
+// its options' synopses in order ("--dpi N", "--face truetype|dots",
+// "--print[=QUEUE]", "-q, --quiet").
+struct OptionSection {
+  std::string title;
+  std::vector<std::string> synopses;
+};
+std::vector<OptionSection> option_sections();
 
 }  // namespace morvane::cli

@@ -90,14 +90,12 @@ bool feed_input(Input& in, Session& s, Progress& progress, Reporter& r) {
   return !r.failed();
 }
 
-// In the window the inputs arrive as live reception brings bytes, 256 every
-// 10 ms, so that the pages fill before the eyes; at their end the last page
+// In the window the inputs arrive as live reception brings bytes, a poll's
+// worth at every poll, so that the pages fill before the eyes; at their end the last page
 // stays on the sheet until the window is closed (or a stop signal comes).
 // The inputs are read whole first (render takes files; live input is
 // listen's), so that the pace on screen is reception's, not the disk's.
 bool feed_in_window(std::vector<Input>& inputs, Session& s, WindowRun& window, Reporter& r) {
-  constexpr int kPollMs = 10;
-  constexpr std::size_t kPollBytes = 256;
   std::vector<std::uint8_t> bytes;
   std::vector<std::uint8_t> block(64 * 1024);
   for (auto& in : inputs) {

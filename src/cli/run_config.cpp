@@ -57,7 +57,7 @@ std::string unread_folder_settings(const std::string& cwd, const std::string& re
 }
 
 void apply_options(const CliOptions& o, Settings& s) {
-  if (o.emulation) s.printertype = *o.emulation;
+  if (o.emulation) s.printertype = static_cast<std::int32_t>(*o.emulation);
   if (o.font_name) {
     std::memset(s.font_name, 0, sizeof s.font_name);
     std::strncpy(s.font_name, o.font_name->c_str(), sizeof s.font_name - 1);

@@ -11,6 +11,7 @@
 #include "live/live_window.h"
 #include "cli/run_config.h"
 #include "config/paths.h"
+#include "io/channel.h"
 #include "page/commands.h"
 #include "page/feed.h"
 #include "layout/text_style.h"
@@ -19,8 +20,6 @@
 namespace morvane::cli {
 
 namespace {
-
-constexpr std::size_t kRunLength = 256;
 
 bool prepare_png_dir(const std::string& dir, std::string& error) {
   std::error_code ec;
@@ -118,9 +117,7 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
   Engine& e = *s->engine_;
   e.spool.use(std::move(spool));
   // Before the printer is measured: the plotter's reset size is the face's.
-  e.interp.plotter_face = options.plotter_face == PlotterFace::strokes
-                              ? morvane::PlotterFace::strokes
-                              : morvane::PlotterFace::truetype;
+  e.interp.plotter_face = options.plotter_face;
   configure_engine(e, settings);
   warn_if_stand_in(e.page_font, reporter);
   // The output options decide what is printed, whatever the settings say.
@@ -135,7 +132,7 @@ void Session::prepare() { repaint_page(*engine_); }
 
 void Session::feed(const std::uint8_t* bytes, std::size_t count) {
   while (count > 0) {
-    const std::size_t n = count < kRunLength ? count : kRunLength;
+    const std::size_t n = count < kPollBytes ? count : kPollBytes;
     // One thread: no page is ever being printed when a run comes in.
     feed_screen(*engine_, bytes, n);
     bytes_fed_ += n;

@@ -53,7 +53,7 @@ class Session final : public EngineHooks {
   Engine& engine() { return *engine_; }
   // Measures the printer and makes the sheet, as the first byte would.
   void prepare();
-  // Feeds bytes as received, in runs of at most 256.
+  // Feeds bytes as received, in runs of at most a poll's bytes (kPollBytes).
   void feed(const std::uint8_t* bytes, std::size_t count);
   bool page_dirty() const { return engine_->screen.dirty != 0; }
   // Ends the page in progress as "Print page now" would, after giving up an

@@ -13,10 +13,6 @@ const std::array<std::string_view, kBaudCount> kBaudLabels = {
     "110",  "300",  "600", "1200", "2400",  "4800", "9600", "14k4",
     "19k2", "38k4", "56k", "57k6", "115k2", "128k", "256k"};
 
-const std::array<int, kBaudCount> kBaudRates = {
-    110,   300,   600,   1200,  2400,   4800,   9600,  14400,
-    19200, 38400, 56000, 57600, 115200, 128000, 256000};
-
 const std::array<std::string_view, kByteSizeCount> kByteSizeLabels = {"7", "8"};
 
 const std::array<std::string_view, kParityCount> kParityLabels = {"No Parity", "Odd Parity",

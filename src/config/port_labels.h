@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "config/settings.h"
+#include "io/port_settings.h"
 
 namespace morvane {
 
@@ -19,9 +20,9 @@ extern const std::array<std::string_view, kPortCount> kPortLabels;
 constexpr int kSerialLineCount = 99;
 std::string serial_line_label(int position);
 
-constexpr int kBaudCount = 15;
+// The labels of the rates of io's kBaudRates, in its order.
+constexpr int kBaudCount = static_cast<int>(kBaudRates.size());
 extern const std::array<std::string_view, kBaudCount> kBaudLabels;
-extern const std::array<int, kBaudCount> kBaudRates;
 
 constexpr int kByteSizeCount = 2;
 extern const std::array<std::string_view, kByteSizeCount> kByteSizeLabels;

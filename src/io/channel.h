@@ -1,6 +1,6 @@
 // Where received bytes come from: the shared-memory serial line, a serial
-// port, a TCP connection, a file. Every shell polls its channels the same way,
-// every 10 milliseconds: a read takes what is waiting and never waits itself.
+// port, a TCP connection, a file. Every shell polls its channels the same way
+// (kPollMs, kPollBytes): a read takes what is waiting and never waits itself.
 #pragma once
 
 #include <chrono>
@@ -18,6 +18,11 @@
 #include "io/tcp_server.h"
 
 namespace morvane {
+
+// The poll every shell keeps: every kPollMs milliseconds, up to kPollBytes
+// bytes from its channels, handed to the engine as one run.
+inline constexpr int kPollMs = 10;
+inline constexpr std::size_t kPollBytes = 256;
 
 class InputChannel {
  public:

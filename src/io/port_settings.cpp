@@ -7,8 +7,6 @@ namespace morvane {
 
 namespace {
 
-constexpr std::array<std::uint32_t, 15> kBaudRates = {110,   300,   600,   1200,  2400,  4800,   9600,  14400,
-                                                      19200, 38400, 56000, 57600, 115200, 128000, 256000};
 constexpr std::array<int, 2> kDataBits = {7, 8};
 constexpr std::array<int, 3> kParities = {kNoParity, kOddParity, kEvenParity};
 constexpr std::array<int, 3> kStopBits = {kOneStopBit, kOneAndHalfStopBits, kTwoStopBits};

@@ -2,6 +2,7 @@
 // "stopbits", "flowctrl" are table indexes) and what they mean for the port.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,10 @@ struct PortSettings {
   std::int32_t stopbits = 0;  // one
   std::int32_t flowctrl = 0;  // none
 };
+
+// The rates of the setting "baudrate", by its index.
+inline constexpr std::array<std::uint32_t, 15> kBaudRates = {110,   300,   600,   1200,  2400,  4800,   9600,  14400,
+                                                             19200, 38400, 56000, 57600, 115200, 128000, 256000};
 
 constexpr int kNoParity = 0;
 constexpr int kOddParity = 1;

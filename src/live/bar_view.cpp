@@ -5,13 +5,14 @@
 #include "page/commands.h"
 #include "page/engine.h"
 #include "view/bar_math.h"
+#include "view/view_colors.h"
 
 namespace morvane::live {
 
 namespace {
 
-void set_rgb(cairo_t* cr, unsigned r, unsigned g, unsigned b) {
-  cairo_set_source_rgb(cr, r / 255.0, g / 255.0, b / 255.0);
+void set_color(cairo_t* cr, Color c) {
+  cairo_set_source_rgb(cr, red_of(c) / 255.0, green_of(c) / 255.0, blue_of(c) / 255.0);
 }
 
 // A y of the bar's picture (sheet rows plus 10) in the bar: scrolled with
@@ -84,18 +85,18 @@ void BarView::draw(cairo_t* cr, int width, int height) {
   shown_ = wanted();
   const Shown& d = shown_;
   const PageState& s = engine_.screen;
-  set_rgb(cr, 0xC6, 0xC3, 0xC6);  // the view's background below the bar
+  set_color(cr, kViewGrey);  // below the bar
   cairo_paint(cr);
   // The bar reaches 10 pixels above the sheet's top down to its shown foot.
   const double bar_h = std::min<double>(height, d.shown_height + kBarAbove);
-  set_rgb(cr, 0xFF, 0xFF, 0x00);
+  set_color(cr, kBarYellow);
   cairo_rectangle(cr, 0, 0, width, bar_h);
   cairo_fill(cr);
   if (d.sheet_height == 0) return;
   cairo_rectangle(cr, 0, 0, width, bar_h);
   cairo_clip(cr);
   cairo_set_line_width(cr, 1);
-  set_rgb(cr, 0, 0, 0);
+  set_color(cr, rgb(0, 0, 0));
   auto row = [&](std::int64_t y) { return bar_row(y, d.view_mode, d.sheet_height, d.shown_height, d.scroll_y); };
   for (const std::uint32_t y : tick_positions(s, d.sheet_height, d.line_height)) {
     const double r = std::floor(row(y)) + 0.5;
@@ -107,9 +108,9 @@ void BarView::draw(cairo_t* cr, int width, int height) {
   cairo_move_to(cr, outline[0].x, row(outline[0].y));
   for (std::size_t i = 1; i < outline.size(); ++i) cairo_line_to(cr, outline[i].x, row(outline[i].y));
   cairo_close_path(cr);
-  set_rgb(cr, 0xC6, 0xC3, 0xC6);
+  set_color(cr, kViewGrey);
   cairo_fill_preserve(cr);
-  set_rgb(cr, 0, 0, 0);
+  set_color(cr, rgb(0, 0, 0));
   cairo_stroke(cr);
 }
 

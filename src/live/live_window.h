@@ -1,8 +1,8 @@
 // The live window of the command-line program: the sheet filling as the
 // bytes arrive, the head-position bar, the page commands ("Print page now",
 // "Clear page", emulation, pens) and a status line. The program keeps its
-// own 10 ms input poll; between polls it lets the window run, and after a
-// run of bytes it hands the window the sheet, which redraws what changed.
+// own input poll; between polls it lets the window run, and after a run of
+// bytes it hands the window the sheet, which redraws what changed.
 #pragma once
 
 #include <cstdint>

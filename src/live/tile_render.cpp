@@ -4,13 +4,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "view/view_colors.h"
+
 namespace morvane::live {
 
 namespace {
 
-// kViewBackground (0x00BBGGRR) as an opaque cairo pixel (0xAARRGGBB).
+// kViewGrey as an opaque cairo pixel (0xAARRGGBB).
 constexpr std::uint32_t kBackgroundPixel =
-    0xFF000000u | ((kViewBackground & 0xFF) << 16) | (kViewBackground & 0xFF00) | ((kViewBackground >> 16) & 0xFF);
+    0xFF000000u | (red_of(kViewGrey) << 16) | (green_of(kViewGrey) << 8) | blue_of(kViewGrey);
 
 // The sheet pixels [first, last) that display pixel `u` of a copy `dst`
 // display pixels long shows of `src` sheet pixels from `start`: those under

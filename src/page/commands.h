@@ -24,6 +24,9 @@ bool print_page_now(Engine& e);
 bool clear_page_now(Engine& e);
 // "Close document now": a page in progress is ended first, then the document.
 bool close_document_now(Engine& e);
+// The plotter's pens by their numbers, as its pen-select command names them.
+enum PenNumber : int { kBlackPen = 0, kBluePen = 1, kGreenPen = 2, kRedPen = 3 };
+
 // A pen of the plotter: its pen-select command, fed like received data.
 bool select_pen(Engine& e, int pen);
 // The pen, 0 to 3, whose colour the screen page draws in; -1 for none of them.

@@ -5,13 +5,13 @@
 #include "layout/text_style.h"
 #include "page/engine.h"
 #include "page/printing.h"
+#include "view/view_colors.h"
 
 namespace morvane {
 
 namespace {
 
 constexpr Color kWhite = 0xFFFFFF;
-constexpr Color kFrame = rgb(198, 195, 198);
 
 // Per call of feed_page.
 struct FeedFlags {
@@ -192,7 +192,7 @@ void clear_page(Engine& e, Surface& sheet) {
   const auto top = static_cast<std::int32_t>(s.margin_top);
   const auto right = static_cast<std::int32_t>(s.paper_width - s.margin_right);
   const auto bottom = static_cast<std::int32_t>(s.paper_height - s.margin_bottom);
-  sheet.set_pen(kFrame, 0);
+  sheet.set_pen(kViewGrey, 0);
   sheet.move_to(left, top);
   sheet.line_to(right, top);
   sheet.line_to(right, bottom);

@@ -3,7 +3,7 @@
 // The copy of view_copy may reach past the sheet (original size scrolled
 // towards the sheet's end, or a window larger than the sheet) or leave part of
 // the window uncovered (fit to window). Only the sheet itself is copied; the
-// rest of the client area is painted in the window's background colour, so
+// rest of the client area is painted in the window's grey (kViewGrey), so
 // nothing stale or undefined shows beside the sheet.
 #pragma once
 
@@ -13,9 +13,6 @@
 #include "view/view_geometry.h"
 
 namespace morvane {
-
-// Light grey of the main window's background, 0x00BBGGRR.
-constexpr std::uint32_t kViewBackground = 0xC6C3C6;
 
 struct ViewRect {
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;

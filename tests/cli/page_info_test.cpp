@@ -111,34 +111,3 @@ TEST(PageInfo, SystemPaperNames) {
 }  // namespace
 }  // namespace morvane::cli
 
-#ifndef _WIN32
-#include "print/virtual/virtual_printer.h"
-
-namespace morvane::cli {
-namespace {
-
-// The Windows build measures the same paper without the PDF printer.
-TEST(PageInfo, PaperCapsAgreeWithThePdfPrinter) {
-  for (Paper paper : {Paper::letter, Paper::a4}) {
-    for (int dpi : {72, 150, 300, 600, 1200, 2400}) {
-      for (int offset : {0, 30, 150}) {
-        DeviceCaps mine;
-        ASSERT_TRUE(paper_caps(paper, dpi, offset, mine));
-        VirtualPrinterConfig c;
-        c.paper = paper == Paper::a4 ? morvane::Paper::a4 : morvane::Paper::letter;
-        c.dpi = static_cast<std::uint32_t>(dpi);
-        c.offset = static_cast<std::uint32_t>(offset);
-        const DeviceCaps theirs = virtual_printer_caps(c);
-        EXPECT_EQ(mine.horz_res, theirs.horz_res) << dpi << " " << offset;
-        EXPECT_EQ(mine.vert_res, theirs.vert_res) << dpi << " " << offset;
-        EXPECT_EQ(mine.phys_width, theirs.phys_width) << dpi;
-        EXPECT_EQ(mine.phys_height, theirs.phys_height) << dpi;
-        EXPECT_EQ(mine.phys_offset_y, theirs.phys_offset_y) << dpi << " " << offset;
-      }
-    }
-  }
-}
-
-}  // namespace
-}  // namespace morvane::cli
-#endif

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "config/checked_index.h"
 
 namespace morvane {
@@ -46,6 +48,25 @@ TEST(PortDescription, NamesPortAndSettings) {
     s.stopbits = c.stopbits;
     s.flowctrl = c.flowctrl;
     EXPECT_EQ(format_port_description(s), c.expected) << c.name;
+  }
+}
+
+// The dialog's labels shorten thousands to "k" ("14k4", "256k"); each must
+// name the rate the port is opened at for the same index.
+TEST(PortLabels, EveryBaudLabelNamesTheRateAtItsIndex) {
+  ASSERT_EQ(kBaudLabels.size(), kBaudRates.size());
+  for (std::size_t i = 0; i < kBaudRates.size(); ++i) {
+    std::string digits(kBaudLabels[i]);
+    const auto k = digits.find('k');
+    std::uint32_t rate = 0;
+    if (k == std::string::npos) {
+      rate = static_cast<std::uint32_t>(std::stoul(digits));
+    } else {
+      const std::string after = digits.substr(k + 1);
+      rate = static_cast<std::uint32_t>(std::stoul(digits.substr(0, k))) * 1000;
+      if (!after.empty()) rate += static_cast<std::uint32_t>(std::stoul(after)) * 100;
+    }
+    EXPECT_EQ(rate, kBaudRates[i]) << kBaudLabels[i];
   }
 }
 

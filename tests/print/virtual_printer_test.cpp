@@ -84,7 +84,7 @@ class VirtualPrinterTest : public ::testing::Test {
   }
 
   static std::unique_ptr<PrinterDevice> device(VirtualPrinterSystem& sys) {
-    return sys.create_device({kVirtualPrinterName, "morvane", "x"});
+    return sys.create_device({kOwnPrinterName, "morvane", "x"});
   }
 
   // A document of `sheets` sheets, each marked with a filled square.

@@ -17,38 +17,13 @@ std::uint32_t usable_dpi(std::uint32_t dpi) {
   return dpi == 0 ? kDefaultDpi : std::clamp(dpi, kMinDpi, kMaxDpi);
 }
 
-struct PaperPixels {
-  std::uint32_t width;
-  std::uint32_t height;
-};
-
-PaperPixels paper_pixels(Paper paper, std::uint32_t dpi) {
-  if (paper == Paper::a4) return {4960 * dpi / 600, 7016 * dpi / 600};
-  return {17 * dpi / 2, 11 * dpi};  // 8.5 x 11 inches
-}
-
-// At least an inch of the sheet stays printable, whatever the strips asked.
-std::uint32_t usable_offset(std::uint32_t offset, PaperPixels paper, std::uint32_t dpi) {
-  const std::uint32_t most = (std::min(paper.width, paper.height) - dpi) / 2;
-  return std::min(offset, most);
-}
-
 }  // namespace
 
 DeviceCaps virtual_printer_caps(const VirtualPrinterConfig& config) {
   const std::uint32_t dpi = usable_dpi(config.dpi);
-  const PaperPixels paper = paper_pixels(config.paper, dpi);
-  const std::uint32_t offset = usable_offset(config.offset, paper, dpi);
-  DeviceCaps caps;
-  caps.horz_res = paper.width - 2 * offset;
-  caps.vert_res = paper.height - 2 * offset;
-  caps.dpi_x = dpi;
-  caps.dpi_y = dpi;
-  caps.phys_width = paper.width;
-  caps.phys_height = paper.height;
-  caps.phys_offset_x = offset;
-  caps.phys_offset_y = offset;
-  return caps;
+  // An inch of the sheet stays printable, whatever the strips asked.
+  const std::uint32_t offset = std::min(config.offset, widest_offset(config.paper, dpi));
+  return own_printer_caps(config.paper, dpi, offset);
 }
 
 std::string numbered_path(const std::string& path, int n) {
@@ -198,11 +173,11 @@ VirtualPrinterSystem::VirtualPrinterSystem(VirtualPrinterConfig config)
     : run_(std::make_shared<VirtualPrinterRun>(std::move(config))) {}
 
 std::string VirtualPrinterSystem::default_device_string() {
-  return std::string(kVirtualPrinterName) + ",morvane," + run_->config.output_path;
+  return std::string(kOwnPrinterName) + ",morvane," + run_->config.output_path;
 }
 
 std::unique_ptr<PrinterDevice> VirtualPrinterSystem::create_device(const PrinterNames& names) {
-  if (names.device != kVirtualPrinterName) return nullptr;
+  if (names.device != kOwnPrinterName) return nullptr;
   return std::make_unique<VirtualPrinterDevice>(run_);
 }
 

@@ -9,13 +9,12 @@
 #include <string>
 
 #include "gfx/cairo/cairo_pdf_surface.h"
+#include "print/own_printer.h"
 #include "print/printer.h"
 #include "print/virtual/pdf_file.h"
 #include "print/virtual/print_command.h"
 
 namespace morvane {
-
-enum class Paper { letter, a4 };
 
 struct VirtualPrinterConfig {
   Paper paper = Paper::letter;
@@ -35,8 +34,6 @@ struct VirtualPrinterConfig {
   // How the dot-matrix emulation's text and bit images are drawn.
   Face face = Face::truetype;
 };
-
-inline constexpr const char* kVirtualPrinterName = "Morvane PDF";
 
 // The device capabilities the configuration gives.
 DeviceCaps virtual_printer_caps(const VirtualPrinterConfig& config);
