@@ -73,10 +73,10 @@ void ShellHooks::error(const std::string& text, const std::string& caption) {
 void ShellHooks::page_ending(Surface&) {
   // The page is printed next: meanwhile the toolbar shows that its commands
   // cannot act (the menu does so when it opens).
-  if (app_.engine.print.printer_enabled) refresh_toolbar(app_);
+  if (app_.engine.print.printer_enabled()) refresh_toolbar(app_);
 }
 
-bool engine_busy(const App& app) { return app.busy > 0 || app.engine.print.page_printing; }
+bool engine_busy(const App& app) { return app.busy > 0 || app.engine.print.printing_page(); }
 
 App* app_of(HWND hwnd) {
   return reinterpret_cast<App*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));

@@ -82,7 +82,6 @@ struct App {
   HINSTANCE instance = nullptr;
   std::string program_dir;  // the working directory at start, with a trailing backslash
   std::string settings_path;
-  std::string spool_path;
   std::int32_t os_version = 0;
   FrameMetrics frame;
   COLORREF background_color = kBackgroundColor;

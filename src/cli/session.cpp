@@ -116,18 +116,17 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
   }
   std::unique_ptr<Session> s(new Session(reporter, std::move(output)));
   Engine& e = *s->engine_;
-  e.spool.use(std::move(spool));
+  use_spool_file(e, std::move(spool));
   // Before the printer is measured: the plotter's reset size is the face's.
-  e.interp.plotter_face = options.plotter_face == PlotterFace::strokes
-                              ? morvane::PlotterFace::strokes
-                              : morvane::PlotterFace::truetype;
+  set_plotter_face(e, options.plotter_face == PlotterFace::strokes ? morvane::PlotterFace::strokes
+                                                                   : morvane::PlotterFace::truetype);
   configure_engine(e, settings);
   warn_if_stand_in(e.page_font, reporter);
   // The output options decide what is printed, whatever the settings say.
-  e.print.printer_enabled = setup.wants_output();
+  set_printer_enabled(e, setup.wants_output());
   s->png_dir_ = options.png_dir;
   s->face_ = options.face;
-  if (e.print.printer_enabled) s->pdf_path_ = options.pdf_path;
+  if (setup.wants_output()) s->pdf_path_ = options.pdf_path;
   return s;
 }
 

@@ -68,7 +68,7 @@ class Session final : public EngineHooks {
   // nothing is printed.
   int pages() const { return pages_; }
   std::uint64_t bytes_fed() const { return bytes_fed_; }
-  bool printing_enabled() const { return engine_->print.printer_enabled; }
+  bool printing_enabled() const { return engine_->print.printer_enabled(); }
   void on_page(PageReport report) { page_report_ = std::move(report); }
   // Shows the sheet live in `window` from now on; before prepare(), so that
   // the sheet is made to be shown. Null: no window any more.
