@@ -22,6 +22,7 @@
 namespace morvane {
 
 struct App;
+class GdiSurface;
 
 // The engine's view of the shell: sheets compatible with the paper window,
 // the sheet shown in it, errors in message boxes.
@@ -29,6 +30,7 @@ class ShellHooks final : public EngineHooks {
  public:
   explicit ShellHooks(App& app) : app_(app) {}
   std::unique_ptr<Surface> create_sheet(std::uint32_t width, std::uint32_t height) override;
+  TextMetrics sheet_text_metrics(const FontDesc& font) override;
   void show_page(Surface& sheet) override;
   void error(const std::string& text, const std::string& caption) override;
   void page_ending(Surface& sheet) override;
@@ -99,6 +101,9 @@ struct App {
   ShellHooks hooks;
   Win32PrinterSystem printers;
   Engine engine;
+  // The sheet made last, by its type: the engine's sheet while it has one.
+  // Null when GDI could not make it (the engine then lays out on a stand-in).
+  GdiSurface* sheet = nullptr;
 
   SerialLine serial_line;
   SerialPort serial_port;

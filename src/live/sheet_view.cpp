@@ -132,11 +132,10 @@ void SheetView::rebuild(const Geometry& g) {
   tiles_.resize(static_cast<std::size_t>(grid_tiles_.count()));
 }
 
-void SheetView::show(DamageSheet& sheet) {
-  auto* image = dynamic_cast<CairoSheet*>(&sheet.inner());
-  const SheetArea damage = sheet.take_damage();
-  if (image != sheet_) {
-    sheet_ = image;
+void SheetView::show(DamageSheet& changes, CairoSheet& image) {
+  const SheetArea damage = changes.take_damage();
+  if (&image != sheet_) {
+    sheet_ = &image;
     for (Tile& t : tiles_) t.stale = true;
     update_scroll_bars();
     gtk_widget_queue_draw(area_);

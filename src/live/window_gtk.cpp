@@ -26,7 +26,7 @@ class GtkLiveWindow final : public LiveWindow {
   GtkLiveWindow(const GtkLiveWindow&) = delete;
   GtkLiveWindow& operator=(const GtkLiveWindow&) = delete;
 
-  void show(DamageSheet& sheet) override;
+  void show(DamageSheet& changes, ImageSheet& image) override;
   void forget_sheet() override { sheet_->forget_sheet(); }
   void set_status(const std::string& text) override;
   bool closed() const override { return closed_; }
@@ -145,8 +145,8 @@ GtkLiveWindow::~GtkLiveWindow() {
   while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
 }
 
-void GtkLiveWindow::show(DamageSheet& sheet) {
-  sheet_->show(sheet);
+void GtkLiveWindow::show(DamageSheet& changes, ImageSheet& image) {
+  sheet_->show(changes, image);
   refresh();
 }
 
