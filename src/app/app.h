@@ -15,6 +15,7 @@
 #include "io/channel.h"
 #include "page/engine.h"
 #include "print/win32/win32_printer.h"
+#include "view/view_geometry.h"
 #include "app/splash.h"
 #include "app/toolbar.h"
 #include "app/slidebar.h"
@@ -59,7 +60,7 @@ struct FrameMetrics {
 
 struct PaperView {
   HWND hwnd = nullptr;
-  std::int32_t view_mode = 0;  // 0 fit to window, 1 original size ("printerview")
+  ViewMode view_mode = ViewMode::fit_to_window;  // "printerview"
   std::uint32_t scroll_x = 0;
   std::uint32_t scroll_y = 0;
   HDC paint_dc = nullptr;  // the paint context while WM_PAINT draws

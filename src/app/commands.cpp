@@ -73,7 +73,7 @@ void show_help(HWND hwnd) {
   }
 }
 
-void change_view(App& app, HWND hwnd, int mode) {
+void change_view(App& app, HWND hwnd, ViewMode mode) {
   app.paper.view_mode = mode;
   update_scroll_bars(app);
   InvalidateRect(hwnd, nullptr, TRUE);
@@ -95,8 +95,8 @@ void run_menu_command(App& app, HWND hwnd, int id) {
       update_scroll_bars(app);
       InvalidateRect(hwnd, nullptr, TRUE);
       break;
-    case IDM_ORIGINAL_SIZE: change_view(app, hwnd, 1); break;
-    case IDM_FIT_TO_WINDOW: change_view(app, hwnd, 0); break;
+    case IDM_ORIGINAL_SIZE: change_view(app, hwnd, ViewMode::original_size); break;
+    case IDM_FIT_TO_WINDOW: change_view(app, hwnd, ViewMode::fit_to_window); break;
     case IDM_BROTHER:
       page_command(app, [](Engine& e) { select_emulation(e, Emulation::dot_matrix); });
       break;
@@ -141,9 +141,8 @@ void update_menu_marks(App& app, HWND hwnd) {
   HMENU menu = GetMenu(hwnd);
   if (!menu) return;
   const Engine& e = app.engine;
-  for (const MenuMark& m : menu_marks(app.paper.view_mode, static_cast<std::int32_t>(e.interp.emulation),
-                                      e.print.printer_enabled(), e.print.close_document(),
-                                      e.screen.plotter.pen_color, engine_busy(app))) {
+  for (const MenuMark& m : menu_marks(app.paper.view_mode, e.interp.emulation, e.print.printer_enabled(),
+                                      e.print.close_document(), e.screen.plotter.pen_color, engine_busy(app))) {
     const auto id = static_cast<UINT>(m.id);
     if (m.sets_check) CheckMenuItem(menu, id, MF_BYCOMMAND | (m.checked ? MF_CHECKED : MF_UNCHECKED));
     if (m.sets_enable)

@@ -191,7 +191,7 @@ void collect_settings(App& app) {
   s.open = app.main.open;
   s.com = app.port_index;
   s.printertype = static_cast<std::int32_t>(app.engine.interp.emulation);
-  s.printerview = app.paper.view_mode;
+  s.printerview = setting_of_view_mode(app.paper.view_mode);
   s.printerenable = app.engine.print.printer_enabled() ? 1 : 0;
   s.closedocument = app.engine.print.close_document() ? 1 : 0;
   store_port_settings(s, app.serial_port.port_settings());

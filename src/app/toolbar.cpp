@@ -14,7 +14,7 @@ constexpr COLORREF kTipBackground = 0xFFFF80;  // light cyan
 constexpr int kIconSize = 24;
 
 LookState look_state(const App& app) {
-  return {app.engine.print.printer_enabled() ? 1 : 0, static_cast<std::int32_t>(app.engine.interp.emulation),
+  return {app.engine.print.printer_enabled() ? 1 : 0, app.engine.interp.emulation,
           app.engine.screen.plotter.pen_color, engine_busy(app)};
 }
 

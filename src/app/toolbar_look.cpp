@@ -20,9 +20,9 @@ std::uint32_t look_when_idle(const LookRule& rule, std::uint32_t action, std::ui
       return now.printer_enabled == 0 ? kLookFlat : pressed_if(press);
     case LookKind::emulation:
       if (action == kDrawSelect) return pressed_if(press);
-      return pressed_if(now.emulation == static_cast<std::int32_t>(rule.value));
+      return pressed_if(now.emulation == static_cast<Emulation>(rule.value));
     case LookKind::pen:
-      if (now.emulation != 1) return kLookFlat;
+      if (now.emulation != Emulation::plotter) return kLookFlat;
       return pressed_if(now.pen_color == rule.value);
     case LookKind::none:
       break;
@@ -43,7 +43,7 @@ bool button_enabled(const LookRule& rule, const LookState& now) {
   if (now.busy) return false;
   switch (rule.kind) {
     case LookKind::print_action: return now.printer_enabled != 0;
-    case LookKind::pen: return now.emulation == 1;
+    case LookKind::pen: return now.emulation == Emulation::plotter;
     default: return true;
   }
 }

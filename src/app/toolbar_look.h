@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "layout/page_state.h"
+
 namespace morvane {
 
 // Draw-request values as the platform passes them (ODA_*, ODS_FOCUS).
@@ -32,7 +34,7 @@ struct LookRule {
 // What the look functions read from the program's state.
 struct LookState {
   std::int32_t printer_enabled = 1;
-  std::int32_t emulation = 0;
+  Emulation emulation = Emulation::dot_matrix;
   std::uint32_t pen_color = 0;  // the screen page's
   bool busy = false;            // a page is being printed: no button can act
 };

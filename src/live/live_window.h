@@ -10,6 +10,7 @@
 #include <string>
 
 #include "gfx/image_sheet.h"
+#include "view/view_geometry.h"
 
 namespace morvane {
 
@@ -20,7 +21,7 @@ namespace live {
 
 struct LiveSetup {
   std::string title;
-  std::int32_t view_mode = 0;    // 0 fit to window, 1 original size
+  ViewMode view_mode = ViewMode::fit_to_window;
   std::int32_t width = 600;      // the sheet view's size at the start, in pixels
   std::int32_t height = 432;
 };

@@ -61,7 +61,7 @@ class GtkLiveWindow final : public LiveWindow {
 };
 
 GtkLiveWindow::GtkLiveWindow(const LiveSetup& setup, Engine& engine) {
-  state_.view_mode = setup.view_mode == 1 ? 1 : 0;
+  state_.view_mode = setup.view_mode;
   sheet_ = std::make_unique<SheetView>(state_, engine);
   bar_ = std::make_unique<BarView>(
       state_, engine, [this] { return sheet_->layout(); }, [this] { sheet_->view_changed(); });

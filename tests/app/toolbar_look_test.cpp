@@ -33,9 +33,9 @@ struct LookCase {
 };
 
 TEST(ToolbarLook, CodesFollowThePrinterEmulationAndPen) {
-  const LookState off{0, 0, 0};
-  const LookState on{1, 0, 0};
-  const LookState sony_blue{1, 1, 0x840000};
+  const LookState off{0, Emulation::dot_matrix, 0};
+  const LookState on{1, Emulation::dot_matrix, 0};
+  const LookState sony_blue{1, Emulation::plotter, 0x840000};
   const LookCase cases[] = {
       {"printer off: plug out", 2000, kEntire, kDefault, off, 0x00},
       {"printer on: plug in", 2000, kEntire, kDefault, on, 0x01},
@@ -60,7 +60,7 @@ TEST(ToolbarLook, CodesFollowThePrinterEmulationAndPen) {
       {"current pen sunken", 2007, kEntire, kDefault, sony_blue, 0x10},
       {"other pen raised", 2006, kEntire, kDefault, sony_blue, 0x00},
       {"pen never shows a press", 2008, kSelect, kPressState, sony_blue, 0x00},
-      {"red pen current", 2009, kEntire, kDefault, LookState{1, 1, 0x80}, 0x10},
+      {"red pen current", 2009, kEntire, kDefault, LookState{1, Emulation::plotter, 0x80}, 0x10},
   };
   for (const LookCase& c : cases)
     EXPECT_EQ(look_code(entry(c.id).look, c.action, c.state, c.now), c.code) << c.what;
@@ -72,7 +72,7 @@ TEST(ToolbarLook, EveryReachableSlotHasAnIcon) {
   const std::uint32_t states[] = {kDefault, kStateFocus, kPressState};
   for (const ToolbarEntry& e : kToolbarEntries)
     for (const std::int32_t printer : {0, 1})
-      for (const std::int32_t emulation : {0, 1})
+      for (const Emulation emulation : {Emulation::dot_matrix, Emulation::plotter})
         for (const std::uint32_t action : actions)
           for (const std::uint32_t state : states) {
             const LookState now{printer, emulation, 0x8000};
@@ -84,12 +84,12 @@ TEST(ToolbarLook, EveryReachableSlotHasAnIcon) {
 
 TEST(ToolbarEnabled, PrintActionsNeedThePrinterAndPensThePlotter) {
   for (const std::int32_t printer : {0, 1}) {
-    for (const std::int32_t emulation : {0, 1}) {
+    for (const Emulation emulation : {Emulation::dot_matrix, Emulation::plotter}) {
       const LookState now{printer, emulation, 0};
       for (const ToolbarEntry& e : kToolbarEntries) {
         bool want = true;
         if (e.id == 2001 || e.id == 2002) want = printer != 0;
-        if (e.id >= 2006 && e.id <= 2009) want = emulation == 1;
+        if (e.id >= 2006 && e.id <= 2009) want = emulation == Emulation::plotter;
         EXPECT_EQ(button_enabled(e.look, now), want) << e.label;
       }
     }
@@ -102,7 +102,7 @@ TEST(ToolbarLook, WhilePrintingEveryButtonIsFlatAndDisabled) {
   const std::uint32_t actions[] = {kDrawEntire, kDrawSelect, kDrawFocus};
   for (const ToolbarEntry& e : kToolbarEntries)
     for (const std::int32_t printer : {0, 1})
-      for (const std::int32_t emulation : {0, 1})
+      for (const Emulation emulation : {Emulation::dot_matrix, Emulation::plotter})
         for (const std::uint32_t action : actions) {
           LookState now{printer, emulation, e.look.value};
           const std::uint32_t idle = look_code(e.look, action, kPressState, now);

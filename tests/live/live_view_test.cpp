@@ -185,7 +185,7 @@ TEST(LiveView, ViewDamageHoldsEveryWindowPixelThatChanged) {
   RandomDrawing draw(kW, kH, 11u);
   std::vector<Pixels> shown;
   for (const View& v : views) {
-    const SheetLayout l = layout_sheet(view_copy(v.mode, v.w, v.h, kW, kH, v.sx, v.sy), v.w, v.h, kW, kH);
+    const SheetLayout l = layout_sheet(view_copy(view_mode_of_setting(v.mode), v.w, v.h, kW, kH, v.sx, v.sy), v.w, v.h, kW, kH);
     shown.push_back(render_view(image, l, v.w, v.h, 1, 4096));
   }
   for (int round = 0; round < 25; ++round) {
@@ -193,7 +193,7 @@ TEST(LiveView, ViewDamageHoldsEveryWindowPixelThatChanged) {
     const SheetArea d = sheet.take_damage();
     for (std::size_t k = 0; k < std::size(views); ++k) {
       const View& v = views[k];
-      const SheetLayout l = layout_sheet(view_copy(v.mode, v.w, v.h, kW, kH, v.sx, v.sy), v.w, v.h, kW, kH);
+      const SheetLayout l = layout_sheet(view_copy(view_mode_of_setting(v.mode), v.w, v.h, kW, kH, v.sx, v.sy), v.w, v.h, kW, kH);
       const Pixels now = render_view(image, l, v.w, v.h, 1, 4096);
       const ViewRect r = view_damage(d, l);
       ASSERT_EQ(changed_outside(shown[k], now, r.left, r.top, r.right, r.bottom), 0)
@@ -214,7 +214,7 @@ TEST(LiveView, TilesJoinIntoTheWholeView) {
   };
   for (const View v : {View{0, 600, 432, 0, 0}, View{0, 1000, 333, 0, 0}, View{1, 600, 432, 0, 0},
                        View{1, 640, 500, 400, 900}, View{0, 2000, 2400, 0, 0}}) {
-    const SheetLayout l = layout_sheet(view_copy(v.mode, v.w, v.h, kW, kH, v.sx, v.sy), v.w, v.h, kW, kH);
+    const SheetLayout l = layout_sheet(view_copy(view_mode_of_setting(v.mode), v.w, v.h, kW, kH, v.sx, v.sy), v.w, v.h, kW, kH);
     for (const int scale : {1, 2}) {
       const Pixels whole = render_view(image, l, v.w, v.h, scale, 1 << 14);
       for (const int tile : {128, 37}) {
