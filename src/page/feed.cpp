@@ -13,7 +13,7 @@ namespace {
 constexpr Color kWhite = 0xFFFFFF;
 constexpr Color kFrame = rgb(198, 195, 198);
 
-// Per call of feed_page.
+// Per run of bytes.
 struct FeedFlags {
   bool cr_pending = false;
   bool lf_pending = false;
@@ -177,24 +177,23 @@ bool ensure_page_bitmap(Engine& e) {
 
 bool feed_screen(Engine& e, const std::uint8_t* bytes, std::size_t count) {
   if (e.print.printing_page()) return false;
-  feed_page(e, e.screen, bytes, count);
-  return true;
-}
-
-void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_t count) {
   open_printer_once(e);
   ensure_page_bitmap(e);
-  if (bytes != nullptr && count > 0) {
-    ScreenTarget sheet(e);
-    PrinterTarget paper(e);
-    PageTarget& target = page.is_printer ? static_cast<PageTarget&>(paper) : sheet;
-    FeedFlags f;
-    for (std::size_t i = 0; i < count; ++i) feed_byte(e, target, bytes[i], f);
-  }
-  if (page.is_printer) return;
+  ScreenTarget sheet(e);
+  FeedFlags f;
+  for (std::size_t i = 0; bytes != nullptr && i < count; ++i) feed_byte(e, sheet, bytes[i], f);
   // Once per run of bytes: the spool file on disk holds everything received.
   if (!e.spool.flush()) spool_failed(e);
   e.hooks.show_page(*e.page_bitmap);
+  return true;
+}
+
+void feed_printer_page(Engine& e, const std::uint8_t* bytes, std::size_t count) {
+  open_printer_once(e);
+  ensure_page_bitmap(e);
+  PrinterTarget paper(e);
+  FeedFlags f;
+  for (std::size_t i = 0; bytes != nullptr && i < count; ++i) feed_byte(e, paper, bytes[i], f);
 }
 
 bool clear_page_request(Engine& e) {

@@ -21,8 +21,8 @@ bool feed_screen(Engine& e, const std::uint8_t* bytes, std::size_t count);
 // a new spool file). False, doing nothing, while a page is being printed.
 bool clear_page_request(Engine& e);
 
-// The feed loop proper, for either page.
-void feed_page(Engine& e, PageState& page, const std::uint8_t* bytes, std::size_t count);
+// The feed loop of the printer page, as the print replay runs it.
+void feed_printer_page(Engine& e, const std::uint8_t* bytes, std::size_t count);
 
 // Paints the empty sheet with the screen page's margin frame.
 void clear_page(Engine& e, Surface& sheet);

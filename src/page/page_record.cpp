@@ -75,7 +75,7 @@ std::uint64_t replay_bytes(Engine& e) {
       want = static_cast<std::size_t>(events[next].offset - offset);
     const std::size_t n = e.spool.read(offset, block, want);
     if (n == 0) break;
-    feed_page(e, e.printer, block, n);
+    feed_printer_page(e, block, n);
     offset += n;
   }
   return offset;
