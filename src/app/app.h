@@ -85,7 +85,6 @@ struct App {
   HINSTANCE instance = nullptr;
   std::string program_dir;  // the working directory at start, with a trailing backslash
   std::string settings_path;
-  std::int32_t os_version = 0;
   FrameMetrics frame;
   COLORREF background_color = kBackgroundColor;
   COLORREF font_dialog_color = 0;

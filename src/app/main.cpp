@@ -138,10 +138,7 @@ int run(HINSTANCE instance) {
   auto app = std::make_unique<App>();
   app->instance = instance;
   app->program_dir = working_directory();
-  app->os_version = query_os_version();
-  set_platform_version(app->engine, app->os_version);
-  app->background_color = kBackgroundColor;
-  app->font_dialog_color = 0;
+  set_platform_version(app->engine, query_os_version());
   app->frame = query_frame_metrics();
 
   int code = kExitFailure;
