@@ -262,9 +262,9 @@ bool read_until_next_poll(std::vector<std::unique_ptr<Channel>>& channels, Sessi
 // dropped unsaid.
 void drain_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& session, Reporter& r) {
   std::vector<std::uint8_t> buffer(kFastBytes);
-  const std::vector<std::size_t> left = morvane::drain_channels(
-      inputs_of(channels), buffer, [&session](const std::uint8_t* bytes, std::size_t n) { session.feed(bytes, n); },
-      std::chrono::seconds(2));
+  const auto take = [&session](const std::uint8_t* bytes, std::size_t n) { session.feed(bytes, n); };
+  const std::vector<std::size_t> left =
+      morvane::drain_channels(inputs_of(channels), buffer, take, std::chrono::seconds(2));
   for (std::size_t i = 0; i < channels.size(); ++i) {
     if (left[i] > 0) channels[i]->report_unread(r, left[i]);
   }

@@ -166,7 +166,8 @@ void Session::finish_output() {
 
 std::unique_ptr<Surface> Session::create_sheet(std::uint32_t width, std::uint32_t height) {
   sheet_ = {};
-  if (window_ == nullptr && !png_dir_) return std::make_unique<MeasuringSheet>(make_sheet(1, 1, Face::truetype).surface);
+  if (window_ == nullptr && !png_dir_)
+    return std::make_unique<MeasuringSheet>(make_sheet(1, 1, Face::truetype).surface);
   ScreenSheet made = make_sheet(width, height, face_);
   sheet_.image = made.image;
   if (window_ == nullptr) return std::move(made.surface);

@@ -52,7 +52,11 @@ TEST(ShownSheet, TheEngineShowsAndHoldsTheSheetMadeLast) {
         case 0: feed_screen(e, reinterpret_cast<const std::uint8_t*>("AB\r\n"), 4); break;
         case 1: print_page_now(e); break;
         case 2: clear_page_now(e); break;
-        case 3: change_page_font(e, base_font(-static_cast<std::int32_t>(10 + rng() % 30), 400, 0, "Courier New")); break;
+        case 3: {
+          const auto height = -static_cast<std::int32_t>(10 + rng() % 30);
+          change_page_font(e, base_font(height, 400, 0, "Courier New"));
+          break;
+        }
         case 4: {
           printers.config().fail_create_device = rng() % 2 == 0;
           const PrinterNames names{"Recording Printer", "recording", "FILE:"};
