@@ -58,7 +58,7 @@ std::vector<std::uint8_t> text_lines() {
   return s;
 }
 
-void run_window_feed(benchmark::State& state, std::int32_t view_mode) {
+void run_window_feed(benchmark::State& state, ViewMode view_mode) {
   WindowShell shell;
   auto printers = measuring_printer();
   Engine e(shell, *printers);
@@ -87,10 +87,10 @@ void run_window_feed(benchmark::State& state, std::int32_t view_mode) {
   std::remove(e.spool.path().c_str());
 }
 
-void BM_TextOnWindowSheetFitted(benchmark::State& state) { run_window_feed(state, 0); }
-void BM_TextOnWindowSheetOriginalSize(benchmark::State& state) { run_window_feed(state, 1); }
+void BM_TextOnWindowSheetFitted(benchmark::State& state) { run_window_feed(state, ViewMode::fit_to_window); }
+void BM_TextOnWindowSheetOriginalSize(benchmark::State& state) { run_window_feed(state, ViewMode::original_size); }
 
-void run_tile(benchmark::State& state, std::int32_t view_mode) {
+void run_tile(benchmark::State& state, ViewMode view_mode) {
   CairoSheet sheet(850, 1100);
   const FontDesc f = base_font(-24, 400, 0, "Courier New");
   for (int line = 0; line < 40; ++line) sheet.draw_text(25, 25 + 27 * line, "The quick brown fox jumps", 25, f, 0);
@@ -101,8 +101,8 @@ void run_tile(benchmark::State& state, std::int32_t view_mode) {
   cairo_surface_destroy(target);
 }
 
-void BM_TileFitted(benchmark::State& state) { run_tile(state, 0); }
-void BM_TileOriginalSize(benchmark::State& state) { run_tile(state, 1); }
+void BM_TileFitted(benchmark::State& state) { run_tile(state, ViewMode::fit_to_window); }
+void BM_TileOriginalSize(benchmark::State& state) { run_tile(state, ViewMode::original_size); }
 
 BENCHMARK(BM_TextOnWindowSheetFitted);
 BENCHMARK(BM_TextOnWindowSheetOriginalSize);

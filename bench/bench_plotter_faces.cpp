@@ -66,7 +66,7 @@ void run_page(benchmark::State& state, PlotterFace face, const std::string& page
     e.spool.set_path(pdf + ".$$$");
     e.interp.plotter_face = face;
     e.interp.emulation = Emulation::plotter;
-    e.print.printer_enabled = true;
+    e.print.set_printer_enabled(true);
     set_printer_font(e, base_font(-24, 400, 0, "Courier New"));
     if (page.empty()) state.SkipWithError("no page");
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(page.data());

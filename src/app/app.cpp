@@ -46,23 +46,33 @@ App::App()
       serial_line(serial_line_message),
       serial_port(serial_port_message) {}
 
-std::unique_ptr<Surface> ShellHooks::create_sheet(std::uint32_t width, std::uint32_t height) {
-  HWND hwnd = app_.paper.hwnd;
+namespace {
+
+// A sheet compatible with the paper window; null when GDI cannot make it.
+std::unique_ptr<GdiSurface> paper_sheet(App& app, std::uint32_t width, std::uint32_t height) {
+  HWND hwnd = app.paper.hwnd;
   HDC dc = GetDC(hwnd);
-  std::unique_ptr<Surface> sheet = GdiSurface::create_sheet(
-      dc, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+  std::unique_ptr<GdiSurface> sheet =
+      GdiSurface::create_sheet(dc, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
   ReleaseDC(hwnd, dc);
-  if (!sheet) sheet = std::make_unique<NoSheet>();
   return sheet;
 }
 
-void ShellHooks::show_page(Surface& sheet) {
-  if (auto* gdi = dynamic_cast<GdiSurface*>(&sheet)) {
-    show_sheet(app_, *gdi);
-  } else {
-    show_sheet_now(app_);
-  }
+}  // namespace
+
+std::unique_ptr<Surface> ShellHooks::create_sheet(std::uint32_t width, std::uint32_t height) {
+  std::unique_ptr<GdiSurface> sheet = paper_sheet(app_, width, height);
+  app_.sheet = sheet.get();
+  if (!sheet) return std::make_unique<NoSheet>();
+  return sheet;
 }
+
+TextMetrics ShellHooks::sheet_text_metrics(const FontDesc& font) {
+  const std::unique_ptr<GdiSurface> probe = paper_sheet(app_, 1, 1);
+  return probe ? probe->text_metrics(font) : NoSheet().text_metrics(font);
+}
+
+void ShellHooks::show_page(Surface&) { show_sheet_now(app_); }
 
 void ShellHooks::error(const std::string& text, const std::string& caption) {
   // No caption of its own: the platform's default one.
@@ -73,10 +83,10 @@ void ShellHooks::error(const std::string& text, const std::string& caption) {
 void ShellHooks::page_ending(Surface&) {
   // The page is printed next: meanwhile the toolbar shows that its commands
   // cannot act (the menu does so when it opens).
-  if (app_.engine.print.printer_enabled) refresh_toolbar(app_);
+  if (app_.engine.print.printer_enabled()) refresh_toolbar(app_);
 }
 
-bool engine_busy(const App& app) { return app.busy > 0 || app.engine.print.page_printing; }
+bool engine_busy(const App& app) { return app.busy > 0 || app.engine.print.printing_page(); }
 
 App* app_of(HWND hwnd) {
   return reinterpret_cast<App*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));

@@ -16,6 +16,7 @@
 #include "page/engine.h"
 #include "print/win32/win32_printer.h"
 #include "view/view_colors.h"
+#include "view/view_geometry.h"
 #include "app/splash.h"
 #include "app/toolbar.h"
 #include "app/slidebar.h"
@@ -23,6 +24,7 @@
 namespace morvane {
 
 struct App;
+class GdiSurface;
 
 // The engine's view of the shell: sheets compatible with the paper window,
 // the sheet shown in it, errors in message boxes.
@@ -30,6 +32,7 @@ class ShellHooks final : public EngineHooks {
  public:
   explicit ShellHooks(App& app) : app_(app) {}
   std::unique_ptr<Surface> create_sheet(std::uint32_t width, std::uint32_t height) override;
+  TextMetrics sheet_text_metrics(const FontDesc& font) override;
   void show_page(Surface& sheet) override;
   void error(const std::string& text, const std::string& caption) override;
   void page_ending(Surface& sheet) override;
@@ -58,7 +61,7 @@ struct FrameMetrics {
 
 struct PaperView {
   HWND hwnd = nullptr;
-  std::int32_t view_mode = 0;  // 0 fit to window, 1 original size ("printerview")
+  ViewMode view_mode = ViewMode::fit_to_window;  // "printerview"
   std::uint32_t scroll_x = 0;
   std::uint32_t scroll_y = 0;
   HDC paint_dc = nullptr;  // the paint context while WM_PAINT draws
@@ -81,8 +84,6 @@ struct App {
   HINSTANCE instance = nullptr;
   std::string program_dir;  // the working directory at start, with a trailing backslash
   std::string settings_path;
-  std::string spool_path;
-  std::int32_t os_version = 0;
   FrameMetrics frame;
   COLORREF background_color = kViewGrey;
   COLORREF font_dialog_color = 0;
@@ -99,6 +100,9 @@ struct App {
   ShellHooks hooks;
   Win32PrinterSystem printers;
   Engine engine;
+  // The sheet made last, by its type: the engine's sheet while it has one.
+  // Null when GDI could not make it (the engine then lays out on a stand-in).
+  GdiSurface* sheet = nullptr;
 
   SerialLine serial_line;
   SerialPort serial_port;

@@ -33,7 +33,7 @@ void page_command(App& app, F&& command) {
 void toggle_printer(App& app, HWND hwnd) {
   // The page being printed was started with the printer on.
   if (engine_busy(app)) return;
-  app.engine.print.printer_enabled = !app.engine.print.printer_enabled;
+  set_printer_enabled(app.engine, !app.engine.print.printer_enabled());
   update_menu_marks(app, hwnd);
   update_title(app, hwnd);
   refresh_toolbar(app);
@@ -73,7 +73,7 @@ void show_help(HWND hwnd) {
   }
 }
 
-void change_view(App& app, HWND hwnd, int mode) {
+void change_view(App& app, HWND hwnd, ViewMode mode) {
   app.paper.view_mode = mode;
   update_scroll_bars(app);
   InvalidateRect(hwnd, nullptr, TRUE);
@@ -95,8 +95,8 @@ void run_menu_command(App& app, HWND hwnd, int id) {
       update_scroll_bars(app);
       InvalidateRect(hwnd, nullptr, TRUE);
       break;
-    case IDM_ORIGINAL_SIZE: change_view(app, hwnd, 1); break;
-    case IDM_FIT_TO_WINDOW: change_view(app, hwnd, 0); break;
+    case IDM_ORIGINAL_SIZE: change_view(app, hwnd, ViewMode::original_size); break;
+    case IDM_FIT_TO_WINDOW: change_view(app, hwnd, ViewMode::fit_to_window); break;
     case IDM_BROTHER:
       page_command(app, [](Engine& e) { select_emulation(e, Emulation::dot_matrix); });
       break;
@@ -105,7 +105,7 @@ void run_menu_command(App& app, HWND hwnd, int id) {
       break;
     case IDM_ENABLE_PRINTER: toggle_printer(app, hwnd); break;
     case IDM_CLOSE_AFTER_PAGE:
-      app.engine.print.close_document = !app.engine.print.close_document;
+      set_close_document(app.engine, !app.engine.print.close_document());
       update_menu_marks(app, hwnd);
       break;
     case IDM_PRINT_PAGE_NOW: page_command(app, print_page_now); break;
@@ -141,9 +141,8 @@ void update_menu_marks(App& app, HWND hwnd) {
   HMENU menu = GetMenu(hwnd);
   if (!menu) return;
   const Engine& e = app.engine;
-  for (const MenuMark& m : menu_marks(app.paper.view_mode, static_cast<std::int32_t>(e.interp.emulation),
-                                      e.print.printer_enabled, e.print.close_document,
-                                      e.screen.plotter.pen_color, engine_busy(app))) {
+  for (const MenuMark& m : menu_marks(app.paper.view_mode, e.interp.emulation, e.print.printer_enabled(),
+                                      e.print.close_document(), e.screen.plotter.pen_color, engine_busy(app))) {
     const auto id = static_cast<UINT>(m.id);
     if (m.sets_check) CheckMenuItem(menu, id, MF_BYCOMMAND | (m.checked ? MF_CHECKED : MF_UNCHECKED));
     if (m.sets_enable)
@@ -160,7 +159,7 @@ void update_title(App& app, HWND hwnd) {
   app.port_lost_shown = app.serial_port.port_lost();
   const std::string port = format_port_description(s) + (app.port_lost_shown ? " (lost)" : "");
   const std::string text = title_text(app.main.title, app.port_index, port, app.settings.lyn,
-                                      app.engine.print.printer_enabled);
+                                      app.engine.print.printer_enabled());
   SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 

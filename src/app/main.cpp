@@ -15,6 +15,7 @@
 #include "app/work_area.h"
 #include "config/paths.h"
 #include "config/win32_profile.h"
+#include "page/commands.h"
 #include "app/paper_window.h"
 #include "app/slidebar.h"
 
@@ -58,9 +59,10 @@ FrameMetrics query_frame_metrics() {
 // each would print the other's bytes (and both write the same settings file
 // at exit): it says which program has the folder and ends before it starts.
 // Any other failure is told at the first page that cannot be spooled.
-bool hold_spool_file(App& app) {
+bool take_spool_file(App& app) {
   unsigned long holder = 0;
-  if (app.engine.spool.open_in_place(holder) || !app.engine.spool.failure().in_use) return true;
+  const std::string path = app.program_dir + kSpoolFileName;
+  if (hold_spool_file(app.engine, path, holder) || !app.engine.spool.failure().in_use) return true;
   MessageBoxA(nullptr, folder_in_use_text(app.program_dir, holder).c_str(), "Morvane",
               MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
   return false;
@@ -136,16 +138,11 @@ int run(HINSTANCE instance) {
   auto app = std::make_unique<App>();
   app->instance = instance;
   app->program_dir = working_directory();
-  app->spool_path = app->program_dir + kSpoolFileName;
-  app->engine.spool.set_path(app->spool_path);
-  app->os_version = query_os_version();
-  app->engine.interp.os_version = app->os_version;
-  app->background_color = kViewGrey;
-  app->font_dialog_color = 0;
+  set_platform_version(app->engine, query_os_version());
   app->frame = query_frame_metrics();
 
   int code = kExitFailure;
-  if (hold_spool_file(*app) && register_classes(*app)) {
+  if (take_spool_file(*app) && register_classes(*app)) {
     app->settings_path = app->program_dir + kSettingsFileName;
     load_settings_if_present(*app);
     HWND hwnd = create_main_window(*app);

@@ -55,11 +55,10 @@ void on_destroy(App& app, HWND hwnd) {
   SetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND,
                    reinterpret_cast<LONG_PTR>(GetStockObject(WHITE_BRUSH)));
   restore_toolbar_procedures(app);
-  end_printer_page(app.engine, SheetEnd::sheet_and_document);
-  discard_page_bitmap(app.engine);
-  app.serial_port.close_serial_port();
-  // The printer's context, and the spool file of an unfinished page.
+  // The document, the sheet, the printer's context, and the spool file of
+  // an unfinished page.
   end_run(app.engine);
+  app.serial_port.close_serial_port();
   free_printer_selection(app);
   DeleteObject(app.background_brush);
   app.background_brush = nullptr;
@@ -192,9 +191,9 @@ void collect_settings(App& app) {
   s.open = app.main.open;
   s.com = app.port_index;
   s.printertype = static_cast<std::int32_t>(app.engine.interp.emulation);
-  s.printerview = app.paper.view_mode;
-  s.printerenable = app.engine.print.printer_enabled ? 1 : 0;
-  s.closedocument = app.engine.print.close_document ? 1 : 0;
+  s.printerview = setting_of_view_mode(app.paper.view_mode);
+  s.printerenable = app.engine.print.printer_enabled() ? 1 : 0;
+  s.closedocument = app.engine.print.close_document() ? 1 : 0;
   store_port_settings(s, app.serial_port.port_settings());
 }
 

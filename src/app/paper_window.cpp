@@ -121,7 +121,7 @@ void update_scroll_bars(App& app) {
   const RECT r = client_of(hwnd);
   const std::int32_t cw = r.right - r.left;
   const std::int32_t ch = r.bottom - r.top;
-  if (app.paper.view_mode == 0) {
+  if (app.paper.view_mode == ViewMode::fit_to_window) {
     EnableScrollBar(hwnd, SB_BOTH, ESB_DISABLE_BOTH);
     return;
   }
@@ -131,7 +131,7 @@ void update_scroll_bars(App& app) {
 }
 
 void set_scroll_pos(App& app, int bar, std::uint32_t position) {
-  if (app.paper.view_mode != 1 || !app.paper.hwnd) return;
+  if (app.paper.view_mode != ViewMode::original_size || !app.paper.hwnd) return;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_POS;

@@ -87,10 +87,9 @@ void draw(App& app, GdiSurface* sheet) {
 
 }  // namespace
 
-void show_sheet(App& app, GdiSurface& sheet) { draw(app, &sheet); }
-
 void show_sheet_now(App& app) {
-  draw(app, dynamic_cast<GdiSurface*>(app.engine.page_bitmap.get()));
+  // The sheet made last is gone once the engine has dropped it.
+  draw(app, app.engine.page_bitmap ? app.sheet : nullptr);
 }
 
 }  // namespace morvane

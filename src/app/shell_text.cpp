@@ -47,25 +47,22 @@ int toolbar_command(int button_id) {
   }
 }
 
-std::int32_t view_mode_of_setting(std::int32_t printerview) { return printerview == 1 ? 1 : 0; }
-
 std::string help_file_path(const std::string& directory) {
   return path_in_directory(directory, "morvane.hlp", '\\');
 }
 
-std::array<MenuMark, 16> menu_marks(std::int32_t view_mode, std::int32_t emulation,
-                                    std::int32_t printer_enabled, std::int32_t close_document,
-                                    std::uint32_t pen, bool printing) {
+std::array<MenuMark, 16> menu_marks(ViewMode view_mode, Emulation emulation, bool printer_enabled,
+                                    bool close_document, std::uint32_t pen, bool printing) {
   const bool idle = !printing;
-  const bool printer = printer_enabled != 0 && idle;
-  const bool plotter = emulation == 1 && idle;
+  const bool printer = printer_enabled && idle;
+  const bool plotter = emulation == Emulation::plotter && idle;
   return {{
-      {IDM_FIT_TO_WINDOW, view_mode == 0, true, true, false},
-      {IDM_ORIGINAL_SIZE, view_mode == 1, true, true, false},
-      {IDM_BROTHER, emulation == 0, idle, true, true},
-      {IDM_SONY, emulation == 1, idle, true, true},
-      {IDM_ENABLE_PRINTER, printer_enabled != 0, idle, true, true},
-      {IDM_CLOSE_AFTER_PAGE, close_document != 0, true, true, false},
+      {IDM_FIT_TO_WINDOW, view_mode == ViewMode::fit_to_window, true, true, false},
+      {IDM_ORIGINAL_SIZE, view_mode == ViewMode::original_size, true, true, false},
+      {IDM_BROTHER, emulation == Emulation::dot_matrix, idle, true, true},
+      {IDM_SONY, emulation == Emulation::plotter, idle, true, true},
+      {IDM_ENABLE_PRINTER, printer_enabled, idle, true, true},
+      {IDM_CLOSE_AFTER_PAGE, close_document, true, true, false},
       {IDM_PRINT_PAGE_NOW, false, printer, false, true},
       {IDM_CLOSE_DOCUMENT_NOW, false, printer, false, true},
       {IDM_CLEAR_PAGE, false, idle, false, true},

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "layout/page_state.h"
+#include "view/view_geometry.h"
+
 namespace morvane {
 
 // "Morvane - com1-9600-n-8-1 Printer: Enabled" with a serial port in use
@@ -43,11 +46,6 @@ inline constexpr long kVersionDate = 20040408L;
 // The menu command a toolbar button stands for; 0 for an id that is no button.
 int toolbar_command(int button_id);
 
-// The view mode a "printerview" setting stands for: 1 original size, any
-// other value fit to window, so that the sheet, the scroll bars, the bar and
-// the menu marks all follow one mode.
-std::int32_t view_mode_of_setting(std::int32_t printerview);
-
 // The help file in the given directory: a backslash goes between them unless
 // the directory already ends with one.
 std::string help_file_path(const std::string& directory);
@@ -65,8 +63,7 @@ struct MenuMark {
 // printed (`printing`) every command that would feed the page, end the
 // document, switch the printer or the emulation, or open a dialog that
 // changes them is grayed: it could not act then.
-std::array<MenuMark, 16> menu_marks(std::int32_t view_mode, std::int32_t emulation,
-                                    std::int32_t printer_enabled, std::int32_t close_document,
-                                    std::uint32_t screen_pen_color, bool printing = false);
+std::array<MenuMark, 16> menu_marks(ViewMode view_mode, Emulation emulation, bool printer_enabled,
+                                    bool close_document, std::uint32_t screen_pen_color, bool printing = false);
 
 }  // namespace morvane

@@ -47,21 +47,17 @@ std::uint32_t paint_picture(HDC mem, const PageState& screen, int w, int h, std:
 
 // Copies the picture to the bar as the sheet is shown; returns how many bar
 // rows it covered.
-int copy_picture(HDC dc, HDC mem, std::int32_t view_mode, int w, int h, int shown,
-                 std::uint32_t scroll_y) {
-  if (view_mode == 1) {
+int copy_picture(HDC dc, HDC mem, ViewMode view_mode, int w, int h, int shown, std::uint32_t scroll_y) {
+  if (view_mode == ViewMode::original_size) {
     const int top = static_cast<int>(std::min<std::uint32_t>(scroll_y, static_cast<std::uint32_t>(h)));
     BitBlt(dc, 0, 0, w, h - top, mem, 0, top, SRCCOPY);
     return h - top;
   }
-  if (view_mode == 0) {
-    StretchBlt(dc, 0, 0, w, shown, mem, 0, 0, w, h, SRCCOPY);
-    return shown;
-  }
-  return 0;
+  StretchBlt(dc, 0, 0, w, shown, mem, 0, 0, w, h, SRCCOPY);
+  return shown;
 }
 
-void draw_picture(App& app, HDC dc, std::int32_t view_mode, int h, std::uint32_t lh,
+void draw_picture(App& app, HDC dc, ViewMode view_mode, int h, std::uint32_t lh,
                   std::uint32_t n) {
   const int w = app.bar.width;
   SlidebarState& s = app.slidebar;
@@ -116,7 +112,7 @@ void on_paint(App& app, HWND hwnd) {
 
 void on_button_down(App& app, int y) {
   const Engine& e = app.engine;
-  if (app.paper.view_mode == 0) app.paper.scroll_y = 0;
+  if (app.paper.view_mode == ViewMode::fit_to_window) app.paper.scroll_y = 0;
   if (press_grabs_marker(app.paper.view_mode, y, e.screen.paper_height, app.slidebar.shown_height,
                          app.slidebar.marker_y, app.paper.scroll_y)) {
     app.slidebar.dragging = 1;
@@ -206,7 +202,7 @@ HWND create_slidebar(App& app, HWND parent, HINSTANCE instance, int height) {
   return app.bar.hwnd;
 }
 
-void draw_bar(App& app, std::int32_t view_mode, std::uint32_t sheet_height,
+void draw_bar(App& app, ViewMode view_mode, std::uint32_t sheet_height,
               std::uint32_t shown_height, std::uint32_t line_height, std::uint32_t line) {
   HWND bar = app.bar.hwnd;
   if (!bar) return;

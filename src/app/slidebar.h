@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "view/view_geometry.h"
+
 namespace morvane {
 
 struct App;
@@ -18,7 +20,7 @@ inline constexpr const char* kSlidebarClass = "Slidebar";
 // for shows the same picture.
 struct BarDrawing {
   bool valid = false;
-  std::int32_t view_mode = 0;
+  ViewMode view_mode = ViewMode::fit_to_window;
   std::uint32_t sheet_height = 0;
   std::uint32_t line_height = 0;
   std::uint32_t line = 0;
@@ -34,7 +36,7 @@ struct SlidebarState {
 // Takes the bar's width from SM_CXVSCROLL and registers the class.
 ATOM register_slidebar_class(App& app, HINSTANCE instance);
 HWND create_slidebar(App& app, HWND parent, HINSTANCE instance, int height);
-void draw_bar(App& app, std::int32_t view_mode, std::uint32_t sheet_height,
+void draw_bar(App& app, ViewMode view_mode, std::uint32_t sheet_height,
               std::uint32_t shown_height, std::uint32_t line_height, std::uint32_t line);
 
 }  // namespace morvane

@@ -14,7 +14,7 @@ constexpr COLORREF kTipBackground = 0xFFFF80;  // light cyan
 constexpr int kIconSize = 24;
 
 LookState look_state(const App& app) {
-  return {app.engine.print.printer_enabled ? 1 : 0, app.engine.interp.emulation, current_pen(app.engine),
+  return {app.engine.print.printer_enabled() ? 1 : 0, app.engine.interp.emulation, current_pen(app.engine),
           engine_busy(app)};
 }
 

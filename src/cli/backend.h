@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/options.h"
+#include "gfx/image_sheet.h"
 #include "gfx/surface.h"
 #include "print/printer.h"
 
@@ -46,8 +47,14 @@ PaperChoice paper_by_name(const std::string& name);
 // build, which prints on Letter unless told otherwise).
 std::string system_paper_name();
 
-// A blank screen sheet of width x height page units, drawing in the face.
-std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, Face face);
+// A blank screen sheet of width x height page units, drawing in the face:
+// the surface drawn on, and the same sheet by its own type, whose pixels
+// the PNG pages and the window read.
+struct ScreenSheet {
+  std::unique_ptr<Surface> surface;
+  ImageSheet* image = nullptr;
+};
+ScreenSheet make_sheet(std::uint32_t width, std::uint32_t height, Face face);
 
 // The face the text of `font` is drawn in. `stand_in`: the font's own face
 // is not installed (and no face is set up to stand for it), so the system's
@@ -61,7 +68,7 @@ FaceUsed face_used(const FontDesc& font);
 // Saves a sheet made by make_sheet as a PNG file, which replaces a file of
 // that name only once it is complete (never written through a link); with
 // `sync` it is on the disk itself when this returns. False with a reason.
-bool save_sheet_png(Surface& sheet, const std::string& path, bool sync, std::string& error);
+bool save_sheet_png(ImageSheet& sheet, const std::string& path, bool sync, std::string& error);
 
 // The printer of a run and what has to happen to its output at the end.
 class OutputPrinter {

@@ -8,7 +8,6 @@
 #include <stdlib.h>
 
 #include "cli/backend.h"
-#include "gfx/damage_sheet.h"
 #include "print/geometry_printer.h"
 #include "gfx/cairo/cairo_pdf_surface.h"
 #include "gfx/cairo/cairo_sheet.h"
@@ -95,9 +94,11 @@ class CairoOutput final : public OutputPrinter {
 
 }  // namespace
 
-std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, Face face) {
-  return std::make_unique<CairoSheet>(static_cast<std::int32_t>(width),
-                                      static_cast<std::int32_t>(height), face);
+ScreenSheet make_sheet(std::uint32_t width, std::uint32_t height, Face face) {
+  auto sheet = std::make_unique<CairoSheet>(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height),
+                                            face);
+  CairoSheet* image = sheet.get();
+  return {std::move(sheet), image};
 }
 
 FaceUsed face_used(const FontDesc& font) {
@@ -114,17 +115,14 @@ cairo_status_t append_png(void* closure, const unsigned char* data, unsigned int
 
 }  // namespace
 
-bool save_sheet_png(Surface& sheet, const std::string& path, bool sync, std::string& error) {
-  // A sheet shown in the window is the image it wraps.
-  if (auto* shown = dynamic_cast<DamageSheet*>(&sheet)) return save_sheet_png(shown->inner(), path, sync, error);
-  auto* image = dynamic_cast<CairoSheet*>(&sheet);
-  if (image == nullptr || image->image() == nullptr) {
+bool save_sheet_png(CairoSheet& sheet, const std::string& path, bool sync, std::string& error) {
+  if (sheet.image() == nullptr) {
     error = "the sheet is not an image";
     return false;
   }
   // Encoded in memory, then written by us: every write is checked.
   std::string png;
-  const cairo_status_t status = cairo_surface_write_to_png_stream(image->image(), append_png, &png);
+  const cairo_status_t status = cairo_surface_write_to_png_stream(sheet.image(), append_png, &png);
   if (status != CAIRO_STATUS_SUCCESS) {
     error = cairo_status_to_string(status);
     return false;

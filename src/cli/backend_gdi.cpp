@@ -61,7 +61,7 @@ bool sheet_pixels(GdiSurface& sheet, BgrImage& image) {
 
 // Only the TrueType face: make_output_printer refuses the dots before any
 // sheet is made.
-std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, Face) {
+ScreenSheet make_sheet(std::uint32_t width, std::uint32_t height, Face) {
   auto sheet = GdiSurface::create_sheet(nullptr, static_cast<std::int32_t>(width),
                                         static_cast<std::int32_t>(height));
   if (!sheet) {
@@ -69,7 +69,8 @@ std::unique_ptr<Surface> make_sheet(std::uint32_t width, std::uint32_t height, F
     std::fprintf(stderr, "morvane: cannot make a sheet of %u x %u pixels\n", width, height);
     std::exit(1);
   }
-  return sheet;
+  GdiSurface* image = sheet.get();
+  return {std::move(sheet), image};
 }
 
 FaceUsed face_used(const FontDesc& font) {
@@ -82,10 +83,9 @@ FaceUsed face_used(const FontDesc& font) {
   return used;
 }
 
-bool save_sheet_png(Surface& sheet, const std::string& path, bool, std::string& error) {
-  auto* gdi = dynamic_cast<GdiSurface*>(&sheet);
+bool save_sheet_png(GdiSurface& sheet, const std::string& path, bool, std::string& error) {
   BgrImage image;
-  if (gdi == nullptr || gdi->bitmap() == nullptr || !sheet_pixels(*gdi, image)) {
+  if (sheet.bitmap() == nullptr || !sheet_pixels(sheet, image)) {
     error = "the sheet's pixels cannot be read";
     return false;
   }

@@ -25,21 +25,21 @@ constexpr std::size_t kFastBytes = 64 * 1024;
 // How often (in polls) a port's lock file is looked at: about once a second.
 constexpr unsigned kLockCheckPolls = 100;
 
-// A channel of the run: read like every shell reads its channels, and able
-// to say something between polls.
-class Channel : public InputChannel {
+// A channel of the run: the channel its bytes are read from, as every shell
+// reads its channels, and what the run says of it between polls.
+class Channel {
  public:
+  virtual ~Channel() = default;
+  virtual InputChannel& input() = 0;
   // Passes on what the channel had to say since the last call; true when it
   // can deliver nothing more.
   virtual bool report(Reporter&) { return false; }
   // What messages call it.
   virtual std::string name() const = 0;
-  // True: read at the pace of the serial line's poll (kPollBytes every
-  // kPollMs), as the desktop program reads the line and the port. False: as
+  // Null: read at the pace of the serial line's poll (kPollBytes every kPollMs),
+  // as the desktop program reads the line and the port. Otherwise read as
   // fast as the bytes come, between the polls, while no window is shown.
-  virtual bool paced() const { return true; }
-  // Returns once bytes may have come, after ms at most.
-  virtual void wait(int ms) { sleep_ms(ms); }
+  virtual TcpChannel* unpaced() { return nullptr; }
   // Tells of bytes still waiting when the run ends.
   virtual void report_unread(Reporter& r, std::size_t count) {
     r.warning(std::to_string(count) + " bytes received from " + name() + " were not read: they kept arriving after the stop");
@@ -55,6 +55,7 @@ class LineChannel final : public Channel {
     line_.choose_free_half(FreeHalfChoice::for_reading);
   }
   SerialLine& line() { return line_; }
+  InputChannel& input() override { return reader_; }
   std::string name() const override {
     const int number = line_.state().line_number;
     return "serial line " + std::to_string(number) + " (" + serial_line_name(number) + ")";
@@ -65,12 +66,9 @@ class LineChannel final : public Channel {
     messages_.clear();
     return all;
   }
-  std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
-  std::size_t waiting() override { return reader_.waiting(); }
-  bool ended() const override { return line_.state().block_lost; }
   bool report(Reporter& r) override {
     const std::string text = take_messages();
-    const bool lost = ended();
+    const bool lost = line_.state().block_lost;
     if (text.empty()) return lost;
     if (lost) r.error(name() + ": " + text);
     else r.warning(name() + ": " + text);
@@ -92,8 +90,7 @@ class PortChannel final : public Channel {
  public:
   PortChannel(std::unique_ptr<SerialPort> port, std::string shown)
       : port_(std::move(port)), reader_(*port_), shown_(std::move(shown)) {}
-  std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
-  std::size_t waiting() override { return reader_.waiting(); }
+  InputChannel& input() override { return reader_; }
   std::string name() const override { return "serial port " + shown_; }
   // A device that goes away ends the run; a lock file taken from us is worth
   // a warning, once.
@@ -120,12 +117,10 @@ class TcpSource final : public Channel {
  public:
   TcpSource(std::unique_ptr<TcpServer> server, std::string host)
       : reader_(std::move(server)), host_(std::move(host)) {}
-  std::size_t read(std::uint8_t* buf, std::size_t capacity) override { return reader_.read(buf, capacity); }
-  std::size_t waiting() override { return reader_.waiting(); }
+  InputChannel& input() override { return reader_; }
   std::string name() const override { return "TCP " + address(); }
   std::string address() const { return tcp_address_text(host_, reader_.port()); }
-  bool paced() const override { return false; }
-  void wait(int ms) override { reader_.wait(ms); }
+  TcpChannel* unpaced() override { return &reader_; }
 
  private:
   TcpChannel reader_;
@@ -225,15 +220,11 @@ bool channel_lost(std::vector<std::unique_ptr<Channel>>& channels, Reporter& r) 
   return lost;
 }
 
-// One poll, as every shell polls: up to 256 bytes from the first channel
-// that has some. True when bytes came.
-bool poll_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& session) {
-  std::vector<InputChannel*> order;
-  for (auto& channel : channels) order.push_back(channel.get());
-  std::uint8_t buf[kPollBytes];
-  const std::size_t n = morvane::poll_channels(order, buf, kPollBytes);
-  if (n > 0) session.feed(buf, n);
-  return n > 0;
+// What the polls read, in the order of the channels.
+std::vector<InputChannel*> inputs_of(std::vector<std::unique_ptr<Channel>>& channels) {
+  std::vector<InputChannel*> inputs;
+  for (auto& channel : channels) inputs.push_back(&channel->input());
+  return inputs;
 }
 
 // Without a window, the time until the next poll goes to the channels that
@@ -242,9 +233,9 @@ bool poll_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& ses
 bool read_until_next_poll(std::vector<std::unique_ptr<Channel>>& channels, Session& session, PollBeat& beat,
                           std::vector<std::uint8_t>& buffer) {
   const auto due = Clock::now() + std::chrono::milliseconds(beat.pause_ms());
-  std::vector<Channel*> fast;
+  std::vector<TcpChannel*> fast;
   for (auto& channel : channels) {
-    if (!channel->paced()) fast.push_back(channel.get());
+    if (TcpChannel* tcp = channel->unpaced()) fast.push_back(tcp);
   }
   bool came = false;
   for (auto now = Clock::now(); now < due; now = Clock::now()) {
@@ -254,7 +245,7 @@ bool read_until_next_poll(std::vector<std::unique_ptr<Channel>>& channels, Sessi
       break;
     }
     std::size_t n = 0;
-    for (Channel* channel : fast) {
+    for (TcpChannel* channel : fast) {
       if ((n = channel->read(buffer.data(), buffer.size())) > 0) break;
     }
     if (n > 0) session.feed(buffer.data(), n);
@@ -268,15 +259,24 @@ bool read_until_next_poll(std::vector<std::unique_ptr<Channel>>& channels, Sessi
 // at most when a sender keeps going; what is left then is counted, never
 // dropped unsaid.
 void drain_channels(std::vector<std::unique_ptr<Channel>>& channels, Session& session, Reporter& r) {
-  std::vector<InputChannel*> order;
-  for (auto& channel : channels) order.push_back(channel.get());
   std::vector<std::uint8_t> buffer(kFastBytes);
-  const std::vector<std::size_t> left = morvane::drain_channels(
-      order, buffer, [&session](const std::uint8_t* bytes, std::size_t n) { session.feed(bytes, n); },
-      std::chrono::seconds(2));
+  const auto take = [&session](const std::uint8_t* bytes, std::size_t n) { session.feed(bytes, n); };
+  const std::vector<std::size_t> left =
+      morvane::drain_channels(inputs_of(channels), buffer, take, std::chrono::seconds(2));
   for (std::size_t i = 0; i < channels.size(); ++i) {
     if (left[i] > 0) channels[i]->report_unread(r, left[i]);
   }
+}
+
+// With --idle-eject, a page in progress that got no input for that long is
+// ended.
+void eject_when_idle(double seconds, Clock::time_point last_input, Session& session, Reporter& r) {
+  if (seconds <= 0 || !session.page_dirty() || Clock::now() - last_input < std::chrono::duration<double>(seconds))
+    return;
+  char text[64];
+  std::snprintf(text, sizeof text, "no input for %g s: ending the page", seconds);
+  r.note(text);
+  session.end_page_now();
 }
 
 // One line for every page that ended: printed (only once it is stored for
@@ -310,21 +310,20 @@ int run_listen(const RunContext& run) {
   session->on_page([&reporter](int page, const PageOutcome& outcome) { report_page(reporter, page, outcome); });
   session->prepare();
 
-  const auto idle_limit = std::chrono::duration<double>(run.options.idle_eject_seconds);
   auto last_input = Clock::now();
   PollBeat beat(kPollMs);
+  const std::vector<InputChannel*> inputs = inputs_of(channels);
+  std::uint8_t poll_buffer[kPollBytes];
   std::vector<std::uint8_t> fast_buffer(kFastBytes);
   // Closing the window stops the run as a stop signal does.
   while (!stop_requested() && !(window && window->closed())) {
-    if (poll_channels(channels, *session)) last_input = Clock::now();
-    if (channel_lost(channels, reporter)) break;
-    if (run.options.idle_eject_seconds > 0 && session->page_dirty() &&
-        Clock::now() - last_input >= idle_limit) {
-      char text[64];
-      std::snprintf(text, sizeof text, "no input for %g s: ending the page", run.options.idle_eject_seconds);
-      reporter.note(text);
-      session->end_page_now();
+    // One poll, as every shell polls: up to 256 bytes from the first channel that has some.
+    if (const std::size_t n = poll_channels(inputs, poll_buffer, kPollBytes); n > 0) {
+      session->feed(poll_buffer, n);
+      last_input = Clock::now();
     }
+    if (channel_lost(channels, reporter)) break;
+    eject_when_idle(run.options.idle_eject_seconds, last_input, *session, reporter);
     if (window) pause_between_polls(window.get(), beat);
     else if (read_until_next_poll(channels, *session, beat, fast_buffer)) last_input = Clock::now();
   }

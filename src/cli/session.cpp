@@ -115,16 +115,16 @@ std::unique_ptr<Session> Session::create(const CliOptions& options, const Settin
   }
   std::unique_ptr<Session> s(new Session(reporter, std::move(output)));
   Engine& e = *s->engine_;
-  e.spool.use(std::move(spool));
+  use_spool_file(e, std::move(spool));
   // Before the printer is measured: the plotter's reset size is the face's.
-  e.interp.plotter_face = options.plotter_face;
+  set_plotter_face(e, options.plotter_face);
   configure_engine(e, settings);
   warn_if_stand_in(e.page_font, reporter);
   // The output options decide what is printed, whatever the settings say.
-  e.print.printer_enabled = setup.wants_output();
+  set_printer_enabled(e, setup.wants_output());
   s->png_dir_ = options.png_dir;
   s->face_ = options.face;
-  if (e.print.printer_enabled) s->pdf_path_ = options.pdf_path;
+  if (setup.wants_output()) s->pdf_path_ = options.pdf_path;
   return s;
 }
 
@@ -163,20 +163,29 @@ void Session::finish_output() {
 }
 
 std::unique_ptr<Surface> Session::create_sheet(std::uint32_t width, std::uint32_t height) {
-  if (window_ != nullptr) {
-    return std::make_unique<DamageSheet>(make_sheet(width, height, face_), static_cast<std::int32_t>(width),
-                                         static_cast<std::int32_t>(height));
-  }
-  if (png_dir_) return make_sheet(width, height, face_);
-  return std::make_unique<MeasuringSheet>(make_sheet(1, 1, Face::truetype));
+  sheet_ = {};
+  if (window_ == nullptr && !png_dir_)
+    return std::make_unique<MeasuringSheet>(make_sheet(1, 1, Face::truetype).surface);
+  ScreenSheet made = make_sheet(width, height, face_);
+  sheet_.image = made.image;
+  if (window_ == nullptr) return std::move(made.surface);
+  auto shown = std::make_unique<DamageSheet>(std::move(made.surface), static_cast<std::int32_t>(width),
+                                             static_cast<std::int32_t>(height));
+  sheet_.shown = shown.get();
+  return shown;
+}
+
+TextMetrics Session::sheet_text_metrics(const FontDesc& font) {
+  // Measured as this run's sheets measure it.
+  const Face face = window_ != nullptr || png_dir_ ? face_ : Face::truetype;
+  return make_sheet(1, 1, face).surface->text_metrics(font);
 }
 
 void Session::error(const std::string& text, const std::string&) { reporter_.error(text); }
 
-void Session::show_page(Surface& sheet) {
+void Session::show_page(Surface&) {
   // Only a sheet made for the window is shown in it.
-  auto* shown = dynamic_cast<DamageSheet*>(&sheet);
-  if (window_ != nullptr && shown != nullptr) window_->show(*shown);
+  if (window_ != nullptr && sheet_.shown != nullptr) window_->show(*sheet_.shown, *sheet_.image);
 }
 
 void Session::clear_earlier_pngs() {
@@ -195,7 +204,7 @@ void Session::clear_earlier_pngs() {
   if (ec) reporter_.error("cannot read " + *png_dir_ + ": " + ec.message());
 }
 
-void Session::save_png(Surface& sheet) {
+void Session::save_png(ImageSheet& sheet) {
   // The folder holds this run's pages only: an earlier run's go once this
   // run has a page to put there.
   clear_earlier_pngs();
@@ -208,9 +217,9 @@ void Session::save_png(Surface& sheet) {
   if (!save_sheet_png(sheet, path, true, why)) reporter_.error("cannot write PNG " + path + ": " + why);
 }
 
-void Session::page_ending(Surface& sheet) {
+void Session::page_ending(Surface&) {
   ++screen_pages_;
-  if (png_dir_) save_png(sheet);
+  if (png_dir_ && sheet_.image != nullptr) save_png(*sheet_.image);
 }
 
 void Session::page_printed(const PageOutcome& outcome) {

@@ -13,9 +13,12 @@
 #include "config/settings.h"
 #include "page/engine.h"
 
-namespace morvane::live {
+namespace morvane {
+class DamageSheet;
+namespace live {
 class LiveWindow;
 }
+}  // namespace morvane
 
 namespace morvane::cli {
 
@@ -68,7 +71,7 @@ class Session final : public EngineHooks {
   // nothing is printed.
   int pages() const { return pages_; }
   std::uint64_t bytes_fed() const { return bytes_fed_; }
-  bool printing_enabled() const { return engine_->print.printer_enabled; }
+  bool printing_enabled() const { return engine_->print.printer_enabled(); }
   void on_page(PageReport report) { page_report_ = std::move(report); }
   // Shows the sheet live in `window` from now on; before prepare(), so that
   // the sheet is made to be shown. Null: no window any more.
@@ -76,6 +79,7 @@ class Session final : public EngineHooks {
 
   // EngineHooks
   std::unique_ptr<Surface> create_sheet(std::uint32_t width, std::uint32_t height) override;
+  TextMetrics sheet_text_metrics(const FontDesc& font) override;
   void error(const std::string& text, const std::string& caption) override;
   void page_ending(Surface& sheet) override;
   void page_printed(const PageOutcome& outcome) override;
@@ -83,7 +87,7 @@ class Session final : public EngineHooks {
 
  private:
   Session(Reporter& reporter, std::unique_ptr<OutputPrinter> output);
-  void save_png(Surface& sheet);
+  void save_png(ImageSheet& sheet);
   void clear_earlier_pngs();
   void finish_output();
 
@@ -102,6 +106,12 @@ class Session final : public EngineHooks {
   bool closed_ = false;
   PageReport page_report_;
   live::LiveWindow* window_ = nullptr;
+  // The sheet made last, by its own types: the engine's sheet while it has one.
+  struct MadeSheet {
+    ImageSheet* image = nullptr;   // null for a sheet that is only measured
+    DamageSheet* shown = nullptr;  // null without a window
+  };
+  MadeSheet sheet_;
 };
 
 // The virtual printer the options describe.

@@ -17,7 +17,7 @@ std::unique_ptr<WindowRun> WindowRun::open(const RunContext& run, Session& sessi
                                            const std::string& sources, Reporter& reporter) {
   live::LiveSetup setup;
   setup.title = live::window_title(sources, session.printing_enabled());
-  setup.view_mode = run.settings.printerview == 1 ? 1 : 0;
+  setup.view_mode = view_mode_of_setting(run.settings.printerview);
   // The desktop program's window size from the settings, within reason.
   setup.width = std::clamp(run.settings.width, 200, 4096);
   setup.height = std::clamp(run.settings.height, 150, 4096);

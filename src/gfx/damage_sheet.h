@@ -25,7 +25,6 @@ class DamageSheet final : public Surface {
   // `inner` is the sheet drawn on, of width x height page units.
   DamageSheet(std::unique_ptr<Surface> inner, std::int32_t width, std::int32_t height);
 
-  Surface& inner() { return *inner_; }
   std::int32_t width() const { return width_; }
   std::int32_t height() const { return height_; }
 

@@ -17,9 +17,9 @@ void set_color(cairo_t* cr, Color c) {
 
 // A y of the bar's picture (sheet rows plus 10) in the bar: scrolled with
 // the sheet in the original-size view, squeezed like it in the fitted one.
-double bar_row(std::int64_t y, std::int32_t mode, std::uint32_t sheet_h, std::uint32_t shown_h,
+double bar_row(std::int64_t y, ViewMode mode, std::uint32_t sheet_h, std::uint32_t shown_h,
                std::uint32_t scroll_y) {
-  if (mode == 1) return static_cast<double>(y - std::int64_t{scroll_y});
+  if (mode == ViewMode::original_size) return static_cast<double>(y - std::int64_t{scroll_y});
   return sheet_h == 0 ? 0.0 : static_cast<double>(y) * shown_h / sheet_h;
 }
 
@@ -65,6 +65,7 @@ std::uint32_t BarView::marker_y() const {
 BarView::Shown BarView::wanted() const {
   const PageState& s = engine_.screen;
   Shown w;
+  w.drawn = true;
   w.view_mode = state_.view_mode;
   w.sheet_height = s.paper_height;
   w.shown_height = layout_().copy.shown_height;
@@ -116,7 +117,7 @@ void BarView::draw(cairo_t* cr, int width, int height) {
 
 void BarView::press(double y) {
   const PageState& s = engine_.screen;
-  if (state_.view_mode != 1 && state_.scroll_y != 0) {
+  if (state_.view_mode != ViewMode::original_size && state_.scroll_y != 0) {
     state_.scroll_y = 0;
     if (scrolled_to_top_) scrolled_to_top_();
   }

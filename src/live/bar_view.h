@@ -33,7 +33,8 @@ class BarView {
 
  private:
   struct Shown {
-    std::int32_t view_mode = -1;
+    bool drawn = false;  // what the bar shows; false before it is first drawn
+    ViewMode view_mode = ViewMode::fit_to_window;
     std::uint32_t sheet_height = 0, shown_height = 0, scroll_y = 0, line_height = 0;
     std::uint32_t line = 0, margin_top = 0, margin_bottom = 0;
     bool operator==(const Shown&) const = default;

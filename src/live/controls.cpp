@@ -133,7 +133,7 @@ void Controls::chosen(Group group, int value) {
       select_pen(engine_, value);
       break;
     case Group::view:
-      state_.view_mode = value;
+      state_.view_mode = value == 0 ? ViewMode::fit_to_window : ViewMode::original_size;
       if (view_changed_) view_changed_();
       break;
   }
@@ -161,8 +161,8 @@ void Controls::refresh() {
       gtk_widget_queue_draw(gtk_button_get_child(GTK_BUTTON(b)));
     }
   }
-  set_active(views_[0], state_.view_mode != 1);
-  set_active(views_[1], state_.view_mode == 1);
+  set_active(views_[0], state_.view_mode == ViewMode::fit_to_window);
+  set_active(views_[1], state_.view_mode == ViewMode::original_size);
   refreshing_ = false;
 }
 

@@ -9,6 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "gfx/image_sheet.h"
+#include "view/view_geometry.h"
+
 namespace morvane {
 
 struct Engine;
@@ -18,7 +21,7 @@ namespace live {
 
 struct LiveSetup {
   std::string title;
-  std::int32_t view_mode = 0;    // 0 fit to window, 1 original size
+  ViewMode view_mode = ViewMode::fit_to_window;
   std::int32_t width = 600;      // the sheet view's size at the start, in pixels
   std::int32_t height = 432;
 };
@@ -34,10 +37,10 @@ class LiveWindow {
   static std::unique_ptr<LiveWindow> open(const LiveSetup& setup, Engine& engine, std::string& error);
   virtual ~LiveWindow() = default;
 
-  // After a run of bytes or a command: the sheet as it stands. The window
-  // takes what changed on it and draws that at its next frame; it never
-  // draws here.
-  virtual void show(DamageSheet& sheet) = 0;
+  // After a run of bytes or a command: the sheet as it stands, `changes`
+  // wrapping `image`. The window takes what changed on it and draws that at
+  // its next frame; it never draws here.
+  virtual void show(DamageSheet& changes, ImageSheet& image) = 0;
   // The sheet is about to go away: nothing of it is read any more.
   virtual void forget_sheet() = 0;
   virtual void set_status(const std::string& text) = 0;

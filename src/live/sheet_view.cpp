@@ -132,11 +132,10 @@ void SheetView::rebuild(const Geometry& g) {
   tiles_.resize(static_cast<std::size_t>(grid_tiles_.count()));
 }
 
-void SheetView::show(DamageSheet& sheet) {
-  auto* image = dynamic_cast<CairoSheet*>(&sheet.inner());
-  const SheetArea damage = sheet.take_damage();
-  if (image != sheet_) {
-    sheet_ = image;
+void SheetView::show(DamageSheet& changes, CairoSheet& image) {
+  const SheetArea damage = changes.take_damage();
+  if (&image != sheet_) {
+    sheet_ = &image;
     for (Tile& t : tiles_) t.stale = true;
     update_scroll_bars();
     gtk_widget_queue_draw(area_);
@@ -191,7 +190,7 @@ void SheetView::allocated() {
 }
 
 void SheetView::view_changed() {
-  const bool original = state_.view_mode == 1;
+  const bool original = state_.view_mode == ViewMode::original_size;
   gtk_widget_set_visible(hbar_, original);
   gtk_widget_set_visible(vbar_, original);
   update_scroll_bars();
@@ -202,7 +201,7 @@ void SheetView::view_changed() {
 // The bars of the original-size view: the sheet's extent seen through the
 // area, stepping by a line or a character.
 void SheetView::update_scroll_bars() {
-  if (state_.view_mode != 1) return;
+  if (state_.view_mode != ViewMode::original_size) return;
   const PageState& s = engine_.screen;
   const double cw = std::max(gtk_widget_get_width(area_), 1), ch = std::max(gtk_widget_get_height(area_), 1);
   configuring_ = true;
@@ -215,7 +214,7 @@ void SheetView::update_scroll_bars() {
 }
 
 void SheetView::scroll_bar_moved() {
-  if (configuring_ || state_.view_mode != 1) return;
+  if (configuring_ || state_.view_mode != ViewMode::original_size) return;
   const auto x = static_cast<std::uint32_t>(std::lround(gtk_adjustment_get_value(hadj_)));
   const auto y = static_cast<std::uint32_t>(std::lround(gtk_adjustment_get_value(vadj_)));
   if (x == state_.scroll_x && y == state_.scroll_y) return;
@@ -226,7 +225,7 @@ void SheetView::scroll_bar_moved() {
 }
 
 bool SheetView::scrolled(double dx, double dy) {
-  if (state_.view_mode != 1) return false;
+  if (state_.view_mode != ViewMode::original_size) return false;
   const PageState& s = engine_.screen;
   gtk_adjustment_set_value(hadj_, gtk_adjustment_get_value(hadj_) + dx * kWheelLines * at_least_one(s.char_width));
   gtk_adjustment_set_value(vadj_, gtk_adjustment_get_value(vadj_) + dy * kWheelLines * at_least_one(s.line_height));

@@ -35,7 +35,7 @@ class SheetView {
   // Called when the view's layout changed (size, mode, scroll position).
   void on_layout(std::function<void()> callback) { on_layout_ = std::move(callback); }
 
-  void show(DamageSheet& sheet);
+  void show(DamageSheet& changes, CairoSheet& image);
   void forget_sheet();
   // The view mode changed, or the scroll position from elsewhere.
   void view_changed();

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
+#include "view/view_geometry.h"
+
 namespace morvane::live {
 
 struct ViewState {
-  std::int32_t view_mode = 0;  // 0 fit to window, 1 original size
+  ViewMode view_mode = ViewMode::fit_to_window;
   std::uint32_t scroll_x = 0;  // the sheet pixel at the view's top-left corner (original size)
   std::uint32_t scroll_y = 0;
 };

@@ -26,7 +26,7 @@ class GtkLiveWindow final : public LiveWindow {
   GtkLiveWindow(const GtkLiveWindow&) = delete;
   GtkLiveWindow& operator=(const GtkLiveWindow&) = delete;
 
-  void show(DamageSheet& sheet) override;
+  void show(DamageSheet& changes, ImageSheet& image) override;
   void forget_sheet() override { sheet_->forget_sheet(); }
   void set_status(const std::string& text) override;
   bool closed() const override { return closed_; }
@@ -61,7 +61,7 @@ class GtkLiveWindow final : public LiveWindow {
 };
 
 GtkLiveWindow::GtkLiveWindow(const LiveSetup& setup, Engine& engine) {
-  state_.view_mode = setup.view_mode == 1 ? 1 : 0;
+  state_.view_mode = setup.view_mode;
   sheet_ = std::make_unique<SheetView>(state_, engine);
   bar_ = std::make_unique<BarView>(
       state_, engine, [this] { return sheet_->layout(); }, [this] { sheet_->view_changed(); });
@@ -145,8 +145,8 @@ GtkLiveWindow::~GtkLiveWindow() {
   while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
 }
 
-void GtkLiveWindow::show(DamageSheet& sheet) {
-  sheet_->show(sheet);
+void GtkLiveWindow::show(DamageSheet& changes, ImageSheet& image) {
+  sheet_->show(changes, image);
   refresh();
 }
 

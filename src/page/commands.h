@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "config/settings.h"
 #include "layout/page_state.h"
 #include "print/printer.h"
+#include "print/stored_file.h"
 
 namespace morvane {
 
@@ -17,6 +19,26 @@ struct Engine;
 // The settings' choices for the engine: emulation, printing switches and the
 // page font.
 void configure_engine(Engine& e, const Settings& settings);
+
+// How a shell sets its run up, before the first byte; each is refused
+// (false, nothing changes) once the printer is opened or a page spooled.
+// The spool file in place at `path`, opened now and held against other
+// programs. False with the reason in e.spool.failure() (`holder` names a
+// program that holds it); the first byte then tries again at that path.
+bool hold_spool_file(Engine& e, std::string path, unsigned long& holder);
+// The spool file is `file`, a private one the shell made.
+bool use_spool_file(Engine& e, std::unique_ptr<StoredFile> file);
+// The platform's version code, which decides how the plotter dashes lines.
+bool set_platform_version(Engine& e, std::int32_t version);
+// How the plotter draws characters; the printer page is measured for it.
+bool set_plotter_face(Engine& e, PlotterFace face);
+
+// "Enable printer": refused while a page prints, since that page is printed
+// as the switch stood when it ended.
+bool set_printer_enabled(Engine& e, bool on);
+// "Close document after printing every page": taken at once, also while a
+// page prints, whose sheet then ends as the switch stands at its end.
+void set_close_document(Engine& e, bool on);
 
 // "Print page now": a form feed, spooled and printed like a received one.
 bool print_page_now(Engine& e);

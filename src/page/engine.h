@@ -38,6 +38,9 @@ class EngineHooks {
   virtual ~EngineHooks() = default;
   // A new, blank sheet of width x height page units (one pixel each on screen).
   virtual std::unique_ptr<Surface> create_sheet(std::uint32_t width, std::uint32_t height) = 0;
+  // The font's metrics on a sheet, where no printer can measure it. Made on
+  // a sheet of its own, never the one shown.
+  virtual TextMetrics sheet_text_metrics(const FontDesc& font) { return create_sheet(1, 1)->text_metrics(font); }
   // After a run of bytes or a repaint: show the sheet in the view.
   virtual void show_page(Surface& /*sheet*/) {}
   // A failure the user must see.

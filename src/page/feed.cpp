@@ -13,7 +13,7 @@ namespace {
 
 constexpr Color kWhite = 0xFFFFFF;
 
-// Per call of feed_page.
+// Per run of bytes.
 struct FeedFlags {
   bool cr_pending = false;
   bool lf_pending = false;
@@ -21,9 +21,9 @@ struct FeedFlags {
 };
 
 void open_printer_once(Engine& e) {
-  if (e.print.printer_ready) return;
+  if (e.print.printer_opened()) return;
   open_printer(e);
-  e.print.printer_ready = true;
+  e.print.printer_opened_now();
 }
 
 void clear_and_home(Engine& e) {
@@ -156,7 +156,7 @@ bool ensure_page_bitmap(Engine& e) {
 }
 
 bool feed_screen(Engine& e, const std::uint8_t* bytes, std::size_t count) {
-  if (e.print.page_printing) return false;
+  if (e.print.printing_page()) return false;
   ScreenTarget sheet(e);
   feed_page(e, sheet, bytes, count);
   return true;
@@ -173,7 +173,7 @@ void feed_page(Engine& e, FeedTarget& target, const std::uint8_t* bytes, std::si
 }
 
 bool clear_page_request(Engine& e) {
-  if (e.print.page_printing) return false;
+  if (e.print.printing_page()) return false;
   open_printer_once(e);
   ensure_page_bitmap(e);
   e.screen.dirty = 1;

@@ -17,7 +17,7 @@ std::string format_count(long long value) {
 // The selected printer's device name; "no printer" while none is measured, or
 // the name with "(not available)" when that printer could not be used.
 std::string printer_label(const Engine& e) {
-  if (e.print.printer_measured) return e.print.printer_names.device;
+  if (e.print.printer_dc) return e.print.printer_names.device;
   if (e.print.printer_names.device.empty()) return kNoPrinterLabel;
   return e.print.printer_names.device + " (not available)";
 }
@@ -44,7 +44,7 @@ std::vector<PageSetupRow> page_setup_rows(const Engine& e, std::string_view font
   const PageState& p = e.printer;
   // Without a measured printer the page is laid out for an assumed one: its
   // resolution and paper size belong to no printer and are not shown.
-  const PrinterMetrics m = e.print.printer_measured ? e.metrics : PrinterMetrics{};
+  const PrinterMetrics m = e.print.printer_dc ? e.metrics : PrinterMetrics{};
   const auto resolution = [](std::uint32_t dpi) { return dpi == 0 ? "-" : format_count(dpi); };
   // Minus the height in 64 bits: the most negative height must not overflow.
   const long long size = -static_cast<long long>(font_height);

@@ -21,16 +21,14 @@ void measure_printer(Engine& e) {
   if (caps.dpi_x == 0 || caps.dpi_y == 0) caps = kFallbackCaps;
   init_printer_page(e.printer, e.metrics, e.interp.tab_table, caps,
                     e.print.printer_dc->surface().text_metrics(e.page_font), e.interp.plotter_face);
-  e.print.printer_measured = true;
 }
 
 // No printer: the pages are laid out for the fallback printer, measured with
 // the font on a sheet, so that nothing divides by zero. Printing stays refused.
 void measure_fallback(Engine& e) {
   if (e.metrics.dpi_x != 0) return;  // keep the last printer that was measured
-  auto probe = e.hooks.create_sheet(1, 1);
   init_printer_page(e.printer, e.metrics, e.interp.tab_table, kFallbackCaps,
-                    probe->text_metrics(e.page_font), e.interp.plotter_face);
+                    e.hooks.sheet_text_metrics(e.page_font), e.interp.plotter_face);
 }
 
 bool make_printer_dc(Engine& e) {
@@ -49,11 +47,7 @@ bool make_printer_dc(Engine& e) {
 
 // An aborted document takes nothing more: the next page starts a new one.
 void forget_aborted_job(Engine& e) {
-  if (e.print.job_active && e.print.printer_dc && e.print.printer_dc->aborted()) {
-    e.print.print_aborted = true;
-    e.print.job_active = false;
-    e.print.page_started = false;
-  }
+  if (e.print.document_open() && e.print.printer_dc && e.print.printer_dc->aborted()) e.print.document_lost();
 }
 
 }  // namespace
@@ -84,12 +78,11 @@ bool start_print_job(Engine& e) {
   if (!find_default_printer(e)) return false;
   if (!make_printer_dc(e)) return false;
   measure_printer(e);
-  e.print.page_started = false;
-  e.print.print_aborted = false;
   if (!e.print.printer_dc->start_doc(kDocumentName)) {
     e.hooks.error(kCannotStartJob, "");
     return false;
   }
+  e.print.document_started();
   return true;
 }
 
@@ -110,11 +103,11 @@ std::string spool_failure_text(const Engine& e, const char* what) {
 // its sheet: what became of it.
 PageOutcome print_spooled_page(Engine& e, PageOutcome out) {
   forget_aborted_job(e);
-  if (!e.print.job_active) e.print.job_active = start_print_job(e);
-  if (!e.print.job_active) return failed(out, kCannotStartJob, true);
+  if (!e.print.document_open() && !start_print_job(e)) return failed(out, kCannotStartJob, true);
   const bool read_back = replay_page(e);
-  const bool drew = e.print.page_started;
-  const bool stored = end_printer_page(e, e.print.close_document ? SheetEnd::sheet_and_document : SheetEnd::sheet);
+  const bool drew = e.print.sheet_open();
+  const bool stored =
+      end_printer_page(e, e.print.close_document() ? SheetEnd::sheet_and_document : SheetEnd::sheet);
   if (!read_back) return failed(out, spool_failure_text(e, "read back"), false);
   if (!drew) {
     out.paper = PageOutcome::Paper::blank;
@@ -135,48 +128,42 @@ void print_page(Engine& e) {
   out.bytes = e.page_record.bytes;
   if (!e.spool.is_open()) {
     // The page's spool file never opened: nothing is printed or synchronised.
-    if (e.print.printer_enabled) out = failed(out, spool_failure_text(e, "written"), true);
+    if (e.print.printer_enabled()) out = failed(out, spool_failure_text(e, "written"), true);
     e.hooks.page_printed(out);
     return;
   }
   const bool spooled = spool_whole(e);
 
-  e.print.page_printing = true;
-  if (e.print.printer_enabled) {
+  e.print.page_begins();
+  if (e.print.printer_enabled()) {
     out = spooled ? print_spooled_page(e, out) : failed(out, spool_failure_text(e, "written"), true);
   }
   sync_printer_page(e.screen, e.printer);
   // The font of the styles that stay in force on the next page.
   e.current_font = make_font(e.screen, e.interp.emulation);
-  e.print.page_printing = false;
+  e.print.page_done();
   e.hooks.page_printed(out);
 }
 
 bool end_printer_page(Engine& e, SheetEnd end) {
   release_bit_image(e.interp);
   PrintJob& job = e.print;
-  if (!job.printer_dc || !job.job_active) return false;
-  const bool stored = job.page_started && job.printer_dc->end_page();
-  job.page_started = false;
-  if (end == SheetEnd::sheet_and_document) {
-    job.printer_dc->end_doc();
-    job.job_active = false;
-  }
+  if (!job.printer_dc || !job.document_open()) return false;
+  const bool stored = job.sheet_open() && job.printer_dc->end_page();
+  if (end == SheetEnd::sheet_and_document) job.printer_dc->end_doc();
+  job.ended(end);
   return stored;
 }
 
 void start_printer_page(Engine& e) {
-  if (e.print.page_started || !e.print.printer_dc) return;
+  if (e.print.sheet_open() || !e.print.printer_dc) return;
   e.print.printer_dc->start_page();
-  e.print.page_started = true;
+  e.print.sheet_started();
 }
 
 void discard_page_bitmap(Engine& e) { e.page_bitmap.reset(); }
 
-void replace_printer(Engine& e) {
-  e.print.printer_dc.reset();
-  e.print.printer_measured = false;
-}
+void replace_printer(Engine& e) { e.print.printer_dc.reset(); }
 
 void end_run(Engine& e) {
   end_printer_page(e, SheetEnd::sheet_and_document);
@@ -187,7 +174,7 @@ void end_run(Engine& e) {
 
 Surface* PrinterTarget::drawing_surface() {
   // A printer reaches paper only inside an open document, on a started sheet.
-  if (!e_.print.job_active || !e_.print.printer_enabled || !e_.print.printer_dc) return nullptr;
+  if (!e_.print.document_open() || !e_.print.printer_enabled() || !e_.print.printer_dc) return nullptr;
   start_printer_page(e_);
   return &e_.print.printer_dc->surface();
 }

@@ -47,11 +47,11 @@ std::array<BarPoint, 7> marker_outline(std::uint32_t f, std::int32_t width) {
            {0, y}}};
 }
 
-bool press_grabs_marker(std::int32_t view_mode, std::int32_t y, std::uint32_t sheet_height,
+bool press_grabs_marker(ViewMode mode, std::int32_t y, std::uint32_t sheet_height,
                         std::uint32_t shown_height, std::uint32_t marker_y,
                         std::uint32_t scroll_y) {
   std::int64_t bar_y = y;
-  if (view_mode == 0) {
+  if (mode == ViewMode::fit_to_window) {
     if (shown_height == 0) return false;  // nothing of the sheet is shown
     bar_y = std::int64_t{sheet_height} * y / shown_height;
     scroll_y = 0;
@@ -60,11 +60,11 @@ bool press_grabs_marker(std::int32_t view_mode, std::int32_t y, std::uint32_t sh
   return tip - kGrabDistance <= bar_y && bar_y <= tip + kGrabDistance;
 }
 
-std::uint32_t drag_position(std::int32_t view_mode, std::int32_t y, std::uint32_t sheet_height,
+std::uint32_t drag_position(ViewMode mode, std::int32_t y, std::uint32_t sheet_height,
                             std::uint32_t shown_height, std::uint32_t scroll_y) {
   std::int64_t pos = std::int64_t{y} + scroll_y;
   if (pos < 0) pos = 0;
-  if (view_mode == 0) {
+  if (mode == ViewMode::fit_to_window) {
     if (shown_height == 0) return 0;
     pos = std::int64_t{sheet_height} * pos / shown_height;
   }

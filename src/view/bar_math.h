@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "layout/page_state.h"
+#include "view/view_geometry.h"
 
 namespace morvane {
 
@@ -38,15 +39,15 @@ std::uint32_t marker_position(const PageState& screen, std::uint32_t lh, std::ui
 // bar `width` pixels wide; the last point closes the outline.
 std::array<BarPoint, 7> marker_outline(std::uint32_t f, std::int32_t width);
 
-// A press at window y. In the fit-to-window view (view_mode 0) y is scaled
-// to bar units and the paper window's scroll position counts as 0.
-bool press_grabs_marker(std::int32_t view_mode, std::int32_t y, std::uint32_t sheet_height,
+// A press at window y. In the fit-to-window view y is scaled to bar units
+// and the paper window's scroll position counts as 0.
+bool press_grabs_marker(ViewMode mode, std::int32_t y, std::uint32_t sheet_height,
                         std::uint32_t shown_height, std::uint32_t marker_y,
                         std::uint32_t scroll_y);
 
 // The pointer's position in bar units while dragging (window y plus the
 // scroll position, scaled in the fit-to-window view); never negative.
-std::uint32_t drag_position(std::int32_t view_mode, std::int32_t y, std::uint32_t sheet_height,
+std::uint32_t drag_position(ViewMode mode, std::int32_t y, std::uint32_t sheet_height,
                             std::uint32_t shown_height, std::uint32_t scroll_y);
 
 // The line a drag position points at: position / line_height (0 for a zero line height).

@@ -2,10 +2,16 @@
 
 namespace morvane {
 
-ViewCopy view_copy(std::int32_t view_mode, std::uint32_t cw, std::uint32_t ch, std::uint32_t w,
+ViewMode view_mode_of_setting(std::int32_t printerview) {
+  return printerview == 1 ? ViewMode::original_size : ViewMode::fit_to_window;
+}
+
+std::int32_t setting_of_view_mode(ViewMode mode) { return mode == ViewMode::original_size ? 1 : 0; }
+
+ViewCopy view_copy(ViewMode mode, std::uint32_t cw, std::uint32_t ch, std::uint32_t w,
                    std::uint32_t h, std::uint32_t scroll_x, std::uint32_t scroll_y) {
   ViewCopy v;
-  if (view_mode == 1) {
+  if (mode == ViewMode::original_size) {
     v.src_x = static_cast<std::int32_t>(scroll_x);
     v.src_y = static_cast<std::int32_t>(scroll_y);
     v.src_w = v.dst_w = static_cast<std::int32_t>(cw);
@@ -13,7 +19,6 @@ ViewCopy view_copy(std::int32_t view_mode, std::uint32_t cw, std::uint32_t ch, s
     v.shown_height = ch;
     return v;
   }
-  // Any other mode is shown fitted, so a hand-edited setting still shows the sheet.
   v.stretch = true;
   v.src_w = static_cast<std::int32_t>(w);
   v.src_h = static_cast<std::int32_t>(h);

@@ -52,7 +52,9 @@ const MenuMark& mark(const std::array<MenuMark, N>& marks, int id) {
 }
 
 TEST(MenuMarks, ChecksFollowTheFlags) {
-  const auto a = menu_marks(1, 0, 1, 0, 0x840000);
+  constexpr ViewMode fit = ViewMode::fit_to_window, original = ViewMode::original_size;
+  constexpr Emulation dots = Emulation::dot_matrix, plotter = Emulation::plotter;
+  const auto a = menu_marks(original, dots, true, false, 0x840000);
   EXPECT_TRUE(mark(a, IDM_ORIGINAL_SIZE).checked);
   EXPECT_FALSE(mark(a, IDM_FIT_TO_WINDOW).checked);
   EXPECT_TRUE(mark(a, IDM_BROTHER).checked);
@@ -62,16 +64,17 @@ TEST(MenuMarks, ChecksFollowTheFlags) {
   EXPECT_TRUE(mark(a, IDM_PEN_BLUE).checked);
   EXPECT_FALSE(mark(a, IDM_PEN_BLACK).checked);
 
-  const auto b = menu_marks(0, 1, 0, 1, 0x80);
+  const auto b = menu_marks(fit, plotter, false, true, 0x80);
   EXPECT_TRUE(mark(b, IDM_FIT_TO_WINDOW).checked);
   EXPECT_TRUE(mark(b, IDM_SONY).checked);
   EXPECT_FALSE(mark(b, IDM_ENABLE_PRINTER).checked);
   EXPECT_TRUE(mark(b, IDM_CLOSE_AFTER_PAGE).checked);
   EXPECT_TRUE(mark(b, IDM_PEN_RED).checked);
-  // A view mode other than 0 or 1 checks neither item.
-  const auto c = menu_marks(7, 0, 1, 1, 0x123456);
-  EXPECT_FALSE(mark(c, IDM_FIT_TO_WINDOW).checked);
-  EXPECT_FALSE(mark(c, IDM_ORIGINAL_SIZE).checked);
+  // An emulation other than the two checks neither item; a colour of no
+  // pen checks no pen.
+  const auto c = menu_marks(fit, static_cast<Emulation>(2), true, true, 0x123456);
+  EXPECT_FALSE(mark(c, IDM_BROTHER).checked);
+  EXPECT_FALSE(mark(c, IDM_SONY).checked);
   for (int id : {IDM_PEN_BLACK, IDM_PEN_BLUE, IDM_PEN_GREEN, IDM_PEN_RED})
     EXPECT_FALSE(mark(c, id).checked);
 }
@@ -79,21 +82,27 @@ TEST(MenuMarks, ChecksFollowTheFlags) {
 // A hand-edited "printerview" is the fitted view everywhere: the menu then
 // marks "Fit to window", as it marks the mode the sheet is shown in.
 TEST(ViewModeOfSetting, AnythingButOriginalSizeIsFitToWindow) {
-  const std::pair<std::int32_t, std::int32_t> cases[] = {{1, 1}, {0, 0}, {2, 0}, {-1, 0}, {7, 0}};
+  const std::pair<std::int32_t, ViewMode> cases[] = {{1, ViewMode::original_size},
+                                                      {0, ViewMode::fit_to_window},
+                                                      {2, ViewMode::fit_to_window},
+                                                      {-1, ViewMode::fit_to_window},
+                                                      {7, ViewMode::fit_to_window}};
   for (const auto& [setting, mode] : cases) {
     EXPECT_EQ(view_mode_of_setting(setting), mode) << setting;
-    const auto marks = menu_marks(view_mode_of_setting(setting), 0, 1, 1, 0);
-    EXPECT_EQ(mark(marks, IDM_FIT_TO_WINDOW).checked, mode == 0) << setting;
-    EXPECT_EQ(mark(marks, IDM_ORIGINAL_SIZE).checked, mode == 1) << setting;
+    // Saved as it is read back: a hand-edited value becomes 0.
+    EXPECT_EQ(setting_of_view_mode(mode), setting == 1 ? 1 : 0) << setting;
+    const auto marks = menu_marks(view_mode_of_setting(setting), Emulation::dot_matrix, true, true, 0);
+    EXPECT_EQ(mark(marks, IDM_FIT_TO_WINDOW).checked, mode == ViewMode::fit_to_window) << setting;
+    EXPECT_EQ(mark(marks, IDM_ORIGINAL_SIZE).checked, mode == ViewMode::original_size) << setting;
   }
 }
 
 TEST(MenuMarks, PrintActionsNeedThePrinterPensNeedThePlotter) {
-  const auto off = menu_marks(0, 0, 0, 1, 0);
+  const auto off = menu_marks(ViewMode::fit_to_window, Emulation::dot_matrix, false, true, 0);
   EXPECT_FALSE(mark(off, IDM_PRINT_PAGE_NOW).enabled);
   EXPECT_FALSE(mark(off, IDM_CLOSE_DOCUMENT_NOW).enabled);
   EXPECT_FALSE(mark(off, IDM_PEN_GREEN).enabled);
-  const auto on = menu_marks(0, 1, 5, 1, 0);
+  const auto on = menu_marks(ViewMode::fit_to_window, Emulation::plotter, true, true, 0);
   EXPECT_TRUE(mark(on, IDM_PRINT_PAGE_NOW).enabled);
   EXPECT_TRUE(mark(on, IDM_CLOSE_DOCUMENT_NOW).enabled);
   EXPECT_TRUE(mark(on, IDM_PEN_GREEN).enabled);
@@ -113,7 +122,8 @@ TEST(MenuMarks, WhilePrintingTheCommandsThatCannotActAreGrayed) {
                          IDM_PEN_RED};
   for (const bool printing : {false, true}) {
     // Printer on, plotter emulation: idle, every one of them can act.
-    const auto marks = menu_marks(1, 1, 1, 0, 0x8000, printing);
+    const auto marks =
+        menu_marks(ViewMode::original_size, Emulation::plotter, true, false, 0x8000, printing);
     for (const int id : blocked) {
       EXPECT_TRUE(mark(marks, id).sets_enable) << id;
       EXPECT_EQ(mark(marks, id).enabled, !printing) << id << (printing ? " printing" : " idle");

@@ -140,7 +140,7 @@ TEST(ToolbarTable, ButtonsAgreeWithTheirMenuItems) {
       for (const int pen : {kBlackPen, kBluePen, kGreenPen, kRedPen})
         for (const bool busy : {false, true}) {
           const LookState now{printer, emulation, pen, busy};
-          const auto marks = menu_marks(0, static_cast<std::int32_t>(emulation), printer, 0, pen_color(pen), busy);
+          const auto marks = menu_marks(ViewMode::fit_to_window, emulation, printer != 0, false, pen_color(pen), busy);
           for (const ToolbarEntry& e : kToolbarEntries) {
             const auto mark = std::find_if(marks.begin(), marks.end(),
                                            [&](const MenuMark& m) { return m.id == toolbar_command(e.id); });

@@ -21,6 +21,9 @@
 namespace morvane {
 namespace {
 
+constexpr ViewMode kFit = ViewMode::fit_to_window;
+constexpr ViewMode kOriginal = ViewMode::original_size;
+
 using live::render_tile;
 
 struct Pixels {
@@ -178,10 +181,12 @@ TEST(LiveView, ViewDamageHoldsEveryWindowPixelThatChanged) {
   CairoSheet& image = *owned;
   DamageSheet sheet(std::move(owned), kW, kH);
   struct View {
-    int mode, w, h;
+    ViewMode mode;
+    int w, h;
     std::uint32_t sx, sy;
   };
-  const View views[] = {{0, 600, 432, 0, 0}, {0, 333, 1000, 0, 0}, {1, 600, 432, 0, 0}, {1, 500, 400, 311, 677}};
+  const View views[] = {{kFit, 600, 432, 0, 0}, {kFit, 333, 1000, 0, 0}, {kOriginal, 600, 432, 0, 0},
+                        {kOriginal, 500, 400, 311, 677}};
   RandomDrawing draw(kW, kH, 11u);
   std::vector<Pixels> shown;
   for (const View& v : views) {
@@ -209,18 +214,19 @@ TEST(LiveView, TilesJoinIntoTheWholeView) {
   RandomDrawing draw(kW, kH, 5u);
   for (int i = 0; i < 300; ++i) draw.once(image);
   struct View {
-    int mode, w, h;
+    ViewMode mode;
+    int w, h;
     std::uint32_t sx, sy;
   };
-  for (const View v : {View{0, 600, 432, 0, 0}, View{0, 1000, 333, 0, 0}, View{1, 600, 432, 0, 0},
-                       View{1, 640, 500, 400, 900}, View{0, 2000, 2400, 0, 0}}) {
+  for (const View v : {View{kFit, 600, 432, 0, 0}, View{kFit, 1000, 333, 0, 0}, View{kOriginal, 600, 432, 0, 0},
+                       View{kOriginal, 640, 500, 400, 900}, View{kFit, 2000, 2400, 0, 0}}) {
     const SheetLayout l = layout_sheet(view_copy(v.mode, v.w, v.h, kW, kH, v.sx, v.sy), v.w, v.h, kW, kH);
     for (const int scale : {1, 2}) {
       const Pixels whole = render_view(image, l, v.w, v.h, scale, 1 << 14);
       for (const int tile : {128, 37}) {
         const Pixels tiled = render_view(image, l, v.w, v.h, scale, tile);
         EXPECT_EQ(largest_difference(whole, tiled), 0)
-            << "mode " << v.mode << " " << v.w << "x" << v.h << ", scale " << scale << ", tiles of " << tile;
+            << "mode " << static_cast<int>(v.mode) << " " << v.w << "x" << v.h << ", scale " << scale << ", tiles of " << tile;
       }
     }
   }

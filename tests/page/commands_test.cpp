@@ -132,14 +132,16 @@ TEST(CurrentPen, FollowsThePenThePageDrawsWith) {
 TEST(Commands, NoneActsWhileAPageIsPrinted) {
   test::EngineFixture f;
   f.feed("A");
-  f.engine.print.page_printing = true;
+  f.engine.print.page_begins();
+  EXPECT_FALSE(set_printer_enabled(f.engine, false));
   EXPECT_FALSE(print_page_now(f.engine));
   EXPECT_FALSE(clear_page_now(f.engine));
   EXPECT_FALSE(close_document_now(f.engine));
   EXPECT_FALSE(select_pen(f.engine, 1));
   EXPECT_FALSE(select_emulation(f.engine, Emulation::plotter));
   EXPECT_FALSE(move_print_line(f.engine, 3));
-  f.engine.print.page_printing = false;
+  f.engine.print.page_done();
+  EXPECT_TRUE(f.engine.print.printer_enabled());
   EXPECT_EQ(f.engine.screen.line_count, 0u);
   EXPECT_EQ(f.engine.interp.emulation, Emulation::dot_matrix);
   EXPECT_EQ(f.spool_contents(), "A");
@@ -160,8 +162,8 @@ TEST(ConfigureEngine, SwitchesAndFontFromTheSettings) {
     s.printertype = 1;
     s.font_height = -30;
     configure_engine(f.engine, s);
-    EXPECT_EQ(f.engine.print.printer_enabled, c.enabled);
-    EXPECT_EQ(f.engine.print.close_document, c.closes);
+    EXPECT_EQ(f.engine.print.printer_enabled(), c.enabled);
+    EXPECT_EQ(f.engine.print.close_document(), c.closes);
     EXPECT_EQ(f.engine.interp.emulation, Emulation::plotter);
     EXPECT_EQ(f.engine.page_font.height, -30);
     EXPECT_EQ(f.engine.printer.font, f.engine.page_font);

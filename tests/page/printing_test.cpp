@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "page/commands.h"
 #include "page/printing.h"
 #include "support/engine_fixture.h"
 
@@ -31,21 +32,21 @@ TEST_F(Printing, EachPageIsOneDocumentWhenDocumentsClosePerPage) {
   ASSERT_EQ(sheets.size(), 2u);
   EXPECT_EQ(sheet_text(sheets[0]), "ONE");
   EXPECT_EQ(sheet_text(sheets[1]), "TWO");
-  EXPECT_FALSE(f.engine.print.job_active);
+  EXPECT_FALSE(f.engine.print.document_open());
 }
 
 TEST_F(Printing, PagesCollectInOneDocumentUntilAModeThreeEnd) {
-  f.engine.print.close_document = false;
+  set_close_document(f.engine, false);
   f.feed("ONE\fTWO\f");
   EXPECT_EQ(f.printed().sequence(), "create_device start_doc start_page end_page start_page end_page");
-  EXPECT_TRUE(f.engine.print.job_active);
+  EXPECT_TRUE(f.engine.print.document_open());
   end_printer_page(f.engine, SheetEnd::sheet_and_document);
   EXPECT_EQ(f.printed().count(PrinterCall::end_doc), 1u);
-  EXPECT_FALSE(f.engine.print.job_active);
+  EXPECT_FALSE(f.engine.print.document_open());
 }
 
 TEST_F(Printing, DisabledPrinterOpensNoDocumentButStillEndsTheSpoolAndSyncs) {
-  f.engine.print.printer_enabled = false;
+  ASSERT_TRUE(set_printer_enabled(f.engine, false));
   f.feed("X");
   f.engine.screen.styles.emphasized = 1;
   f.feed("A\f");
@@ -76,7 +77,7 @@ TEST_F(Printing, StartDocFailureIsReportedAndTheNextPageTriesAgain) {
   f.feed("A\f");
   ASSERT_EQ(f.shell.errors.size(), 1u);
   EXPECT_EQ(f.shell.errors[0].first, "Unable to start print job");
-  EXPECT_FALSE(f.engine.print.job_active);
+  EXPECT_FALSE(f.engine.print.document_open());
   f.printers.config().fail_start_doc = false;
   f.feed("B\f");
   auto sheets = f.printed().sheets();
@@ -97,17 +98,20 @@ TEST_F(Printing, InputArrivingWhilePrintingIsRefusedAndTheSpoolStaysIntact) {
   ASSERT_EQ(sheets.size(), 1u);
   EXPECT_EQ(sheet_text(sheets[0]), "PAGE");
   EXPECT_EQ(f.spool_contents(), "PAGE\f");
-  EXPECT_FALSE(f.engine.print.page_printing);
+  EXPECT_FALSE(f.engine.print.printing_page());
   EXPECT_TRUE(f.feed("after"));
 }
 
 TEST_F(Printing, AfterAnAbortTheNextPageStartsANewDocument) {
-  f.engine.print.close_document = false;
+  set_close_document(f.engine, false);
   f.feed("ONE\f");
   f.printed().cancelled = true;  // the user pressed "Abort printing"
   f.feed("TWO\f");
   EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 2u);
-  EXPECT_FALSE(f.engine.print.print_aborted);  // reset by the new document
+  // The new document is no aborted one: the next page joins it.
+  EXPECT_TRUE(f.engine.print.document_open());
+  f.feed("THREE\f");
+  EXPECT_EQ(f.printed().count(PrinterCall::start_doc), 2u);
 }
 
 TEST_F(Printing, EveryPageReplaysFromTheStylesItsScreenPageStartedWith) {

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "page/commands.h"
 #include "page/printing.h"
 #include "support/engine_fixture.h"
 
@@ -55,7 +56,7 @@ TEST(PageOutcomes, EveryEndedPageSaysWhatBecameOfIt) {
       {"a leading form feed is no sheet", "\fONE\fTWO\f", nullptr,
        {Paper::blank, Paper::printed, Paper::printed}, {1, 4, 4}},
       {"printing off: pages end, none is printed", "ONE\fTWO\f",
-       [](Engine& e, RecordingPrinterConfig&) { e.print.printer_enabled = false; },
+       [](Engine& e, RecordingPrinterConfig&) { set_printer_enabled(e, false); },
        {Paper::not_printed, Paper::not_printed}, {4, 4}},
       {"a sheet the printer does not take", "ONE\f",
        [](Engine&, RecordingPrinterConfig& c) { c.fail_end_page = "disk full"; }, {Paper::failed}, {4}},

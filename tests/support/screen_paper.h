@@ -94,7 +94,7 @@ class ScriptRun {
             PlotterFace face = PlotterFace::truetype) {
     f_.engine.interp.emulation = static_cast<Emulation>(emulation);
     f_.engine.interp.plotter_face = face;
-    f_.engine.print.close_document = close_document;
+    set_close_document(f_.engine, close_document);
     f_.shell.on_page_ending = [this](Surface& sheet) {
       auto& rec = static_cast<RecordingSurface&>(sheet);
       Drawing d = comparable(rec.take_records());

@@ -55,8 +55,10 @@ TEST(BarTicks, OneLinePerTextLineAboveTheBottomMargin) {
   EXPECT_TRUE(tick_positions(s, 30, 17).empty());  // sheet shorter than the margins
 }
 
+constexpr ViewMode fit = ViewMode::fit_to_window, original = ViewMode::original_size;
+
 struct PressCase {
-  std::int32_t view_mode;
+  ViewMode view_mode;
   std::int32_t y;
   std::uint32_t shown;
   std::uint32_t scroll_y;
@@ -67,25 +69,25 @@ TEST(BarPress, GrabsWithinTenUnitsOfTheMarker) {
   const PageState s = screen_page();
   const std::uint32_t marker = marker_position(s, 17, 3);  // 86
   const PressCase cases[] = {
-      {1, 76, 400, 0, true},   {1, 96, 400, 0, true},   {1, 86, 400, 0, true},
-      {1, 75, 400, 0, false},  {1, 97, 400, 0, false},  {1, -5, 400, 0, false},
-      {1, 46, 400, 40, true},  {1, 86, 400, 40, false},  // scrolled: tip at 46
-      {0, 43, 550, 0, true},   {0, 38, 550, 0, true},   {0, 48, 550, 0, true},
-      {0, 37, 550, 0, false},  {0, 49, 550, 0, false},
-      {0, 43, 550, 300, true},  // the fitted view shows the sheet from the top
-      {0, 43, 0, 0, false},     // nothing shown yet
+      {original, 76, 400, 0, true},   {original, 96, 400, 0, true},   {original, 86, 400, 0, true},
+      {original, 75, 400, 0, false},  {original, 97, 400, 0, false},  {original, -5, 400, 0, false},
+      {original, 46, 400, 40, true},  {original, 86, 400, 40, false},  // scrolled: tip at 46
+      {fit, 43, 550, 0, true},   {fit, 38, 550, 0, true},   {fit, 48, 550, 0, true},
+      {fit, 37, 550, 0, false},  {fit, 49, 550, 0, false},
+      {fit, 43, 550, 300, true},  // the fitted view shows the sheet from the top
+      {fit, 43, 0, 0, false},     // nothing shown yet
   };
   for (const PressCase& c : cases)
     EXPECT_EQ(press_grabs_marker(c.view_mode, c.y, s.paper_height, c.shown, marker, c.scroll_y),
               c.grabs)
-        << "mode " << c.view_mode << " y " << c.y << " scroll " << c.scroll_y;
+        << "mode " << static_cast<int>(c.view_mode) << " y " << c.y << " scroll " << c.scroll_y;
 }
 
 TEST(BarDrag, PointerPositionInBarUnits) {
-  EXPECT_EQ(drag_position(1, 50, 1100, 400, 100), 150u);
-  EXPECT_EQ(drag_position(0, 100, 1100, 550, 0), 200u);
-  EXPECT_EQ(drag_position(0, 100, 1100, 0, 0), 0u);
-  EXPECT_EQ(drag_position(1, -30, 1100, 400, 10), 0u);  // above the bar's top
+  EXPECT_EQ(drag_position(original, 50, 1100, 400, 100), 150u);
+  EXPECT_EQ(drag_position(fit, 100, 1100, 550, 0), 200u);
+  EXPECT_EQ(drag_position(fit, 100, 1100, 0, 0), 0u);
+  EXPECT_EQ(drag_position(original, -30, 1100, 400, 10), 0u);  // above the bar's top
   EXPECT_EQ(drag_line(150, 17), 8u);
   EXPECT_EQ(drag_line(150, 0), 0u);
 }

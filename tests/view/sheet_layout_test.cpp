@@ -18,7 +18,7 @@ void expect_rect(const ViewRect& got, Rect want, const char* what) {
 
 SheetLayout layout(int mode, std::uint32_t cw, std::uint32_t ch, std::uint32_t w, std::uint32_t h,
                    std::uint32_t sx, std::uint32_t sy) {
-  return layout_sheet(view_copy(mode, cw, ch, w, h, sx, sy), cw, ch, w, h);
+  return layout_sheet(view_copy(view_mode_of_setting(mode), cw, ch, w, h, sx, sy), cw, ch, w, h);
 }
 
 TEST(SheetLayout, OriginalSizeInsideTheSheetCoversTheWindow) {

@@ -8,7 +8,7 @@ namespace morvane {
 namespace {
 
 SheetLayout layout(int mode, std::uint32_t cw, std::uint32_t ch, std::uint32_t sx = 0, std::uint32_t sy = 0) {
-  return layout_sheet(view_copy(mode, cw, ch, 850, 1100, sx, sy), cw, ch, 850, 1100);
+  return layout_sheet(view_copy(view_mode_of_setting(mode), cw, ch, 850, 1100, sx, sy), cw, ch, 850, 1100);
 }
 
 void expect_rect(const ViewRect& got, ViewRect want, const char* what) {

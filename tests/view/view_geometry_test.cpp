@@ -16,7 +16,7 @@ TEST(ViewCopy, FitsPortraitToHeightAndLandscapeToWidth) {
                  Case{0, 800, 800, 550, 550, true}, Case{7, 850, 1100, 425, 550, true},
                  Case{1, 850, 1100, 600, 550, false}}) {
     SCOPED_TRACE(c.mode);
-    ViewCopy v = view_copy(c.mode, 600, 550, c.w, c.h, 30, 40);
+    ViewCopy v = view_copy(view_mode_of_setting(c.mode), 600, 550, c.w, c.h, 30, 40);
     EXPECT_EQ(v.dst_w, static_cast<std::int32_t>(c.dw));
     EXPECT_EQ(v.dst_h, static_cast<std::int32_t>(c.dh));
     EXPECT_EQ(v.shown_height, c.dh);
@@ -29,7 +29,7 @@ TEST(ViewCopy, FitsPortraitToHeightAndLandscapeToWidth) {
       EXPECT_EQ(v.src_y, 40);
     }
   }
-  EXPECT_EQ(view_copy(0, 600, 550, 0, 0, 0, 0).dst_w, 0);  // no sheet yet: nothing
+  EXPECT_EQ(view_copy(ViewMode::fit_to_window, 600, 550, 0, 0, 0, 0).dst_w, 0);  // no sheet yet: nothing
 }
 
 // Fit to window shows the whole sheet: inside the window, touching it on one
@@ -41,7 +41,7 @@ TEST(ViewCopy, FitShowsTheWholeSheetAtOneScale) {
     for (const auto& window : windows) {
       const std::uint32_t w = sheet[0], h = sheet[1], cw = window[0], ch = window[1];
       SCOPED_TRACE(testing::Message() << w << "x" << h << " in " << cw << "x" << ch);
-      const ViewCopy v = view_copy(0, cw, ch, w, h, 0, 0);
+      const ViewCopy v = view_copy(ViewMode::fit_to_window, cw, ch, w, h, 0, 0);
       const auto dw = static_cast<std::uint32_t>(v.dst_w), dh = static_cast<std::uint32_t>(v.dst_h);
       EXPECT_LE(dw, cw);
       EXPECT_LE(dh, ch);
