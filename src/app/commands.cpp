@@ -115,10 +115,10 @@ void run_menu_command(App& app, HWND hwnd, int id) {
       select_printer(app, hwnd);
       break;
     case IDM_CLEAR_PAGE: page_command(app, clear_page_now); break;
-    case IDM_PEN_BLACK: page_command(app, [](Engine& e) { select_pen(e, 0); }); break;
-    case IDM_PEN_BLUE: page_command(app, [](Engine& e) { select_pen(e, 1); }); break;
-    case IDM_PEN_GREEN: page_command(app, [](Engine& e) { select_pen(e, 2); }); break;
-    case IDM_PEN_RED: page_command(app, [](Engine& e) { select_pen(e, 3); }); break;
+    case IDM_PEN_BLACK: page_command(app, [](Engine& e) { select_pen(e, kBlackPen); }); break;
+    case IDM_PEN_BLUE: page_command(app, [](Engine& e) { select_pen(e, kBluePen); }); break;
+    case IDM_PEN_GREEN: page_command(app, [](Engine& e) { select_pen(e, kGreenPen); }); break;
+    case IDM_PEN_RED: page_command(app, [](Engine& e) { select_pen(e, kRedPen); }); break;
     default: break;
   }
 }

@@ -69,10 +69,10 @@ std::array<MenuMark, 16> menu_marks(ViewMode view_mode, Emulation emulation, boo
       {IDM_CONNECTION_SETUP, false, idle, false, true},
       {IDM_PAGE_SETUP, false, idle, false, true},
       {IDM_PRINTER_SETUP, false, idle, false, true},
-      {IDM_PEN_BLACK, pen == pen_color(0), plotter, true, true},
-      {IDM_PEN_BLUE, pen == pen_color(1), plotter, true, true},
-      {IDM_PEN_GREEN, pen == pen_color(2), plotter, true, true},
-      {IDM_PEN_RED, pen == pen_color(3), plotter, true, true},
+      {IDM_PEN_BLACK, pen == pen_color(kBlackPen), plotter, true, true},
+      {IDM_PEN_BLUE, pen == pen_color(kBluePen), plotter, true, true},
+      {IDM_PEN_GREEN, pen == pen_color(kGreenPen), plotter, true, true},
+      {IDM_PEN_RED, pen == pen_color(kRedPen), plotter, true, true},
   }};
 }
 
