@@ -23,5 +23,8 @@ std::string last_system_error();
 
 // Standard input read as bytes, without any newline translation.
 void set_binary_input();
+// A captured input file, read as bytes; no program the run starts (the print
+// command) inherits it. Null with errno set when it cannot be opened.
+std::FILE* open_input_file(const std::string& name);
 
 }  // namespace morvane::cli

@@ -45,6 +45,9 @@ bool is_terminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 void set_binary_input() {}
 
+// "e": close-on-exec, so the print command started later never holds it.
+std::FILE* open_input_file(const std::string& name) { return std::fopen(name.c_str(), "rbe"); }
+
 std::string last_system_error() { return std::strerror(errno); }
 
 }  // namespace morvane::cli

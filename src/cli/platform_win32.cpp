@@ -39,4 +39,7 @@ std::string last_system_error() { return system_error_text(static_cast<int>(GetL
 
 void set_binary_input() { _setmode(_fileno(stdin), _O_BINARY); }
 
+// The Windows build starts no program that could inherit it.
+std::FILE* open_input_file(const std::string& name) { return std::fopen(name.c_str(), "rb"); }
+
 }  // namespace morvane::cli

@@ -64,7 +64,7 @@ bool open_inputs(const std::vector<std::string>& names, std::vector<Input>& inpu
       inputs.push_back({"standard input", std::make_unique<FileChannel>(stdin, false)});
       continue;
     }
-    std::FILE* f = std::fopen(name.c_str(), "rb");
+    std::FILE* f = open_input_file(name);
     if (f == nullptr) {
       r.error("cannot read " + name + ": " + std::strerror(errno));
       return false;

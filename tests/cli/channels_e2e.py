@@ -148,13 +148,7 @@ class Tcp(ChannelCase):
     def test_print_command_inherits_no_channel(self):
         # A document per page: the print command starts while the channels
         # are held. It lists the descriptors it was given.
-        self.user_settings(b"[Morvane]\r\nclosedocument=1\r\n")
-        bin_dir = self.path("bin")
-        os.makedirs(bin_dir)
-        with open(os.path.join(bin_dir, "lp"), "w") as f:
-            f.write("#!/bin/sh\nls -l /proc/$$/fd > %s/lp-fds.tmp && mv %s/lp-fds.tmp %s/lp-fds\n"
-                    % ((self.dir,) * 3))
-        os.chmod(os.path.join(bin_dir, "lp"), 0o755)
+        bin_dir = self.fd_listing_lp()
         _, name = self.pty()
         l = Listener.__new__(Listener)
         l.out, l.seen = b"", 0
@@ -170,6 +164,29 @@ class Tcp(ChannelCase):
             fds = f.read()
         for held in ("socket:", "LCK..", name):
             self.assertNotIn(held, fds)
+
+    def test_print_command_inherits_no_input_file(self):
+        # render opens every input first: the print command of the first
+        # file's page starts while the second file is open.
+        bin_dir = self.fd_listing_lp()
+        self.write("one.bin", b"first file\x0c")
+        self.write("two.bin", b"second file\x0c")
+        r = self.run_morvane("render", "one.bin", "two.bin", "--print",
+                             env=dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"]))
+        self.assertEqual(r.returncode, 0, r.stderr.decode())
+        with open(self.path("lp-fds")) as f:
+            self.assertNotIn("two.bin", f.read())
+
+    def fd_listing_lp(self):
+        """A document per page, and an lp that lists the descriptors it was given."""
+        self.user_settings(b"[Morvane]\r\nclosedocument=1\r\n")
+        bin_dir = self.path("bin")
+        os.makedirs(bin_dir)
+        with open(os.path.join(bin_dir, "lp"), "w") as f:
+            f.write("#!/bin/sh\nls -l /proc/$$/fd > %s/lp-fds.$$ && mv -n %s/lp-fds.$$ %s/lp-fds\n"
+                    % ((self.dir,) * 3))
+        os.chmod(os.path.join(bin_dir, "lp"), 0o755)
+        return bin_dir
 
 
 class SerialPeer(ChannelCase):
