@@ -63,8 +63,8 @@ def note(frame):
 class Hop(gdb.Breakpoint):
     """A function of src/: each entry is counted while the trace is on."""
 
-    def __init__(self, spec, line):
-        super().__init__(spec, internal=True)
+    def __init__(self, location, line):
+        super().__init__(location, internal=True)
         self.line = line
         self.enabled = False
 
