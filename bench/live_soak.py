@@ -26,6 +26,8 @@ import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
+from xvfb import start_xvfb  # noqa: E402
 
 
 def page_bytes(n):
@@ -40,22 +42,7 @@ class Xvfb:
     """A private X server on a display number of its own choosing."""
 
     def __init__(self):
-        r, w = os.pipe()
-        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                                     pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(w)
-        text, deadline = b"", time.time() + 20
-        while not text.endswith(b"\n") and time.time() < deadline:
-            if select.select([r], [], [], 1)[0]:
-                chunk = os.read(r, 64)
-                if not chunk:
-                    break
-                text += chunk
-        os.close(r)
-        if not text.strip():
-            self.close()
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + text.decode().strip()
+        self.proc, self.display = start_xvfb()
 
     def close(self):
         self.proc.terminate()

@@ -17,7 +17,6 @@ Usage: readme_examples.py MORVANE SERIAL_PEER SOURCE_DIR [unittest options]
 
 import os
 import re
-import select
 import shlex
 import shutil
 import signal
@@ -26,6 +25,9 @@ import sys
 import tempfile
 import time
 import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from xvfb import start_xvfb  # noqa: E402
 
 MORVANE = SERIAL_PEER = SOURCE_DIR = None
 PROGRAMS = {"morvane": "morvane", "build/native/src/cli/morvane": "morvane",
@@ -52,25 +54,6 @@ def example_commands(text):
             if words not in commands:
                 commands.append(words)
     return commands
-
-
-def start_xvfb():
-    r, w = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(w)
-    text, deadline = b"", time.time() + 20
-    while not text.endswith(b"\n") and time.time() < deadline:
-        if select.select([r], [], [], 1)[0]:
-            chunk = os.read(r, 64)
-            if not chunk:
-                break
-            text += chunk
-    os.close(r)
-    if not text.strip():
-        proc.kill()
-        raise RuntimeError("Xvfb did not start")
-    return proc, ":" + text.decode().strip()
 
 
 class ReadmeExamples(unittest.TestCase):

@@ -39,14 +39,6 @@ pid=
 close_program_at_exit "$probe" close-main
 p() { wine "$probe" "$@" | tr -d '\r'; }
 send() { printf "$1" | wine "$peer" --line $line --drain --timeout 10 >/dev/null 2>&1 || fail "serial peer"; }
-wait_until() {  # wait_until SECONDS WHAT COMMAND...
-  local end=$(($(date +%s) + $1)) what=$2
-  shift 2
-  until "$@"; do
-    [ "$(date +%s)" -lt "$end" ] || fail "timed out waiting: $what"
-    sleep 0.2
-  done
-}
 ini_value() {  # ini_value [SECTION] KEY
   local section=Morvane
   [ $# = 2 ] && section=$1 && shift

@@ -54,15 +54,6 @@ p() { wine "$probe" "$@" | tr -d '\r'; }
 boxes() { wine "$driver" boxes | tr -d '\r'; }
 send() { printf "$1" | wine "$peer" --line 3 --drain --timeout 10 >/dev/null 2>&1 || fail "serial peer"; }
 pages_in_job() { grep -c '^%%Page:' "$job" 2>/dev/null; }
-# Waits until COMMAND succeeds: wait_until SECONDS WHAT COMMAND...
-wait_until() {
-  local end=$(($(date +%s) + $1)) what=$2
-  shift 2
-  until "$@"; do
-    [ "$(date +%s)" -lt "$end" ] || fail "timed out waiting: $what"
-    sleep 0.2
-  done
-}
 progress_shown() { [ "$(p text Morvane 1083 2>/dev/null)" = "Abort printing" ]; }
 box_says() { boxes | grep -q "$1"; }
 

@@ -69,16 +69,6 @@ ok() { echo "ok: $*"; }
 
 drive() { wine "$driver" "$@" 2>&1 | tr -d '\r'; }
 
-# Polls a command until it succeeds: wait_until SECONDS WHAT COMMAND...
-wait_until() {
-  local limit=$(($(date +%s%N) / 1000000 + $1 * 1000)) what=$2
-  shift 2
-  until "$@"; do
-    [ $(($(date +%s%N) / 1000000)) -lt "$limit" ] || fail "timed out waiting: $what"
-    sleep 0.1
-  done
-}
-
 # Sends bytes through the serial line and waits until Morvane has read them all.
 send() {  # send LINE BYTES(printf format)
   printf "$2" > "$work/peer-input"

@@ -46,14 +46,6 @@ cleanup() {
 trap cleanup EXIT
 ok() { echo "ok: $*"; }
 drive() { wine "$driver" "$@" 2>&1 | tr -d '\r'; }
-wait_until() {  # wait_until SECONDS WHAT COMMAND...
-  local limit=$(($(date +%s) + $1)) what=$2
-  shift 2
-  until "$@"; do
-    [ "$(date +%s)" -lt "$limit" ] || fail "timed out waiting: $what"
-    sleep 0.1
-  done
-}
 settings() {  # settings FOLDER LINE
   mkdir -p "$1"
   printf '[Morvane]\r\nleft=0\r\ntop=0\r\nwidth=700\r\nheight=500\r\nlyn=%s\r\ncom=0\r\nprinterenable=0\r\n' "$2" > "$1/Morvane.ini"

@@ -2,7 +2,7 @@
 # makes the prefix on first use, and turns off window management (Xvfb has
 # no window manager; without this every window close waits about 2 s).
 # Also: how a script ends the program it started and the Wine server, and
-# what every script checks first (tools, a display).
+# what every script checks first (tools, a display), and how it waits.
 wine_prefix_ready() {
   wineserver -p >/dev/null 2>&1
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -29,6 +29,16 @@ e2e_close_program() {
 # How a script says it cannot run here (77: skipped) or that a check failed.
 skip() { echo "skipped: $*"; exit 77; }
 fail() { echo "FAILED: $*"; exit 1; }
+# Polls a command until it succeeds; fails the script after SECONDS:
+# wait_until SECONDS WHAT COMMAND...
+wait_until() {
+  local limit=$(($(date +%s%N) / 1000000 + $1 * 1000)) what=$2
+  shift 2
+  until "$@"; do
+    [ $(($(date +%s%N) / 1000000)) -lt "$limit" ] || fail "timed out waiting: $what"
+    sleep 0.1
+  done
+}
 # Skips the script unless every named tool is installed.
 need_tools() {
   local tool

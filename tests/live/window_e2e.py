@@ -13,7 +13,6 @@ Usage: window_e2e.py MORVANE SOURCE_DIR [unittest options]
 import ctypes
 import os
 import re
-import select
 import signal
 import socket
 import subprocess
@@ -25,6 +24,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import cli_e2e  # noqa: E402
 from cli_e2e import CRLF, Image, is_dark, read_png  # noqa: E402
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from xvfb import start_xvfb  # noqa: E402
+
 DISPLAY = XVFB = None
 WINDOW = (0, 0, 0, 0)  # the window on the screen: x, y, width, height
 
@@ -33,28 +35,6 @@ BAR = 17     # the head-position bar's width
 IMAGE = 100  # columns of the test's bit image: a black block 8 rows high
 BLOCK = b"\x1bK" + bytes([IMAGE, 0]) + b"\xff" * IMAGE
 GREY = (198, 195, 198)  # the marker's fill
-
-
-def start_xvfb():
-    global XVFB, DISPLAY
-    r, w = os.pipe()
-    XVFB = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(w)
-    # The server writes its display's number and a newline; the pipe stays
-    # open until then (a write into a closed pipe would end the server).
-    text, deadline = b"", time.time() + 20
-    while not text.endswith(b"\n") and time.time() < deadline:
-        if select.select([r], [], [], 1)[0]:
-            chunk = os.read(r, 64)
-            if not chunk:
-                break
-            text += chunk
-    os.close(r)
-    if not text.strip():
-        XVFB.kill()
-        raise RuntimeError("Xvfb did not start")
-    DISPLAY = ":" + text.decode().strip()
 
 
 def window_env():
@@ -417,7 +397,8 @@ class LiveWindow(cli_e2e.Case):
 
 def main():
     cli_e2e.MORVANE, cli_e2e.SOURCE_DIR = (os.path.abspath(a) for a in sys.argv[1:3])
-    start_xvfb()
+    global XVFB, DISPLAY
+    XVFB, DISPLAY = start_xvfb()
     try:
         result = unittest.main(argv=[sys.argv[0]] + sys.argv[3:], verbosity=1, exit=False).result
     finally:

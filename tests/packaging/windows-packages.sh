@@ -59,15 +59,6 @@ cleanup() {
 trap cleanup EXIT
 started=$(date +%s)
 
-# Polls a command until it succeeds: wait_until SECONDS WHAT COMMAND...
-wait_until() {
-  local limit=$(($(date +%s) + $1)) what=$2
-  shift 2
-  until "$@"; do
-    [ "$(date +%s)" -lt "$limit" ] || fail "timed out waiting: $what"
-    sleep 0.2
-  done
-}
 win() { wine "$@" 2>/dev/null | tr -d '\r'; }
 
 # --- 1. the zip ----------------------------------------------------------------
