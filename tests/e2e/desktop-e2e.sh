@@ -17,22 +17,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 need_tools wine xwd xwdtopnm gs python3
 need_display "$0" "$@"
 
-exe=$build/src/app/Morvane.exe
-probe=$build/tests/e2e/dialog-probe.exe
-driver=$build/tests/e2e/e2e-driver.exe
-peer=$build/tools/serial-peer.exe
-printer_setup=$(find "$build/tools" -name wine-printer-setup.exe 2>/dev/null | head -n 1)
-for f in "$exe" "$probe" "$driver" "$peer" "$printer_setup"; do
-  [ -f "$f" ] || fail "missing ${f:-wine-printer-setup.exe}"
-done
-
-work=$build/desktop-e2e
-mkdir -p "$work"
-export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-export WINEPREFIX=$work/wineprefix WINEARCH=win64
-wine_prefix_ready || fail "wineboot"
-job=$work/job.ps
-wine "$printer_setup" "Morvane Desktop File" "$job" letter >/dev/null 2>&1 || fail "printer setup"
+desktop_e2e_start "$build" desktop-e2e "Morvane Desktop File"
 line=7
 
 pid=

@@ -13,22 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 need_tools wine xwd xwdtopnm gs python3
 need_display "$0" "$@"
 
-exe=$build/src/app/Morvane.exe
-driver=$build/tests/e2e/e2e-driver.exe
-peer=$build/tools/serial-peer.exe
-printer_setup=$(find "$build/tools" -name wine-printer-setup.exe 2>/dev/null | head -n 1)
-for f in "$exe" "$driver" "$peer" "$printer_setup"; do
-  [ -f "$f" ] || fail "missing ${f:-wine-printer-setup.exe}"
-done
-
-work=$build/plotter-labels-e2e
-mkdir -p "$work"
-export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-export WINEPREFIX=$work/wineprefix WINEARCH=win64
-wine_prefix_ready || fail "wineboot"
-job=$work/job.ps
-rm -f "$job"
-wine "$printer_setup" "Morvane Labels" "$job" letter >/dev/null 2>&1 || fail "printer setup"
+desktop_e2e_start "$build" plotter-labels-e2e "Morvane Labels"
 
 line=7
 run=$work/run

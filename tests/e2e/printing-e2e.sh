@@ -14,23 +14,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 need_tools wine
 need_display "$0" "$@"
 
-exe=$build/src/app/Morvane.exe
-probe=$build/tests/e2e/dialog-probe.exe
-driver=$build/tests/e2e/e2e-driver.exe
-peer=$build/tools/serial-peer.exe
-printer_setup=$(find "$build/tools" -name wine-printer-setup.exe 2>/dev/null | head -n 1)
-for f in "$exe" "$probe" "$driver" "$peer" "$printer_setup"; do
-  [ -f "$f" ] || fail "missing ${f:-wine-printer-setup.exe}"
-done
-
-work=$build/printing-e2e
-mkdir -p "$work"
-export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 # A prefix of its own: the last check changes its font settings.
-export WINEPREFIX=$work/wineprefix WINEARCH=win64
-wine_prefix_ready || fail "wineboot"
-job=$work/job.ps
-wine "$printer_setup" "Morvane Print File" "$job" letter >/dev/null 2>&1 || fail "printer setup"
+desktop_e2e_start "$build" printing-e2e "Morvane Print File"
 
 run=$work/run
 rm -rf "$run" && mkdir -p "$run"

@@ -51,3 +51,26 @@ need_display() {
   command -v xvfb-run >/dev/null || skip "no display and no xvfb-run"
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$@"
 }
+
+# The desktop scripts' start: the Windows build's programs ($exe, $probe,
+# $driver, $peer, $printer_setup), a work folder $work under the build with
+# a Wine prefix of its own, and a printer that writes PostScript to $job.
+desktop_e2e_start() {  # desktop_e2e_start BUILD_DIR WORK_NAME PRINTER_NAME
+  local f build=$1
+  exe=$build/src/app/Morvane.exe
+  probe=$build/tests/e2e/dialog-probe.exe
+  driver=$build/tests/e2e/e2e-driver.exe
+  peer=$build/tools/serial-peer.exe
+  printer_setup=$(find "$build/tools" -name wine-printer-setup.exe 2>/dev/null | head -n 1)
+  for f in "$exe" "$probe" "$driver" "$peer" "$printer_setup"; do
+    [ -f "$f" ] || fail "missing ${f:-wine-printer-setup.exe}"
+  done
+  work=$build/$2
+  mkdir -p "$work"
+  export CUPS_SERVER=/nonexistent.sock WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+  export WINEPREFIX=$work/wineprefix WINEARCH=win64
+  wine_prefix_ready || fail "wineboot"
+  job=$work/job.ps
+  rm -f "$job"
+  wine "$printer_setup" "$3" "$job" letter >/dev/null 2>&1 || fail "printer setup"
+}
