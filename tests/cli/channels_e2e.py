@@ -20,12 +20,7 @@ import time
 import unittest
 
 import cli_e2e as base
-from cli_e2e import Case, Listener, block_path, unlink_line, wait_until
-
-
-def line_number(k):
-    """A line of this run's own: apart from the numbers every other test takes."""
-    return 500_000_000 + os.getpid() * 20 + k
+from cli_e2e import Listener, block_path, wait_until
 
 
 def word(n, offset):
@@ -46,14 +41,7 @@ def remove_stale_lock(device):
         pass
 
 
-class ChannelCase(Case):
-    def use_line(self, k):
-        n = line_number(k)
-        unlink_line(n)
-        self.addCleanup(unlink_line, n)
-        self.user_settings(b"[Morvane]\r\nlyn=%d\r\n" % n)
-        return n
-
+class ChannelCase(base.LineCase):
     def pty(self):
         master, slave = pty.openpty()
         name = os.ttyname(slave)
